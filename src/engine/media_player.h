@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+// A media player with the operations, modes and units of a classic desktop media
+// control: positions and lengths are whole milliseconds once the time format is set.
+//
+// Calling orders the pages use:
+// - Split preview: SetFileName, Open, SetTimeFormatMilliseconds, SetDisplayRect,
+//   Play; resume from pause: Seek, Play; Stop closes only while playing.
+// - Join preview: SetFileName, SetDisplay(panel), Open, SetTimeFormatMilliseconds,
+//   Length() / 1000 stored as the entry's duration, SetDisplayRect, Play. A stopped
+//   or open player is closed before a picture entry is shown.
+// - Join run: for each video without a known duration: SetFileName, Open,
+//   SetTimeFormatMilliseconds, Length() / 1000; one Close after the loop.
+// - Music: SetFileName, Open, Play; Play while paused just plays on; Stop does not
+//   close; Close when the dialog closes.
+//
+// Errors are raised as QuillmarkError: Open with the player's error text (or
+// "Unknown error code"); the transport operations on a closed player with
+// "No MCI device open".
+class TMediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    enum class Mode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
+    Q_ENUM(Mode)
+
+    explicit TMediaPlayer(QObject* parent = nullptr) : QObject(parent) {}
+    ~TMediaPlayer() override = default;
+
+    void SetFileName(const QString& file) { fileName = file; }
+    const QString& FileName() const { return fileName; }
+
+    // The widget that shows the video; nullptr gives the player its own window,
+    // or none for sound-only files. Set before Open.
+    virtual void SetDisplay(QWidget* panel) = 0;
+    // Opens FileName, closing a file already open first. When it returns, Length()
+    // is known; on failure the player is left closed and QuillmarkError is raised.
+    virtual void Open() = 0;
+    virtual void SetTimeFormatMilliseconds() = 0;
+    // Where the picture is drawn inside the display.
+    virtual void SetDisplayRect(const QRect& rect) = 0;
+    // Plays from the current position and returns at once.
+    virtual void Play() = 0;
+    // Pauses when playing, resumes when paused.
+    virtual void Pause() = 0;
+    virtual void Stop() = 0;
+    virtual void Close() = 0;
+    // Exact: the frame at or after the position is shown next.
+    virtual void Seek(int positionMs) = 0;
+    virtual int Position() const = 0;
+    virtual int Length() const = 0;
+    virtual Mode GetMode() const = 0;
+    virtual bool IsOpen() const = 0;
+
+signals:
+    // The mode changed (for example playback reached the end and stopped).
+    void ModeChanged(TMediaPlayer::Mode mode);
+
+private:
+    QString fileName;
+};
+
+// The libmpv player. Defined by the player implementation library.
+std::unique_ptr<TMediaPlayer> CreateMediaPlayer(QObject* parent = nullptr);

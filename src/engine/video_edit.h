@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+
+// The video editing engine: a timeline of video clips, audio clips and transitions,
+// output parameters, and a render that runs in the background.
+//
+// Contract the callers rely on:
+// - StartRender returns at once; the render runs on a worker thread.
+// - OnProcessing, OnComplete and OnError are delivered on the thread that owns the
+//   engine object (the UI thread), never on the worker.
+// - After StopRender returns, nothing more of that render arrives, not even an
+//   event that was already queued.
+// - The output is written to a temporary file beside the target and renamed only
+//   when complete, so a failed or stopped render leaves nothing behind and never
+//   clobbers an existing file with a partial one.
+// - Results of the timeline calls are informative only; callers do not check them.
+class TVideoEdit : public QObject {
+    Q_OBJECT
+public:
+    explicit TVideoEdit(QObject* parent = nullptr) : QObject(parent) {}
+    ~TVideoEdit() override = default;
+
+    // Timeline. Times are seconds on the source (clips) or on the output (transitions).
+    virtual void ClearClips() = 0;
+    // A picture file is shown for stop - start seconds.
+    virtual bool AddVideoClip(const QString& file, double start, double stop, int16_t resizeMode) = 0;
+    virtual bool AddAudioClip(const QString& file, double start, double stop) = 0;
+    // An index outside Transitions() means a plain cut.
+    virtual bool AddTransition(int16_t index, double start, double stop) = 0;
+
+    virtual bool StartRender(const QString& outputFile) = 0;
+    virtual void StopRender() = 0;
+
+    // Output parameters, read when a render starts.
+    void SetOutputType(int value);
+    void SetFrameRate(float value);
+    void SetOutputFileWidth(int16_t value);
+    void SetOutputFileHeight(int16_t value);
+    void SetMPEGAudioBitrate(int value);
+    void SetMPEGAudioSampleRate(int value);
+    void SetUseAudioCompressor(bool value);
+    void SetUseVideoCompressor(bool value);
+    void SetAudioCompressor(int16_t value);
+    void SetVideoCompressor(int16_t value);
+    void SetWMVProfile(int16_t value);
+    void SetOutputAudio(bool value);
+
+    int OutputType() const { return props.outputType; }
+    float FrameRate() const { return props.frameRate; }
+    int16_t OutputFileWidth() const { return props.outputFileWidth; }
+    int16_t OutputFileHeight() const { return props.outputFileHeight; }
+    int MPEGAudioBitrate() const { return props.mpegAudioBitrate; }
+    int MPEGAudioSampleRate() const { return props.mpegAudioSampleRate; }
+    bool UseAudioCompressor() const { return props.useAudioCompressor; }
+    bool UseVideoCompressor() const { return props.useVideoCompressor; }
+    int16_t AudioCompressor() const { return props.audioCompressor; }
+    int16_t VideoCompressor() const { return props.videoCompressor; }
+    int16_t WMVProfile() const { return props.wmvProfile; }
+    bool OutputAudio() const { return props.outputAudio; }
+
+    // Read-only lists; the indexes above and of AddTransition are positions in them.
+    virtual QStringList Transitions() const = 0;
+    virtual QStringList AudioCompressors() const = 0;
+    virtual QStringList VideoCompressors() const = 0;
+    virtual QStringList WMVProfiles() const = 0;
+
+    struct Properties {
+        int outputType = 8;
+        float frameRate = 25.0f;
+        int16_t outputFileWidth = 352;
+        int16_t outputFileHeight = 288;
+        int mpegAudioBitrate = 128;
+        int mpegAudioSampleRate = 44100;
+        bool useAudioCompressor = true;
+        bool useVideoCompressor = true;
+        int16_t audioCompressor = 4;
+        int16_t videoCompressor = 5;
+        int16_t wmvProfile = 0;
+        bool outputAudio = true;
+    };
+    const Properties& properties() const { return props; }
+
+signals:
+    // Output seconds rendered so far and the output's total length.
+    void OnProcessing(double curPos, double duration);
+    // The render finished and the output file is complete under its final name.
+    void OnComplete();
+    // The render could not start or failed; the message names the file and the reason.
+    void OnError(const QString& message);
+
+protected:
+    // Lets a recording engine log every property write in call order.
+    virtual void propertySet(const char* name, const QVariant& value) {
+        Q_UNUSED(name);
+        Q_UNUSED(value);
+    }
+
+private:
+    template <typename T>
+    void set(T& field, T value, const char* name) {
+        field = value;
+        propertySet(name, QVariant::fromValue(value));
+    }
+    Properties props;
+};
+
+// The FFmpeg engine. Defined by the engine implementation library.
+std::unique_ptr<TVideoEdit> CreateVideoEdit(QObject* parent = nullptr);
