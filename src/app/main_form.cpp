@@ -1,0 +1,304 @@
+#include "app/main_form.h"
+
+#include "app/about_form.h"
+#include "app/getting_started_page.h"
+#include "app/links.h"
+#include "common/folders.h"
+#include "common/ini_file.h"
+#include "common/messages.h"
+#include "engine/quillmark_error.h"
+#include "formats/output_format.h"
+#include "join/join_page.h"
+#include "split/split_page.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+TMainForm::TMainForm(const Environment& environment, QWidget* parent) : QWidget(parent), env(environment) {
+    setWindowTitle("Quillmark");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(568, 480);
+
+    PageControl1 = new QTabWidget;
+    PageControl1->setTabPosition(QTabWidget::South);
+    PageControl1->setIconSize(QSize(24, 24));
+    TabSheet6 = new GettingStartedPage;
+    TabSheet1 = new SplitPage;
+    TabSheet2 = new JoinPage;
+    PageControl1->addTab(TabSheet6, style()->standardIcon(QStyle::SP_DesktopIcon), "  Getting Started   ");
+    PageControl1->addTab(TabSheet1, style()->standardIcon(QStyle::SP_FileDialogDetailedView), "  Split video file ");
+    PageControl1->addTab(TabSheet2, style()->standardIcon(QStyle::SP_FileDialogListView),
+                         "  Join video files or pictures ");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(buildBottomBar());
+
+    connect(TabSheet6->TBXSplit, &QToolButton::clicked, this, &TMainForm::BtnGoSplitClick);
+    connect(TabSheet6->TBXJoin, &QToolButton::clicked, this, &TMainForm::BtnGoJoinClick);
+    connect(TabSheet6->BitBtnNextTip, &QPushButton::clicked, this, &TMainForm::BitBtnNextTipClick);
+    connect(TabSheet2->BitBtnExitJoin, &QPushButton::clicked, this, &TMainForm::BitBtnExitJoinClick);
+    connect(TabSheet1->BitBtnCancelSplit, &QPushButton::clicked, this, &TMainForm::BitBtnCancelSplitClick);
+    connect(TabSheet1->cbFormat, &QComboBox::activated, this, &TMainForm::cbFormatChange);
+    connect(TabSheet2->cbFormat2, &QComboBox::activated, this, &TMainForm::cbFormat2Change);
+    for (QWidget* w : {static_cast<QWidget*>(TabSheet6->TBXSplit), static_cast<QWidget*>(TabSheet6->TBXJoin),
+                       static_cast<QWidget*>(TabSheet6->TBXSettings), static_cast<QWidget*>(TabSheet6->GroupBox5)}) {
+        w->installEventFilter(this);
+    }
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+QWidget* TMainForm::buildBottomBar() {
+    auto* panel = new QWidget;
+    panel->setFixedHeight(40);
+
+    // The banner: the program's name on a quiet gradient.
+    QPixmap banner(220, 32);
+    banner.fill(Qt::transparent);
+    {
+        QPainter p(&banner);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient g(0, 0, 220, 0);
+        g.setColorAt(0, QColor(40, 70, 130));
+        g.setColorAt(1, QColor(90, 140, 200));
+        p.setBrush(g);
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(banner.rect(), 6, 6);
+        QFont f = font();
+        f.setBold(true);
+        f.setPointSize(13);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(banner.rect().adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Quillmark");
+    }
+    auto* bannerLabel = new QLabel;
+    bannerLabel->setPixmap(banner);
+
+    auto makeButton = [this](QStyle::StandardPixmap icon, const QString& hint) {
+        auto* b = new QToolButton;
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(hint);
+        b->setAutoRaise(true);
+        b->setIconSize(QSize(22, 22));
+        return b;
+    };
+    TBXHelp = makeButton(QStyle::SP_DialogHelpButton, "Help contents");
+    TBXHomepage = makeButton(QStyle::SP_DriveNetIcon, "Homepage");
+    TBXAbout = makeButton(QStyle::SP_MessageBoxInformation, "About");
+    connect(TBXHelp, &QToolButton::clicked, this, &TMainForm::TBXHelpClick);
+    connect(TBXHomepage, &QToolButton::clicked, this, &TMainForm::TBXHomepageClick);
+    connect(TBXAbout, &QToolButton::clicked, this, &TMainForm::TBXAboutClick);
+
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addWidget(bannerLabel);
+    layout->addStretch();
+    layout->addWidget(TBXHelp);
+    layout->addWidget(TBXHomepage);
+    layout->addWidget(TBXAbout);
+    return panel;
+}
+
+void TMainForm::FormCreate() {
+    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet1), false);
+    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), false);
+    TabSheet1->showStep(1);
+    PageControl1->setCurrentWidget(TabSheet6);
+    LoadSettingsIntoFields();
+    InitFormatCombos();
+    SetupOpenDialogs();
+    TabSheet2->EdSavePath2->setText(JoinOutputPath);
+    if (!LoadTips()) return;
+    TabSheet6->RichEdit3->setFont(TabSheet6->RichEdit3->parentWidget()->font());
+    TabSheet1->RichEdit1->setFont(TabSheet1->RichEdit1->parentWidget()->font());
+}
+
+void TMainForm::LoadSettingsIntoFields() {
+    const LoadedSettings s = LoadSettings(env.settingsFile, DefaultOutputFolder());
+    OutputPath = s.main.OutputPath;
+    SelectedFormat = s.main.SelectedFormat;
+    OutputExt = FormatExtension(SelectedFormat);
+    JoinOutputPath = s.main.JoinOutputPath;
+    formatSettings = s.formats;
+    pictureOptions = s.pictures;
+}
+
+void TMainForm::InitFormatCombos() {
+    QComboBox* cbFormat = TabSheet1->cbFormat;
+    cbFormat->clear();
+    cbFormat->addItems(SplitFormatNames());
+    // An index outside the list leaves both lists without a selection.
+    cbFormat->setCurrentIndex(SelectedFormat >= 0 && SelectedFormat < cbFormat->count() ? SelectedFormat : -1);
+    QComboBox* cbFormat2 = TabSheet2->cbFormat2;
+    cbFormat2->setCurrentIndex(SelectedFormat >= 0 && SelectedFormat < cbFormat2->count() ? SelectedFormat : -1);
+    TabSheet1->EdSavePath->setText(OutputPath);
+}
+
+void TMainForm::SetupOpenDialogs() {
+    OpenDialog1.title = "Open a video file to Split:";
+    OpenDialog1.multiSelect = false;
+    OpenDialog1.filters = {
+        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)", "*.avi;*.wmv;*.asf;*.mpg;*.mpeg"},
+        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
+        {"WMV files (*.wmv)", "*.wmv"},
+        {"AVI files (*.avi)", "*.avi"},
+        {"ASF files (*.asf)", "*.asf"},
+    };
+    OpenDialog2.title = "Open video files to Join:";
+    OpenDialog2.multiSelect = true;
+    OpenDialog2.filters = {
+        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg)",
+         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg"},
+        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
+        {"WMV files (*.wmv)", "*.wmv"},
+        {"AVI files (*.avi)", "*.avi"},
+        {"ASF files (*.asf)", "*.asf"},
+        {"BMP files (*.bmp)", "*.bmp"},
+        {"JPG files (*.jpg,jpeg)", "*.jpg;*.jpeg"},
+    };
+}
+
+bool TMainForm::LoadTips() {
+    const int storedNumber = IniFile(env.settingsFile).readInteger("tips", "tipno", 1);
+    try {
+        const std::optional<QString> tip = tips.Load(env.programFolder + "tips.txt", storedNumber);
+        if (tip) TabSheet6->RichEdit3->setPlainText(*tip);
+        return true;
+    } catch (const QuillmarkError& e) {
+        Messages::error(this, e.message());
+        return false;
+    }
+}
+
+void TMainForm::BitBtnNextTipClick() {
+    Messages::guarded(this, [this] {
+        const std::optional<QString> tip = tips.Next();
+        if (tip) TabSheet6->RichEdit3->setPlainText(*tip);
+    });
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown) {
+        shown = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow() {
+    TabSheet6->lbNote->clear();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!closed) {
+        closed = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TMainForm::FormClose() {
+    tips.Close();
+    // The window closes whatever happens; a failed save is said, not hidden.
+    Messages::guarded(this, [this] {
+        SaveMainSettings(env.settingsFile, MainSettings{OutputPath, SelectedFormat, JoinOutputPath});
+    });
+}
+
+void TMainForm::showPage(QWidget* page) {
+    for (QWidget* p : {static_cast<QWidget*>(TabSheet6), static_cast<QWidget*>(TabSheet1),
+                       static_cast<QWidget*>(TabSheet2)}) {
+        if (p != page) PageControl1->setTabVisible(PageControl1->indexOf(p), false);
+    }
+    PageControl1->setTabVisible(PageControl1->indexOf(page), true);
+    PageControl1->setCurrentWidget(page);
+}
+
+void TMainForm::BtnGoSplitClick() { showPage(TabSheet1); }
+
+void TMainForm::BtnGoJoinClick() { showPage(TabSheet2); }
+
+void TMainForm::BitBtnExitJoinClick() {
+    showPage(TabSheet6);
+    TabSheet2->Gauge3->setValue(0);
+}
+
+void TMainForm::BitBtnCancelSplitClick() {
+    TabSheet1->showStep(1);
+    TabSheet1->BitBtnBack->setEnabled(false);
+    showPage(TabSheet6);
+}
+
+void TMainForm::setNote(const QString& text) {
+    TabSheet6->lbNote->setText(text);
+    TabSheet6->lbNote->setVisible(!text.isEmpty());
+}
+
+void TMainForm::TBXSplitSelect() { setNote("Split large video file to small pieces. Cut parts from video file."); }
+
+void TMainForm::TBXJoinSelect() { setNote("Join video files or convert pictures to AVI,WMV,MPEG "); }
+
+void TMainForm::TBXSettingsSelect() { setNote("Setup output video formats (VCD,SVCD,DVD,AVI,WMV,etc)."); }
+
+void TMainForm::GroupBox5MouseMove() { setNote(QString()); }
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    const bool crossing = event->type() == QEvent::Enter || event->type() == QEvent::Leave;
+    if (crossing && watched == TabSheet6->TBXSplit) TBXSplitSelect();
+    if (crossing && watched == TabSheet6->TBXJoin) TBXJoinSelect();
+    if (crossing && watched == TabSheet6->TBXSettings) TBXSettingsSelect();
+    if (event->type() == QEvent::MouseMove && watched == TabSheet6->GroupBox5) {
+        // Moves over the large buttons reach the group too; only its background clears the note.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        QWidget* under = TabSheet6->GroupBox5->childAt(at);
+        const bool overButton = under == TabSheet6->TBXSplit || under == TabSheet6->TBXJoin ||
+                                under == TabSheet6->TBXSettings;
+        if (!overButton) GroupBox5MouseMove();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::cbFormatChange(int index) {
+    SelectedFormat = index;
+    OutputExt = FormatExtension(SelectedFormat);
+}
+
+void TMainForm::cbFormat2Change(int index) {
+    SelectedFormat = index;
+    OutputExt = FormatExtension(SelectedFormat);
+}
+
+void TMainForm::TBXHelpClick() { Messages::openUrl(QUrl::fromLocalFile(env.programFolder + "quillmark.html")); }
+
+void TMainForm::TBXHomepageClick() { Messages::openUrl(QUrl(HomePageAddress)); }
+
+void TMainForm::TBXAboutClick() {
+    if (!aboutForm) {
+        aboutForm = new TAboutForm(this, env.programFolder);
+        aboutForm->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    aboutForm->hide();
+    aboutForm->exec();
+}

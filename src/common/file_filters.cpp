@@ -1,0 +1,53 @@
+#include "common/file_filters.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+
+namespace {
+
+// "*.avi" -> "*.[aA][vV][iI]": a glob that both Qt's and the desktop's dialogs read.
+QString anyCase(const QString& pattern) {
+    QString out;
+    for (const QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper()) {
+            out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QStringList patternList(const FileFilter& filter) { return filter.patterns.split(';', Qt::SkipEmptyParts); }
+
+}  // namespace
+
+QStringList QtNameFilters(const QList<FileFilter>& filters) {
+    QStringList out;
+    for (const FileFilter& f : filters) {
+        QStringList globs;
+        for (const QString& p : patternList(f)) globs << anyCase(p.trimmed());
+        out << f.description + QStringLiteral(" (") + globs.join(' ') + QLatin1Char(')');
+    }
+    return out;
+}
+
+bool MatchesFilter(const FileFilter& filter, const QString& fileName) {
+    for (const QString& p : patternList(filter)) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(p.trimmed()),
+                                    QRegularExpression::CaseInsensitiveOption);
+        if (re.match(fileName).hasMatch()) return true;
+    }
+    return false;
+}
+
+QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
+    QFileDialog dialog(parent, setup.title);
+    dialog.setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; the any-case globs would only confuse.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(QtNameFilters(setup.filters));
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}

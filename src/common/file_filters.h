@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// One entry of an open dialog's file type list: the description the user reads and
+// the patterns it stands for, separated by ';' ("*.mpg;*.mpeg").
+struct FileFilter {
+    QString description;
+    QString patterns;
+};
+
+// What an open dialog shows: its title, its file types in order, and whether
+// several files may be chosen at once.
+struct OpenDialogSetup {
+    QString title;
+    QList<FileFilter> filters;
+    bool multiSelect = false;
+};
+
+// Name filters for Qt's file dialog. Extensions match in any letter case, so
+// CLIP.AVI is offered under "*.avi" on case-sensitive file systems too.
+QStringList QtNameFilters(const QList<FileFilter>& filters);
+// Whether a file name is offered under a filter.
+bool MatchesFilter(const FileFilter& filter, const QString& fileName);
+
+// Runs the open dialog; returns the chosen files, none when cancelled.
+QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup);

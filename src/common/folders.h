@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The folder of the running executable with a trailing separator. The program's own
+// files (tips, about texts, the manual) lie there.
+QString ProgramFolder();
+
+// Where setup.ini lives: beside the executable when that folder already holds one or
+// can be written (portable use), otherwise in the user's configuration folder.
+QString SettingsFilePath(const QString& programFolder);
+
+// The default output folder: the user's home folder with a trailing separator.
+QString DefaultOutputFolder();
+
+// Appends the folder separator when the path lacks one.
+QString WithTrailingSeparator(const QString& path);
+
+// Opens the desktop's folder browser with the given title. When `folder` names an
+// existing folder the browser starts there; otherwise `folder` is emptied first.
+// Returns true and the chosen folder when the user confirms.
+bool ChooseFolder(QWidget* parent, const QString& title, QString& folder);
+
+bool FolderExists(const QString& path);
+// Creates the folder and any missing parents; false when it cannot.
+bool CreateFolderPath(const QString& path);

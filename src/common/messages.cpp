@@ -1,0 +1,61 @@
+#include "common/messages.h"
+
+#include "engine/quillmark_error.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
+
+namespace Messages {
+
+namespace {
+BoxHandler boxHandler;
+UrlHandler urlHandler;
+const QString programTitle = QStringLiteral("Quillmark");
+
+void show(QWidget* parent, Kind kind, const QString& caption, const QString& text) {
+    if (boxHandler) {
+        boxHandler(kind, caption, text);
+        return;
+    }
+    QMessageBox box(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information, caption, text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+}  // namespace
+
+void information(QWidget* parent, const QString& text, const QString& caption) {
+    show(parent, Kind::Information, caption, text);
+}
+
+QString errorText(const QString& text) {
+    if (text.isEmpty()) return text;
+    const QChar last = text.back();
+    const bool endsInSeparator = last == QDir::separator() || last == QLatin1Char('/');
+    return last.isLetterOrNumber() || endsInSeparator ? text + QLatin1Char('.') : text;
+}
+
+void error(QWidget* parent, const QString& text) { show(parent, Kind::Error, programTitle, errorText(text)); }
+
+void guarded(QWidget* parent, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const QuillmarkError& e) {
+        error(parent, e.message());
+    } catch (const std::exception& e) {
+        error(parent, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void openUrl(const QUrl& url) {
+    if (urlHandler) {
+        urlHandler(url);
+        return;
+    }
+    QDesktopServices::openUrl(url);
+}
+
+void setBoxHandler(BoxHandler handler) { boxHandler = std::move(handler); }
+void setUrlHandler(UrlHandler handler) { urlHandler = std::move(handler); }
+
+}  // namespace Messages

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+
+// Every message box and every request to the desktop goes through here, so tests
+// can see what was shown or opened without a modal box or a browser in the way.
+namespace Messages {
+
+enum class Kind { Information, Error };
+
+// Modal information box with an OK button; caption "Information" unless given.
+void information(QWidget* parent, const QString& text, const QString& caption = QStringLiteral("Information"));
+// The program's error box: its title as caption and a full stop appended when the
+// text ends in a letter, a digit or the folder separator.
+void error(QWidget* parent, const QString& text);
+// The error text as the error box shows it.
+QString errorText(const QString& text);
+
+// Runs a handler; an error it raises ends it and is shown in the error box.
+void guarded(QWidget* parent, const std::function<void()>& handler);
+
+// Asks the desktop to open an address (web page, mail address or local file).
+// Failure is not reported: a desktop without a browser simply shows nothing.
+void openUrl(const QUrl& url);
+
+// Test seam: while set, boxes and url requests go to these instead of the desktop.
+using BoxHandler = std::function<void(Kind kind, const QString& caption, const QString& text)>;
+using UrlHandler = std::function<void(const QUrl& url)>;
+void setBoxHandler(BoxHandler handler);
+void setUrlHandler(UrlHandler handler);
+
+}  // namespace Messages

@@ -1,0 +1,101 @@
+#include "formats/format_settings.h"
+
+#include "common/ini_file.h"
+#include "engine/video_edit.h"
+#include "formats/output_format.h"
+
+FormatSettings LoadFormatSettings(const IniFile& ini) {
+    FormatSettings s;
+    const FormatSettings d;
+    s.VideoOnly = ini.readBool("general", "videoonly", d.VideoOnly);
+    s.ResizeMode = ini.readInteger("general", "resizemode", d.ResizeMode);
+
+    s.VcdMode = ini.readInteger("vcd", "vcdmode", d.VcdMode);
+    s.VcdWidth = ini.readInteger("vcd", "vcdwidth", d.VcdWidth);
+    s.VcdHeight = ini.readInteger("vcd", "vcdheight", d.VcdHeight);
+    s.VcdFrameRate = ini.readFloat("vcd", "vcdFrameRate", d.VcdFrameRate);
+
+    s.SvcdMode = ini.readInteger("svcd", "svcdmode", d.SvcdMode);
+    s.SvcdWidth = ini.readInteger("svcd", "svcdwidth", d.SvcdWidth);
+    s.SvcdHeight = ini.readInteger("svcd", "svcdheight", d.SvcdHeight);
+    s.SvcdFrameRate = ini.readFloat("svcd", "svcdFrameRate", d.SvcdFrameRate);
+
+    s.DvdMode = ini.readInteger("dvd", "dvdmode", d.DvdMode);
+    s.DvdWidth = ini.readInteger("dvd", "dvdwidth", d.DvdWidth);
+    s.DvdHeight = ini.readInteger("dvd", "dvdheight", d.DvdHeight);
+    s.DvdFrameRate = ini.readFloat("dvd", "dvdFrameRate", d.DvdFrameRate);
+
+    // The standard MPEG formats have always used the dvd key names in their own section.
+    s.MpegWidth = ini.readInteger("mpeg", "dvdwidth", d.MpegWidth);
+    s.MpegHeight = ini.readInteger("mpeg", "dvdheight", d.MpegHeight);
+    s.MpegFrameRate = ini.readFloat("mpeg", "dvdFrameRate", d.MpegFrameRate);
+    s.MpegAudioBitrate = ini.readInteger("mpeg", "dvdbitrate", d.MpegAudioBitrate);
+    s.MpegAudioSampleRate = ini.readInteger("mpeg", "dvdSampleRate", d.MpegAudioSampleRate);
+
+    s.AviWidth = ini.readInteger("avi", "aviwidth", d.AviWidth);
+    s.AviHeight = ini.readInteger("avi", "aviheight", d.AviHeight);
+    s.AviFrameRate = ini.readFloat("avi", "aviFrameRate", d.AviFrameRate);
+    s.AviAudioCompressor = ini.readInteger("avi", "aviaudcompr", d.AviAudioCompressor);
+    s.AviVideoCompressor = ini.readInteger("avi", "avividcompr", d.AviVideoCompressor);
+    s.AviOriginalSize = ini.readBool("avi", "faviorigsize", d.AviOriginalSize);
+
+    s.WmvProfile = ini.readInteger("wmv", "wmvprofile", d.WmvProfile);
+    return s;
+}
+
+void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
+    ini.writeInteger("general", "resizemode", s.ResizeMode);
+    ini.writeBool("general", "videoonly", s.VideoOnly);
+
+    ini.writeInteger("vcd", "vcdmode", s.VcdMode);
+    ini.writeInteger("vcd", "vcdwidth", s.VcdWidth);
+    ini.writeInteger("vcd", "vcdheight", s.VcdHeight);
+    ini.writeFloat("vcd", "vcdFrameRate", s.VcdFrameRate);
+
+    ini.writeInteger("svcd", "svcdmode", s.SvcdMode);
+    ini.writeInteger("svcd", "svcdwidth", s.SvcdWidth);
+    ini.writeInteger("svcd", "svcdheight", s.SvcdHeight);
+    ini.writeFloat("svcd", "svcdFrameRate", s.SvcdFrameRate);
+
+    ini.writeInteger("dvd", "dvdmode", s.DvdMode);
+    ini.writeInteger("dvd", "dvdwidth", s.DvdWidth);
+    ini.writeInteger("dvd", "dvdheight", s.DvdHeight);
+    ini.writeFloat("dvd", "dvdFrameRate", s.DvdFrameRate);
+
+    ini.writeInteger("mpeg", "dvdwidth", s.MpegWidth);
+    ini.writeInteger("mpeg", "dvdheight", s.MpegHeight);
+    ini.writeFloat("mpeg", "dvdFrameRate", s.MpegFrameRate);
+    ini.writeInteger("mpeg", "dvdbitrate", s.MpegAudioBitrate);
+    ini.writeInteger("mpeg", "dvdSampleRate", s.MpegAudioSampleRate);
+
+    ini.writeInteger("avi", "aviwidth", s.AviWidth);
+    ini.writeInteger("avi", "aviheight", s.AviHeight);
+    ini.writeFloat("avi", "aviFrameRate", s.AviFrameRate);
+    ini.writeInteger("avi", "aviaudcompr", s.AviAudioCompressor);
+    ini.writeInteger("avi", "avividcompr", s.AviVideoCompressor);
+    ini.writeBool("avi", "faviorigsize", s.AviOriginalSize);
+
+    ini.writeInteger("wmv", "wmvprofile", s.WmvProfile);
+}
+
+void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSettings& s) {
+    if (selectedFormat == OutputFormat::StandardMpeg1 || selectedFormat == OutputFormat::StandardMpeg2) {
+        engine.SetFrameRate(static_cast<float>(s.MpegFrameRate));
+        engine.SetOutputFileWidth(static_cast<int16_t>(s.MpegWidth));
+        engine.SetOutputFileHeight(static_cast<int16_t>(s.MpegHeight));
+        engine.SetMPEGAudioBitrate(s.MpegAudioBitrate);
+        engine.SetMPEGAudioSampleRate(s.MpegAudioSampleRate);
+    } else if (selectedFormat == OutputFormat::Avi) {
+        engine.SetFrameRate(static_cast<float>(s.AviFrameRate));
+        // A size of 0 x 0 asks the engine to keep the frame size of the source.
+        engine.SetOutputFileWidth(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviWidth));
+        engine.SetOutputFileHeight(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviHeight));
+        engine.SetUseAudioCompressor(true);
+        engine.SetUseVideoCompressor(true);
+        engine.SetVideoCompressor(static_cast<int16_t>(s.AviVideoCompressor));
+        engine.SetAudioCompressor(static_cast<int16_t>(s.AviAudioCompressor));
+    } else if (selectedFormat == OutputFormat::Wmv) {
+        engine.SetWMVProfile(static_cast<int16_t>(s.WmvProfile));
+    }
+    engine.SetOutputAudio(!s.VideoOnly);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+class IniFile;
+class TVideoEdit;
+
+// The user's encoding parameters of every format family. Only some fields reach
+// the engine; the VCD, SVCD and DVD ones serve the settings dialog and the file.
+struct FormatSettings {
+    int32_t ResizeMode = 0;  // 0 stretch, 1 no resize, 2 keep aspect, 3 fill and crop
+    bool VideoOnly = false;
+
+    int32_t VcdMode = 0;  // 0 PAL, 1 NTSC
+    int32_t VcdWidth = 352;
+    int32_t VcdHeight = 288;
+    double VcdFrameRate = 23.976;
+
+    int32_t SvcdMode = 0;
+    int32_t SvcdWidth = 480;
+    int32_t SvcdHeight = 576;
+    double SvcdFrameRate = 23.976;
+
+    int32_t DvdMode = 0;
+    int32_t DvdWidth = 720;
+    int32_t DvdHeight = 576;
+    double DvdFrameRate = 29.97;
+
+    int32_t MpegWidth = 480;
+    int32_t MpegHeight = 576;
+    double MpegFrameRate = 23.976;
+    int32_t MpegAudioBitrate = 128;     // kbit/s
+    int32_t MpegAudioSampleRate = 44100;  // Hz
+
+    int32_t AviWidth = 352;
+    int32_t AviHeight = 240;
+    double AviFrameRate = 23.976;
+    int32_t AviAudioCompressor = 4;  // position in the engine's audio compressor list
+    int32_t AviVideoCompressor = 5;  // position in the engine's video compressor list
+    bool AviOriginalSize = false;
+
+    int32_t WmvProfile = 0;  // position in the engine's WMV profile list
+};
+
+// Reads every format key; missing or unreadable values give the defaults above.
+FormatSettings LoadFormatSettings(const IniFile& ini);
+// Writes every format key in the settings dialog's order. Raises on a failed write.
+void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
+
+// Hands the parameters of `selectedFormat` to an engine before a render. The caller
+// sets the engine's output type itself as part of the same preparation.
+void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSettings& settings);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The ten output formats. The index is also the engine's output type, the item
+// index of both format lists and the stored [general] outputformat.
+namespace OutputFormat {
+constexpr int VcdPal = 0;
+constexpr int VcdNtsc = 1;
+constexpr int SvcdPal = 2;
+constexpr int SvcdNtsc = 3;
+constexpr int DvdPal = 4;
+constexpr int DvdNtsc = 5;
+constexpr int StandardMpeg1 = 6;
+constexpr int StandardMpeg2 = 7;
+constexpr int Avi = 8;
+constexpr int Wmv = 9;
+constexpr int Count = 10;
+}  // namespace OutputFormat
+
+// Item texts of the split wizard's format list, in index order.
+const QStringList& SplitFormatNames();
+// Item texts of the join page's format list; two items are spelled differently.
+const QStringList& JoinFormatNames();
+
+// "avi" for 8, "wmv" for 9, "mpg" for every other value, in range or not.
+QString FormatExtension(int index);
+// The summary name of 0..9; any other value leaves `name` as it was.
+void FormatShortName(int index, QString& name);

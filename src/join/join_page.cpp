@@ -1,0 +1,157 @@
+#include "join/join_page.h"
+
+#include "formats/output_format.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+QAction* addTool(QToolBar* bar, QStyle::StandardPixmap icon, const QString& text, const QString& hint) {
+    QAction* action = bar->addAction(bar->style()->standardIcon(icon), text);
+    action->setToolTip(hint);
+    return action;
+}
+
+QToolButton* transportButton(QWidget* owner, QStyle::StandardPixmap icon, const QString& hint) {
+    auto* button = new QToolButton;
+    button->setIcon(owner->style()->standardIcon(icon));
+    button->setToolTip(hint);
+    button->setEnabled(false);
+    button->setAutoRaise(true);
+    return button;
+}
+}  // namespace
+
+JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
+    ToolBar1 = new QToolBar;
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "Add Files...", "Add files");
+    ToolBar1->addSeparator();
+    ToolBtnRemove = addTool(ToolBar1, QStyle::SP_DialogDiscardButton, "Remove", "Remove selected item");
+    ToolBtnRemoveAll = addTool(ToolBar1, QStyle::SP_TrashIcon, "Remove All", "Remove all items");
+    ToolBar1->addSeparator();
+    ToolBtnMoveUp = addTool(ToolBar1, QStyle::SP_ArrowUp, "Move Up", "Move up selected item");
+    ToolBtnMoveDown = addTool(ToolBar1, QStyle::SP_ArrowDown, "Move Down", "Move down selected item");
+    ToolBar1->addSeparator();
+    ToolBtnPicSet = addTool(ToolBar1, QStyle::SP_FileDialogDetailedView, "Options...", "Picture options");
+    ToolBar1->addSeparator();
+
+    ListView2 = new QTreeWidget;
+    ListView2->setHeaderLabels({"#", "File name", "Format", "Size"});
+    ListView2->setColumnWidth(0, 40);
+    ListView2->setColumnWidth(1, 120);
+    ListView2->setColumnWidth(2, 60);
+    ListView2->setColumnWidth(3, 80);
+    ListView2->setRootIsDecorated(false);
+    ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu2 = new QMenu(this);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(ListView2, 1);
+    middle->addWidget(buildPreview());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ToolBar1);
+    layout->addLayout(middle, 1);
+    layout->addWidget(buildOutput());
+}
+
+QWidget* JoinPage::buildPreview() {
+    auto* box = new QWidget;
+    Panel2 = new QFrame;
+    Panel2->setFixedSize(209, 169);
+    Panel2->setToolTip("Preview");
+    Panel2->setAutoFillBackground(true);
+    QPalette black = Panel2->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    black.setColor(QPalette::WindowText, Qt::white);
+    Panel2->setPalette(black);
+    Image2 = new QLabel("Video Display", Panel2);
+    Image2->setAlignment(Qt::AlignCenter);
+    Image2->setScaledContents(true);
+    Image2->setGeometry(0, 0, 209, 169);
+
+    TBPlay = transportButton(this, QStyle::SP_MediaPlay, "Play");
+    TBPause = transportButton(this, QStyle::SP_MediaPause, "Pause");
+    TBStop = transportButton(this, QStyle::SP_MediaStop, "Stop");
+    lbElapsedTime2 = new QLabel("00:00:00");
+    lbTotalTime2 = new QLabel("00:00:00");
+    auto* transport = new QHBoxLayout;
+    transport->addWidget(TBPlay);
+    transport->addWidget(TBPause);
+    transport->addWidget(TBStop);
+    transport->addStretch();
+    transport->addWidget(lbElapsedTime2);
+    transport->addWidget(new QLabel("/"));
+    transport->addWidget(lbTotalTime2);
+
+    TrackBar2 = new QSlider(Qt::Horizontal);
+    TrackBar2->setRange(0, 100);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Panel2);
+    layout->addLayout(transport);
+    layout->addWidget(TrackBar2);
+    return box;
+}
+
+QWidget* JoinPage::buildOutput() {
+    auto* box = new QWidget;
+    EdSaveFileName = new QLineEdit("Untitled");
+    EdSavePath2 = new QLineEdit;
+    SpeedBtnSavePath2 = new QPushButton("Select");
+    SpeedBtnSavePath2->setToolTip("Select path");
+    cbFormat2 = new QComboBox;
+    cbFormat2->addItems(JoinFormatNames());
+    SpeedBtnSet2 = new QPushButton("Settings...");
+    SpeedBtnSet2->setToolTip("Set video formats");
+
+    Gauge3 = new QProgressBar;
+    Gauge3->setRange(0, 100);
+    Gauge3->setValue(0);
+    BitBtnJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), "Join");
+    BitBtnJoin->setToolTip("Start joining");
+    BitBtnStopJoin = new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), "Stop");
+    BitBtnStopJoin->setToolTip("Stop");
+    BitBtnStopJoin->setEnabled(false);
+    BitBtnExitJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Exit");
+    BitBtnExitJoin->setToolTip("Go back to  main menu");
+
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(new QLabel("File name"), 0, 0);
+    grid->addWidget(EdSaveFileName, 0, 1);
+    grid->addWidget(new QLabel("Save path:"), 1, 0);
+    grid->addWidget(EdSavePath2, 1, 1);
+    grid->addWidget(SpeedBtnSavePath2, 1, 2);
+    grid->addWidget(new QLabel("Save format:"), 2, 0);
+    grid->addWidget(cbFormat2, 2, 1);
+    grid->addWidget(SpeedBtnSet2, 2, 2);
+    auto* run = new QHBoxLayout;
+    run->addWidget(Gauge3, 1);
+    run->addWidget(BitBtnJoin);
+    run->addWidget(BitBtnStopJoin);
+    run->addWidget(BitBtnExitJoin);
+    grid->addLayout(run, 3, 0, 1, 3);
+    return box;
+}

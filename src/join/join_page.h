@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+// The join page: the list of videos and pictures, the preview, the output choices
+// and the run buttons. Only the controls live here; the join behaviour drives them.
+class JoinPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit JoinPage(QWidget* parent = nullptr);
+
+    QToolBar* ToolBar1;
+    QAction* ToolBtnOpen;
+    QAction* ToolBtnRemove;
+    QAction* ToolBtnRemoveAll;
+    QAction* ToolBtnMoveUp;
+    QAction* ToolBtnMoveDown;
+    QAction* ToolBtnPicSet;
+
+    QTreeWidget* ListView2;
+    QMenu* PopupMenu2;
+
+    QFrame* Panel2;  // black preview surface
+    QLabel* Image2;  // fills Panel2; a picture entry is stretched into it
+    QToolButton* TBPlay;
+    QToolButton* TBPause;
+    QToolButton* TBStop;
+    QLabel* lbElapsedTime2;
+    QLabel* lbTotalTime2;
+    QSlider* TrackBar2;
+
+    QLineEdit* EdSaveFileName;
+    QLineEdit* EdSavePath2;
+    QPushButton* SpeedBtnSavePath2;
+    QComboBox* cbFormat2;
+    QPushButton* SpeedBtnSet2;
+    QProgressBar* Gauge3;
+    QPushButton* BitBtnJoin;
+    QPushButton* BitBtnStopJoin;
+    QPushButton* BitBtnExitJoin;
+
+private:
+    QWidget* buildPreview();
+    QWidget* buildOutput();
+};

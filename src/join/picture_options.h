@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class IniFile;
+
+// How pictures in the join list are shown: for how long, with which transition in
+// front of them, and which music plays under them.
+struct PictureOptions {
+    double PictureDuration = 4;     // seconds; stored as whole seconds
+    double TransitionDuration = 2;  // seconds; stored as whole seconds
+    int TransitionIndex = 0;        // position in the engine's transition list; -1 for random
+    bool RandomTransition = true;
+    QString MusicFile;  // full path; empty for no music; never stored
+};
+
+PictureOptions LoadPictureOptions(const IniFile& ini);
+// Writes the four stored keys; durations lose their fraction (2.9 s is stored as 2).
+void SavePictureOptions(IniFile& ini, const PictureOptions& options);

@@ -1,0 +1,133 @@
+#include "split/split_page.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+SplitPage::SplitPage(QWidget* parent) : QWidget(parent) {
+    PageControl2 = new QTabWidget(this);
+    TabSheet3 = buildStep1();
+    TabSheet4 = new QWidget;
+    TabSheet5 = buildStep3();
+    PageControl2->addTab(TabSheet3, "Step 1 of 3: Source and Destination");
+    PageControl2->addTab(TabSheet4, "Step 2 of 3: Select Split Mode");
+    PageControl2->addTab(TabSheet5, "Step 3 of 3: Start Splitting");
+
+    BitBtnBack = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), " Back");
+    BitBtnBack->setToolTip("Previous step");
+    BitBtnBack->setEnabled(false);
+    BitBtnNext = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), "Next");
+    BitBtnNext->setToolTip("Next step");
+    BitBtnCancelSplit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Exit");
+    BitBtnCancelSplit->setToolTip("Cancel");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtnBack);
+    buttons->addWidget(BitBtnNext);
+    buttons->addWidget(BitBtnCancelSplit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl2, 1);
+    layout->addLayout(buttons);
+    showStep(1);
+}
+
+QWidget* SplitPage::buildStep1() {
+    auto* page = new QWidget;
+
+    EdFilePathName = new QLineEdit;
+    EdFilePathName->setReadOnly(true);
+    SpeedBtnOpen = new QToolButton;
+    SpeedBtnOpen->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SpeedBtnOpen->setToolTip("Open file");
+    auto* source = new QHBoxLayout;
+    source->addWidget(EdFilePathName, 1);
+    source->addWidget(SpeedBtnOpen);
+
+    auto* formatGroup = new QGroupBox("Save Format");
+    cbFormat = new QComboBox;
+    SpeedBtnSettings = new QPushButton("Settings...");
+    SpeedBtnSettings->setToolTip("Output video formats settings");
+    auto* formatRow = new QHBoxLayout(formatGroup);
+    formatRow->addWidget(new QLabel("Save Format:"));
+    formatRow->addWidget(cbFormat, 1);
+    formatRow->addWidget(SpeedBtnSettings);
+
+    auto* pathGroup = new QGroupBox("Save Path");
+    RBSame = new QRadioButton("Same as the source file");
+    RBSame->setChecked(true);
+    RBSavePath = new QRadioButton("Path");
+    EdSavePath = new QLineEdit;
+    EdSavePath->setEnabled(false);
+    SpeedBtnSavePath = new QPushButton("Select");
+    SpeedBtnSavePath->setToolTip("Select path");
+    SpeedBtnSavePath->setEnabled(false);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(RBSavePath);
+    pathRow->addWidget(EdSavePath, 1);
+    pathRow->addWidget(SpeedBtnSavePath);
+    auto* pathLayout = new QVBoxLayout(pathGroup);
+    pathLayout->addWidget(RBSame);
+    pathLayout->addLayout(pathRow);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel("Source File"));
+    layout->addLayout(source);
+    layout->addWidget(formatGroup);
+    layout->addWidget(pathGroup);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* SplitPage::buildStep3() {
+    auto* page = new QWidget;
+    auto* ready = new QGroupBox("Ready to Split");
+    Label14 = new QLabel(" Wizard is now ready to split  file.");
+    RichEdit1 = new QTextEdit;
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setPlainText(
+        "Click Split to  start splitting, or click Back to review if you want to review or change \n"
+        "any settings.");
+    RichEdit1->setMaximumHeight(48);
+    Memo1 = new QPlainTextEdit;
+    Memo1->setReadOnly(true);
+    auto* readyLayout = new QVBoxLayout(ready);
+    readyLayout->addWidget(Label14);
+    readyLayout->addWidget(RichEdit1);
+    readyLayout->addWidget(Memo1, 1);
+
+    lbPart = new QLabel("Current Part");
+    Gauge1 = new QProgressBar;
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(0);
+    Gauge2 = new QProgressBar;
+    Gauge2->setRange(0, 100);
+    Gauge2->setValue(0);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(ready, 1);
+    layout->addWidget(lbPart);
+    layout->addWidget(Gauge1);
+    layout->addWidget(new QLabel("Total Progress"));
+    layout->addWidget(Gauge2);
+    return page;
+}
+
+void SplitPage::showStep(int step) {
+    for (int i = 0; i < PageControl2->count(); ++i) PageControl2->setTabVisible(i, i == step - 1);
+    PageControl2->setCurrentIndex(step - 1);
+}
+
+int SplitPage::currentStep() const { return PageControl2->currentIndex() + 1; }

@@ -1,0 +1,224 @@
+#include "app/getting_started_page.h"
+#include "app/links.h"
+#include "app/main_form.h"
+#include "common/folders.h"
+#include "common/messages.h"
+#include "join/join_page.h"
+#include "split/split_page.h"
+#include "support/temp_folder.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// A program folder of its own per test, with the seams recording what was shown.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Messages::setBoxHandler([this](Messages::Kind, const QString& caption, const QString& text) {
+            boxes << caption + ": " + text;
+        });
+        Messages::setUrlHandler([this](const QUrl& url) { urls << url; });
+        dir.write("tips.txt", "First tip\n\nSecond tip\nThird tip\n");
+    }
+    void TearDown() override {
+        form.reset();
+        Messages::setBoxHandler({});
+        Messages::setUrlHandler({});
+    }
+    TMainForm& open() {
+        form = std::make_unique<TMainForm>(TMainForm::Environment{dir.path(), dir.path("setup.ini")});
+        form->show();
+        return *form;
+    }
+    QStringList visibleTabs() const {
+        QStringList names;
+        for (int i = 0; i < form->PageControl1->count(); ++i) {
+            if (form->PageControl1->isTabVisible(i)) names << form->PageControl1->tabText(i).trimmed();
+        }
+        return names;
+    }
+
+    TempFolder dir;
+    std::unique_ptr<TMainForm> form;
+    QStringList boxes;
+    QList<QUrl> urls;
+};
+
+// What a user's choice in a drop-down list does.
+void pick(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, FirstStartShowsTheDefaults) {
+    TMainForm& f = open();
+    EXPECT_EQ(f.windowTitle(), "Quillmark");
+    EXPECT_EQ(f.TabSheet1->cbFormat->count(), 10);
+    EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "AVI/Divx/Xvid");
+    EXPECT_EQ(f.TabSheet2->cbFormat2->currentText(), "AVI/DivX");
+    EXPECT_EQ(f.TabSheet1->EdSavePath->text(), DefaultOutputFolder());
+    EXPECT_EQ(f.TabSheet2->EdSavePath2->text(), DefaultOutputFolder());
+    EXPECT_EQ(f.OutputExt, "avi");
+    EXPECT_EQ(visibleTabs(), QStringList{"Getting Started"});
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet6);
+    EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "Second tip");
+    EXPECT_TRUE(f.TabSheet6->lbNote->text().isEmpty());
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.path("setup.ini")));
+}
+
+TEST_F(MainFormTest, AStoredFormatOutsideTheListSelectsNothingAndIsKept) {
+    dir.write("setup.ini", "[general]\noutputformat=12\n[tips]\ntipno=3\n[avi]\naviwidth=640\n");
+    TMainForm& f = open();
+    EXPECT_EQ(f.TabSheet1->cbFormat->currentIndex(), -1);
+    EXPECT_EQ(f.TabSheet2->cbFormat2->currentIndex(), -1);
+    EXPECT_EQ(f.OutputExt, "mpg");
+    EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "First tip");
+    f.close();
+    EXPECT_EQ(dir.read("setup.ini"),
+              "[general]\noutputformat=12\noutputpath=" + DefaultOutputFolder().toUtf8() +
+                  "\n[tips]\ntipno=3\n[avi]\naviwidth=640\n\n[join]\njoinoutputpath=" +
+                  DefaultOutputFolder().toUtf8() + "\n");
+}
+
+TEST_F(MainFormTest, ClosingWritesOnlyTheThreeKeys) {
+    dir.write("setup.ini", "; kept\n[general]\noutputpath=C:\\\nresizemode=2\n[join]\njoinoutputpath=/a/\n");
+    TMainForm& f = open();
+    pick(f.TabSheet1->cbFormat, 4);
+    f.OutputPath = "/out/parts/";
+    f.formatSettings.ResizeMode = 3;  // not saved at close
+    f.close();
+    EXPECT_EQ(dir.read("setup.ini"),
+              "; kept\n[general]\noutputpath=/out/parts/\nresizemode=2\noutputformat=4\n[join]\njoinoutputpath=/a/\n");
+}
+
+TEST_F(MainFormTest, EitherFormatListSetsTheSharedFormat) {
+    TMainForm& f = open();
+    pick(f.TabSheet1->cbFormat, 6);
+    pick(f.TabSheet2->cbFormat2, 9);
+    EXPECT_EQ(f.SelectedFormat, 9);
+    EXPECT_EQ(f.OutputExt, "wmv");
+    EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "Standard MPEG1");  // lists do not follow each other
+    pick(f.TabSheet1->cbFormat, 4);
+    EXPECT_EQ(f.SelectedFormat, 4);
+    EXPECT_EQ(f.OutputExt, "mpg");
+}
+
+TEST_F(MainFormTest, NavigationShowsExactlyOnePage) {
+    TMainForm& f = open();
+    f.TabSheet6->TBXSplit->click();
+    EXPECT_EQ(visibleTabs(), QStringList{"Split video file"});
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1);
+    f.TabSheet1->BitBtnCancelSplit->click();
+    EXPECT_EQ(visibleTabs(), QStringList{"Getting Started"});
+    f.TabSheet6->TBXJoin->click();
+    EXPECT_EQ(visibleTabs(), QStringList{"Join video files or pictures"});
+    f.TabSheet2->Gauge3->setValue(70);
+    f.TabSheet2->BitBtnExitJoin->click();
+    EXPECT_EQ(visibleTabs(), QStringList{"Getting Started"});
+    EXPECT_EQ(f.TabSheet2->Gauge3->value(), 0);
+}
+
+TEST_F(MainFormTest, SplitExitResetsTheWizardToStepOne) {
+    TMainForm& f = open();
+    f.TabSheet6->TBXSplit->click();
+    f.TabSheet1->showStep(3);
+    f.TabSheet1->BitBtnCancelSplit->click();
+    f.TabSheet6->TBXSplit->click();
+    EXPECT_EQ(f.TabSheet1->currentStep(), 1);
+    EXPECT_TRUE(f.TabSheet1->PageControl2->isTabVisible(0));
+    EXPECT_FALSE(f.TabSheet1->PageControl2->isTabVisible(1));
+    EXPECT_FALSE(f.TabSheet1->PageControl2->isTabVisible(2));
+}
+
+TEST_F(MainFormTest, HoverNotesFollowTheMouse) {
+    TMainForm& f = open();
+    QLabel* note = f.TabSheet6->lbNote;
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(f.TabSheet6->TBXSplit, &enter);
+    EXPECT_EQ(note->text(), "Split large video file to small pieces. Cut parts from video file.");
+    EXPECT_FALSE(note->isHidden());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.TabSheet6->TBXJoin, &leave);
+    EXPECT_EQ(note->text(), "Join video files or convert pictures to AVI,WMV,MPEG ");
+    QCoreApplication::sendEvent(f.TabSheet6->TBXSettings, &enter);
+    EXPECT_EQ(note->text(), "Setup output video formats (VCD,SVCD,DVD,AVI,WMV,etc).");
+
+    // Over a button the group's own move event keeps the note...
+    QGroupBox* group = f.TabSheet6->GroupBox5;
+    const QPoint overButton = f.TabSheet6->TBXSettings->mapTo(group, f.TabSheet6->TBXSettings->rect().center());
+    QMouseEvent moveOver(QEvent::MouseMove, overButton, group->mapToGlobal(overButton), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+    QCoreApplication::sendEvent(group, &moveOver);
+    EXPECT_FALSE(note->isHidden());
+    // ...and on the background it clears it.
+    const QPoint background(2, group->height() - 3);
+    QMouseEvent moveAway(QEvent::MouseMove, background, group->mapToGlobal(background), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+    QCoreApplication::sendEvent(group, &moveAway);
+    EXPECT_TRUE(note->text().isEmpty());
+    EXPECT_TRUE(note->isHidden());
+}
+
+TEST_F(MainFormTest, HelpAndHomepageAskTheDesktop) {
+    TMainForm& f = open();
+    f.TBXHelp->click();
+    f.TBXHomepage->click();
+    ASSERT_EQ(urls.size(), 2);
+    EXPECT_EQ(urls[0], QUrl::fromLocalFile(dir.path("quillmark.html")));
+    EXPECT_EQ(urls[1], QUrl(HomePageAddress));
+}
+
+TEST_F(MainFormTest, NextTipCyclesThroughTheFile) {
+    TMainForm& f = open();
+    f.TabSheet6->BitBtnNextTip->click();
+    EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "Third tip");
+    f.TabSheet6->BitBtnNextTip->click();
+    EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "First tip");
+}
+
+TEST_F(MainFormTest, AMissingTipsFileIsReportedAndStartUpGoesOn) {
+    QFile::remove(dir.path("tips.txt"));
+    TMainForm& f = open();
+    EXPECT_EQ(boxes, QStringList{"Quillmark: File not found."});
+    EXPECT_TRUE(f.TabSheet6->RichEdit3->toPlainText().isEmpty());
+    f.TabSheet6->BitBtnNextTip->click();
+    EXPECT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes.last(), "Quillmark: File not found.");
+    f.close();
+    EXPECT_TRUE(QFileInfo::exists(dir.path("setup.ini")));
+}
+
+TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
+    TMainForm& f = open();
+    EXPECT_EQ(f.OpenDialog1.title, "Open a video file to Split:");
+    EXPECT_FALSE(f.OpenDialog1.multiSelect);
+    ASSERT_EQ(f.OpenDialog1.filters.size(), 5);
+    EXPECT_EQ(f.OpenDialog1.filters[0].description, "All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)");
+    EXPECT_EQ(f.OpenDialog1.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg");
+    EXPECT_EQ(f.OpenDialog1.filters[4].description, "ASF files (*.asf)");
+    EXPECT_TRUE(MatchesFilter(f.OpenDialog1.filters[0], "CLIP.AVI"));
+    EXPECT_FALSE(MatchesFilter(f.OpenDialog1.filters[0], "photo.jpg"));
+
+    EXPECT_EQ(f.OpenDialog2.title, "Open video files to Join:");
+    EXPECT_TRUE(f.OpenDialog2.multiSelect);
+    ASSERT_EQ(f.OpenDialog2.filters.size(), 7);
+    EXPECT_EQ(f.OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
+    EXPECT_TRUE(MatchesFilter(f.OpenDialog2.filters[0], "Photo.JPEG"));
+    EXPECT_TRUE(MatchesFilter(f.OpenDialog2.filters[5], "scan.BMP"));
+}

@@ -1,0 +1,75 @@
+#include "fakes/recording_video_edit.h"
+#include "formats/format_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QStringList applied(int format, const FormatSettings& settings = FormatSettings()) {
+    RecordingVideoEdit engine;
+    ApplyFormatSettings(engine, format, settings);
+    return engine.calls;
+}
+}  // namespace
+
+TEST(ApplyFormatSettings, DiscFormatsAndUnknownIndexesSetOnlyAudio) {
+    for (int format : {0, 1, 2, 3, 4, 5, -1, 10, 12}) {
+        EXPECT_EQ(applied(format), QStringList{"OutputAudio=true"}) << format;
+    }
+}
+
+TEST(ApplyFormatSettings, StandardMpegFormatsShareTheMpegGroup) {
+    FormatSettings s;
+    s.MpegWidth = 352;
+    s.MpegHeight = 288;
+    s.MpegFrameRate = 25;
+    s.MpegAudioBitrate = 192;
+    s.MpegAudioSampleRate = 48000;
+    const QStringList expected{"FrameRate=25",        "OutputFileWidth=352",        "OutputFileHeight=288",
+                               "MPEGAudioBitrate=192", "MPEGAudioSampleRate=48000", "OutputAudio=true"};
+    EXPECT_EQ(applied(6, s), expected);
+    EXPECT_EQ(applied(7, s), expected);
+}
+
+TEST(ApplyFormatSettings, AviSwitchesBothCompressorsOnAndPassesIndexesUnchecked) {
+    FormatSettings s;
+    s.AviVideoCompressor = 99;
+    s.AviAudioCompressor = -3;
+    EXPECT_EQ(applied(8, s), (QStringList{"FrameRate=23.976", "OutputFileWidth=352", "OutputFileHeight=240",
+                                          "UseAudioCompressor=true", "UseVideoCompressor=true", "VideoCompressor=99",
+                                          "AudioCompressor=-3", "OutputAudio=true"}));
+}
+
+TEST(ApplyFormatSettings, AviOriginalSizeAsksForTheSourceSize) {
+    FormatSettings s;
+    s.AviOriginalSize = true;
+    const QStringList calls = applied(8, s);
+    EXPECT_TRUE(calls.contains("OutputFileWidth=0"));
+    EXPECT_TRUE(calls.contains("OutputFileHeight=0"));
+}
+
+TEST(ApplyFormatSettings, WmvSetsItsProfile) {
+    FormatSettings s;
+    s.WmvProfile = 2;
+    EXPECT_EQ(applied(9, s), (QStringList{"WMVProfile=2", "OutputAudio=true"}));
+}
+
+TEST(ApplyFormatSettings, VideoOnlySilencesEveryFormat) {
+    FormatSettings s;
+    s.VideoOnly = true;
+    for (int format = -1; format <= 10; ++format) {
+        EXPECT_EQ(applied(format, s).last(), "OutputAudio=false") << format;
+    }
+}
+
+TEST(ApplyFormatSettings, SettingsReachTheEngineProperties) {
+    FormatSettings s;
+    s.AviWidth = 640;
+    s.AviHeight = 480;
+    s.AviFrameRate = 29.97;
+    RecordingVideoEdit engine;
+    ApplyFormatSettings(engine, 8, s);
+    EXPECT_EQ(engine.OutputFileWidth(), 640);
+    EXPECT_EQ(engine.OutputFileHeight(), 480);
+    EXPECT_FLOAT_EQ(engine.FrameRate(), 29.97f);
+    EXPECT_TRUE(engine.OutputAudio());
+}
