@@ -1,6 +1,7 @@
 #include "app/about_form.h"
 
 #include "app/links.h"
+#include "common/icons.h"
 #include "common/ini_file.h"
 #include "common/messages.h"
 
@@ -24,7 +25,7 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& programFolder) : QDialog(
     auto* top = new QFrame;
     top->setFixedHeight(65);
     Image1 = new QLabel;
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_MediaPlay).pixmap(48, 48));
+    Image1->setPixmap(Icons::start().pixmap(48, 48));
     Label1 = new QLabel;
     QFont titleFont = font();
     titleFont.setPointSize(titleFont.pointSize() + 6);

@@ -1,5 +1,7 @@
 #include "app/getting_started_page.h"
 
+#include "common/icons.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,9 +13,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QToolButton* bigButton(QToolBar* bar, QStyle::StandardPixmap icon, const QString& text, const QString& hint) {
+QToolButton* bigButton(QToolBar* bar, const QIcon& icon, const QString& text, const QString& hint) {
     auto* button = new QToolButton;
-    button->setIcon(bar->style()->standardIcon(icon));
+    button->setIcon(icon);
     button->setText(text);
     button->setToolTip(hint);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -34,7 +36,7 @@ GettingStartedPage::GettingStartedPage(QWidget* parent) : QWidget(parent) {
 QWidget* GettingStartedPage::buildTips() {
     auto* group = new QGroupBox("Tips");
     auto* bulb = new QLabel;
-    bulb->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    bulb->setPixmap(Icons::bulb().pixmap(32, 32));
 
     // The tip sits in a disabled panel so it reads like a note, not a text field.
     auto* panel = new QWidget;
@@ -72,9 +74,11 @@ QWidget* GettingStartedPage::buildStart() {
     // The note follows the mouse over the group's background.
     GroupBox5->setMouseTracking(true);
     ToolBar = new QToolBar;
-    TBXSplit = bigButton(ToolBar, QStyle::SP_FileDialogDetailedView, "Split", "Go to split wizard");
-    TBXJoin = bigButton(ToolBar, QStyle::SP_FileDialogListView, "Join", "Join video files or pictures");
-    TBXSettings = bigButton(ToolBar, QStyle::SP_FileDialogInfoView, "Settings", "Setup output video formats ");
+    ToolBar->setIconSize(QSize(48, 48));
+    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    TBXSplit = bigButton(ToolBar, Icons::split(), "Split", "Go to split wizard");
+    TBXJoin = bigButton(ToolBar, Icons::join(), "Join", "Join video files or pictures");
+    TBXSettings = bigButton(ToolBar, Icons::settings(), "Settings", "Setup output video formats ");
     lbNote = new QLabel;
     lbNote->setWordWrap(true);
 

@@ -4,6 +4,7 @@
 #include "app/getting_started_page.h"
 #include "app/links.h"
 #include "common/folders.h"
+#include "common/icons.h"
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "engine/quillmark_error.h"
@@ -42,10 +43,9 @@ TMainForm::TMainForm(const Environment& environment, QWidget* parent) : QWidget(
     TabSheet6 = new GettingStartedPage;
     TabSheet1 = new SplitPage;
     TabSheet2 = new JoinPage;
-    PageControl1->addTab(TabSheet6, style()->standardIcon(QStyle::SP_DesktopIcon), "  Getting Started   ");
-    PageControl1->addTab(TabSheet1, style()->standardIcon(QStyle::SP_FileDialogDetailedView), "  Split video file ");
-    PageControl1->addTab(TabSheet2, style()->standardIcon(QStyle::SP_FileDialogListView),
-                         "  Join video files or pictures ");
+    PageControl1->addTab(TabSheet6, Icons::start(), "  Getting Started   ");
+    PageControl1->addTab(TabSheet1, Icons::split(), "  Split video file ");
+    PageControl1->addTab(TabSheet2, Icons::join(), "  Join video files or pictures ");
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -96,17 +96,17 @@ QWidget* TMainForm::buildBottomBar() {
     auto* bannerLabel = new QLabel;
     bannerLabel->setPixmap(banner);
 
-    auto makeButton = [this](QStyle::StandardPixmap icon, const QString& hint) {
+    auto makeButton = [](const QIcon& icon, const QString& hint) {
         auto* b = new QToolButton;
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(icon);
         b->setToolTip(hint);
         b->setAutoRaise(true);
         b->setIconSize(QSize(22, 22));
         return b;
     };
-    TBXHelp = makeButton(QStyle::SP_DialogHelpButton, "Help contents");
-    TBXHomepage = makeButton(QStyle::SP_DriveNetIcon, "Homepage");
-    TBXAbout = makeButton(QStyle::SP_MessageBoxInformation, "About");
+    TBXHelp = makeButton(Icons::help(), "Help contents");
+    TBXHomepage = makeButton(Icons::homepage(), "Homepage");
+    TBXAbout = makeButton(Icons::about(), "About");
     connect(TBXHelp, &QToolButton::clicked, this, &TMainForm::TBXHelpClick);
     connect(TBXHomepage, &QToolButton::clicked, this, &TMainForm::TBXHomepageClick);
     connect(TBXAbout, &QToolButton::clicked, this, &TMainForm::TBXAboutClick);

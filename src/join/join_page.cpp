@@ -23,6 +23,7 @@
 namespace {
 QAction* addTool(QToolBar* bar, QStyle::StandardPixmap icon, const QString& text, const QString& hint) {
     QAction* action = bar->addAction(bar->style()->standardIcon(icon), text);
+    action->setIconText(text);  // keep the "..." that tool buttons drop by default
     action->setToolTip(hint);
     return action;
 }
@@ -39,7 +40,7 @@ QToolButton* transportButton(QWidget* owner, QStyle::StandardPixmap icon, const 
 
 JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ToolBar1 = new QToolBar;
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ToolBar1->setIconSize(QSize(16, 16));
     ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "Add Files...", "Add files");
     ToolBar1->addSeparator();

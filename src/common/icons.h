@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's own pictures, drawn rather than shipped so they stay sharp at any
+// size and need no image files beside the executable.
+namespace Icons {
+QIcon split();
+QIcon join();
+QIcon settings();
+QIcon help();
+QIcon homepage();
+QIcon about();
+QIcon bulb();
+QIcon start();
+}  // namespace Icons
