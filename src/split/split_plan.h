@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// How a source is cut: into a number of equal parts, into parts of a given
+// length, or at split points set by hand.
+enum SplitMode { NoSplitMode = 0, ByAmount = 1, ByTime = 2, BySettings = 3 };
+
+// The nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+int64_t RoundHalfEven(double value);
+
+// Parts needed for a quotient: 2.0 gives 2, 2.0001 gives 3.
+int32_t CeilParts(double x);
+
+// Whole seconds as "hh:mm:ss"; hours may grow past two digits (360000 -> "100:00:00").
+QString FormatClock(int64_t seconds);
+// "hh:mm:ss" back to seconds, reading two characters per field at fixed places; an
+// empty text is 0. Raises QuillmarkError for any other form.
+int64_t ParseClock(const QString& text);
+
+// The number of pie slices the time mode previews: the source's whole seconds
+// divided by the part length, rounded up. 0 when the length is 0 (nothing to draw).
+int64_t TimeModeSlices(double sourceDuration, int64_t partSeconds);
+
+// The file name of part n in the equal-parts modes: the source's name without
+// folder and last extension, "-n", and the output extension.
+QString PartFileName(const QString& source, int n, const QString& extension);
+// The source's file name without its folder and without its last extension.
+QString SourceBaseName(const QString& source);

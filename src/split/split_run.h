@@ -1,0 +1,93 @@
+#pragma once
+
+#include "formats/format_settings.h"
+#include "split/split_plan.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class TVideoEdit;
+
+// One row of the hand-made split list: its span of the source, its output file
+// name (without folder) and whether it is written.
+struct SplitRow {
+    double start = 0;
+    double stop = 0;
+    QString fileName;
+    bool save = true;
+};
+
+// What every part of a run shares.
+struct SplitSetup {
+    QString source;
+    double sourceDuration = 0;
+    QString outputPath;  // ends in the folder separator
+    QString outputExt;   // without the dot
+    int selectedFormat = 8;
+    FormatSettings formats;
+};
+
+// Writes the parts of a split plan one after another on one engine. Each part is
+// one render; the engine's completion starts the next, so the run is a chain of
+// engine events with no loop of its own. Gauges: gauge1 is the current part in
+// percent, gauge2 the whole run with ten units per part.
+class SplitRun : public QObject {
+    Q_OBJECT
+public:
+    explicit SplitRun(TVideoEdit& engine, QObject* parent = nullptr);
+
+    void StartSplitByAmount(const SplitSetup& setup, int count);
+    void StartSplitByTime(const SplitSetup& setup, double length);
+    void StartSplitBySettings(const SplitSetup& setup, const QList<SplitRow>& rows);
+    // Ends the running render; nothing more of this run happens.
+    void Stop();
+
+    bool running() const { return active; }
+    SplitMode mode() const { return splitMode; }
+    int PartCount() const { return partCount; }
+    double PartLength() const { return partLength; }
+    int CurrentPart() const { return currentPart; }
+    int gauge1() const { return g1; }
+    int gauge2() const { return g2; }
+    int gauge2Maximum() const { return 10 * std::max(partCount, 0); }
+    // The file the current part is written to.
+    QString currentFile() const { return currentOutput; }
+
+signals:
+    void progressChanged(int gauge1, int gauge2, int gauge2Maximum);
+    // "Current Part: Part n"
+    void partStarted(int part);
+    // Every part is written (or skipped); the gauges are full.
+    void finished();
+    // A part could not be written; the run has ended.
+    void failed(const QString& message);
+
+private:
+    void VE1Processing(double curPos, double duration);
+    void VE1Complete();
+    void VE1Error(const QString& message);
+    void FinishSplit();
+
+    void begin(const SplitSetup& setup, SplitMode mode);
+    // Renders part n: the first part of a run applies the format, later ones keep it.
+    void startFirstPart(double start, double stop, const QString& file);
+    void startNextPart(double start, double stop, const QString& file);
+    // The first ticked row after `after`, advancing gauge2 over skipped rows; 0 when none.
+    int nextTickedRow(int after);
+    QString equalPartFile(int n) const;
+    void setGauges(int gauge1, int gauge2);
+
+    TVideoEdit& engine;
+    SplitSetup setup;
+    QList<SplitRow> rows;
+    SplitMode splitMode = NoSplitMode;
+    int partCount = 0;
+    double partLength = 0;
+    int currentPart = 0;
+    int g1 = 0;
+    int g2 = 0;
+    bool active = false;
+    QString currentOutput;
+};
