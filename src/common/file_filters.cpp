@@ -41,7 +41,16 @@ bool MatchesFilter(const FileFilter& filter, const QString& fileName) {
     return false;
 }
 
+namespace {
+std::function<QStringList(const OpenDialogSetup&)> openDialogHandler;
+}
+
+void SetOpenDialogHandler(std::function<QStringList(const OpenDialogSetup& setup)> handler) {
+    openDialogHandler = std::move(handler);
+}
+
 QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
+    if (openDialogHandler) return openDialogHandler(setup);
     QFileDialog dialog(parent, setup.title);
     dialog.setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -29,3 +30,5 @@ bool MatchesFilter(const FileFilter& filter, const QString& fileName);
 
 // Runs the open dialog; returns the chosen files, none when cancelled.
 QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup);
+// Test seam: while set, RunOpenDialog returns what this gives instead of asking.
+void SetOpenDialogHandler(std::function<QStringList(const OpenDialogSetup& setup)> handler);

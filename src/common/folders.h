@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -22,6 +23,8 @@ QString WithTrailingSeparator(const QString& path);
 // existing folder the browser starts there; otherwise `folder` is emptied first.
 // Returns true and the chosen folder when the user confirms.
 bool ChooseFolder(QWidget* parent, const QString& title, QString& folder);
+// Test seam: while set, ChooseFolder asks this instead of showing the browser.
+void SetChooseFolderHandler(std::function<bool(const QString& title, QString& folder)> handler);
 
 bool FolderExists(const QString& path);
 // Creates the folder and any missing parents; false when it cannot.

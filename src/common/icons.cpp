@@ -130,4 +130,16 @@ QIcon start() {
     });
 }
 
+QIcon formatPage() {
+    return draw([](QPainter& p) {
+        filmStrip(p, QRectF(2, 10, 52, 36));
+        p.setPen(QPen(Qt::white, 3));
+        p.setBrush(accent);
+        p.drawEllipse(QRectF(34, 30, 28, 28));
+        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(42, 44), QPointF(54, 44));
+        p.drawLine(QPointF(48, 38), QPointF(48, 50));
+    });
+}
+
 }  // namespace Icons

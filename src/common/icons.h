@@ -13,4 +13,6 @@ QIcon homepage();
 QIcon about();
 QIcon bulb();
 QIcon start();
+// The buttons that choose a page of the format settings dialog.
+QIcon formatPage();
 }  // namespace Icons

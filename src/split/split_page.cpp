@@ -1,6 +1,10 @@
 #include "split/split_page.h"
 
+#include "common/up_down_edit.h"
+#include "split/pie_chart.h"
+
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +22,7 @@
 SplitPage::SplitPage(QWidget* parent) : QWidget(parent) {
     PageControl2 = new QTabWidget(this);
     TabSheet3 = buildStep1();
-    TabSheet4 = new QWidget;
+    TabSheet4 = buildStep2();
     TabSheet5 = buildStep3();
     PageControl2->addTab(TabSheet3, "Step 1 of 3: Source and Destination");
     PageControl2->addTab(TabSheet4, "Step 2 of 3: Select Split Mode");
@@ -88,6 +92,45 @@ QWidget* SplitPage::buildStep1() {
     layout->addWidget(formatGroup);
     layout->addWidget(pathGroup);
     layout->addStretch();
+    return page;
+}
+
+QWidget* SplitPage::buildStep2() {
+    auto* page = new QWidget;
+    auto* modes = new QGroupBox("Split Mode");
+    RBAmount = new QRadioButton("By Amount");
+    RBAmount->setChecked(true);
+    EdAmount = new UpDownEdit(0, 100, 1, 2);
+    RBTime = new QRadioButton("By Time");
+    EdMin = new UpDownEdit(0, 100, 1, 2);
+    EdMin->setEnabled(false);
+    EdSec = new UpDownEdit(0, 60, 5, 0);
+    EdSec->setEnabled(false);
+    RBManual = new QRadioButton("By Settings");
+    for (UpDownEdit* box : {EdAmount, EdMin, EdSec}) box->setFixedWidth(52);
+    Chart1 = new PieChart;
+
+    auto* grid = new QGridLayout(modes);
+    grid->addWidget(RBAmount, 0, 0);
+    grid->addWidget(new QLabel("Split In"), 0, 1);
+    grid->addWidget(EdAmount, 0, 2);
+    grid->addWidget(new QLabel("Same Size Parts"), 0, 3, 1, 3);
+    grid->addWidget(RBTime, 1, 0);
+    grid->addWidget(new QLabel("Split Every"), 1, 1);
+    grid->addWidget(EdMin, 1, 2);
+    grid->addWidget(new QLabel("Min"), 1, 3);
+    grid->addWidget(EdSec, 1, 4);
+    grid->addWidget(new QLabel("Sec"), 1, 5);
+    grid->addWidget(RBManual, 2, 0);
+    grid->setColumnStretch(6, 1);
+    grid->addWidget(Chart1, 0, 7, 3, 1, Qt::AlignRight | Qt::AlignTop);
+
+    GroupBoxManual = new QGroupBox("Split Point Settings");
+    GroupBoxManual->setEnabled(false);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(modes);
+    layout->addWidget(GroupBoxManual, 1);
     return page;
 }
 

@@ -14,6 +14,8 @@ class QRadioButton;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class PieChart;
+class UpDownEdit;
 
 // The split wizard's page: three steps shown one at a time, and the buttons below
 // them. Only the controls live here; the wizard's behaviour drives them.
@@ -41,6 +43,16 @@ public:
     QLineEdit* EdSavePath;
     QPushButton* SpeedBtnSavePath;
 
+    // Step 2: split mode.
+    QRadioButton* RBAmount;
+    UpDownEdit* EdAmount;
+    QRadioButton* RBTime;
+    UpDownEdit* EdMin;
+    UpDownEdit* EdSec;
+    QRadioButton* RBManual;
+    QGroupBox* GroupBoxManual;  // the split-point editor lives here
+    PieChart* Chart1;
+
     // Step 3: ready to split.
     QLabel* Label14;
     QTextEdit* RichEdit1;
@@ -55,5 +67,6 @@ public:
 
 private:
     QWidget* buildStep1();
+    QWidget* buildStep2();
     QWidget* buildStep3();
 };

@@ -1,0 +1,68 @@
+#include "split/split_list.h"
+
+#include "split/split_plan.h"
+
+void SplitList::Reset(double sourceDuration, const QString& sourceFile, const QString& outputExt) {
+    source = sourceFile;
+    extension = outputExt;
+    TimePoints = {0, sourceDuration};
+    SelectionNames = QStringList(2);
+    SelectionTips = QStringList(2);
+    SelectionSaved = QVector<bool>(2, false);
+    SelectionNames[1] = DefaultName(1);
+    SelectionTips[1] = "No tip";
+    SelectionSaved[1] = true;
+}
+
+QString SplitList::DefaultName(int row) const { return PartFileName(source, row, extension.toLower()); }
+
+void SplitList::resizeRows(int count) {
+    SelectionNames.resize(count + 1);
+    SelectionTips.resize(count + 1);
+    SelectionSaved.resize(count + 1);
+}
+
+bool SplitList::InsertSplitPoint(int64_t seconds) {
+    const double t = static_cast<double>(seconds);
+    const int n = PartCount();
+    for (int i = n; i >= 1; --i) {
+        if (TimePoints[i - 1] < t && t < TimePoints[i]) {
+            TimePoints.insert(i, t);
+            return true;
+        }
+    }
+    if (n >= 0 && !TimePoints.isEmpty() && t > TimePoints.last()) {
+        TimePoints.append(t);
+        return true;
+    }
+    return false;
+}
+
+void SplitList::SetPoint(int64_t seconds) {
+    InsertSplitPoint(seconds);
+    const int n = PartCount();
+    if (n < 1) return;
+    resizeRows(n);
+    SelectionNames[n] = DefaultName(n);
+    SelectionTips[n] = "No tip";
+    SelectionSaved[n] = true;
+}
+
+void SplitList::Remove(int row) {
+    const int n = PartCount();
+    if (n <= 1 || row < 1 || row > n) return;
+    // Row 1 merges with the row below; any other row into the row above. Either
+    // way the point that starts the later of the two goes.
+    const int point = row == 1 ? 1 : row - 1;
+    TimePoints.remove(point);
+    for (int k = row; k < n; ++k) SelectionSaved[k] = SelectionSaved[k + 1];
+    resizeRows(n - 1);
+}
+
+QList<SplitRow> SplitList::rows() const {
+    QList<SplitRow> out;
+    for (int k = 1; k <= PartCount(); ++k) {
+        out.append({TimePoints[k - 1], TimePoints[k], SelectionNames.value(k), SelectionSaved.value(k, true)});
+    }
+    return out;
+}
