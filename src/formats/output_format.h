@@ -28,3 +28,14 @@ const QStringList& JoinFormatNames();
 QString FormatExtension(int index);
 // The summary name of 0..9; any other value leaves `name` as it was.
 void FormatShortName(int index, QString& name);
+
+// The format chosen last in either format list; split and join share it.
+struct OutputSelection {
+    int SelectedFormat = OutputFormat::Avi;
+    QString OutputExt = QStringLiteral("avi");
+
+    void Select(int index) {
+        SelectedFormat = index;
+        OutputExt = FormatExtension(index);
+    }
+};

@@ -127,6 +127,16 @@ QWidget* SplitPage::buildStep2() {
 
     GroupBoxManual = new QGroupBox("Split Point Settings");
     GroupBoxManual->setEnabled(false);
+    lbElapsedTime = new QLabel("00:00:00");
+    lbTotalTime = new QLabel("00:00:00");
+    auto* times = new QHBoxLayout;
+    times->addWidget(lbElapsedTime);
+    times->addWidget(new QLabel("/"));
+    times->addWidget(lbTotalTime);
+    times->addStretch();
+    auto* manualLayout = new QVBoxLayout(GroupBoxManual);
+    manualLayout->addLayout(times);
+    manualLayout->addStretch();
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(modes);

@@ -51,6 +51,8 @@ public:
     UpDownEdit* EdSec;
     QRadioButton* RBManual;
     QGroupBox* GroupBoxManual;  // the split-point editor lives here
+    QLabel* lbElapsedTime;
+    QLabel* lbTotalTime;
     PieChart* Chart1;
 
     // Step 3: ready to split.

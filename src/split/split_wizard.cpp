@@ -1,0 +1,383 @@
+#include "split/split_wizard.h"
+
+#include "common/folders.h"
+#include "common/messages.h"
+#include "common/up_down_edit.h"
+#include "engine/media_player.h"
+#include "engine/quillmark_error.h"
+#include "engine/video_edit.h"
+#include "split/pie_chart.h"
+#include "split/split_page.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace {
+
+// A whole number as the step-2 boxes accept it: digits only, no sign.
+bool readCount(const QString& text, int64_t& value) {
+    bool ok = false;
+    const qlonglong v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < 0) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& out, QString& path,
+                         const FormatSettings& formatSettings, QWidget* owner)
+    : page(p), engine(videoEdit), output(out), outputPath(path), formats(formatSettings), window(owner),
+      run(videoEdit) {
+    auto guard = [this](void (SplitWizard::*handler)()) {
+        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(page.SpeedBtnOpen, &QToolButton::clicked, this, guard(&SplitWizard::SpeedBtnOpenClick));
+    connect(page.RBSame, &QRadioButton::clicked, this, guard(&SplitWizard::RBSameClick));
+    connect(page.RBSavePath, &QRadioButton::clicked, this, guard(&SplitWizard::RBSavePathClick));
+    connect(page.SpeedBtnSavePath, &QPushButton::clicked, this, guard(&SplitWizard::SpeedBtnSavePathClick));
+    connect(page.SpeedBtnSettings, &QPushButton::clicked, this, &SplitWizard::settingsRequested);
+    connect(page.BitBtnNext, &QPushButton::clicked, this, guard(&SplitWizard::BitBtnNextClick));
+    connect(page.BitBtnBack, &QPushButton::clicked, this, guard(&SplitWizard::BitBtnBackClick));
+    connect(page.BitBtnCancelSplit, &QPushButton::clicked, this, guard(&SplitWizard::BitBtnCancelSplitClick));
+    connect(page.RBAmount, &QRadioButton::clicked, this, guard(&SplitWizard::RBAmountClick));
+    connect(page.RBTime, &QRadioButton::clicked, this, guard(&SplitWizard::RBTimeClick));
+    connect(page.RBManual, &QRadioButton::clicked, this, guard(&SplitWizard::RBManualClick));
+    connect(page.EdAmount, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdAmountChange));
+    connect(page.EdMin, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
+    connect(page.EdSec, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
+
+    connect(&run, &SplitRun::partStarted, this,
+            [this](int n) { page.lbPart->setText("Current Part: Part " + QString::number(n)); });
+    connect(&run, &SplitRun::progressChanged, this, [this](int g1, int g2, int max) {
+        page.Gauge1->setValue(g1);
+        page.Gauge2->setMaximum(max);
+        page.Gauge2->setValue(g2);
+    });
+    connect(&run, &SplitRun::finished, this, &SplitWizard::onRunFinished);
+    connect(&run, &SplitRun::failed, this, &SplitWizard::onRunFailed);
+    DrawSplitChart(2);
+}
+
+SplitWizard::~SplitWizard() { Shutdown(); }
+
+void SplitWizard::Shutdown() {
+    run.Stop();
+    // A probe reads one file; it ends on its own, and nothing may outlive us.
+    for (const QPointer<TGetFileDuration>& t : probes) {
+        if (t) t->wait();
+    }
+}
+
+// ---- Step 1: source and destination ----
+
+void SplitWizard::SpeedBtnOpenClick() {
+    const QStringList files = RunOpenDialog(window, OpenDialog1);
+    if (files.isEmpty()) return;
+    SourceFileName = QDir::toNativeSeparators(files.first());
+    page.EdFilePathName->setText(SourceFileName);
+    emit probeStarted();
+    // Until the duration is known, Next would plan the parts with a wrong one.
+    page.BitBtnNext->setEnabled(false);
+    auto* thread = new TGetFileDuration(probe, SourceFileName, ++probeGeneration);
+    probes.append(thread);
+    connect(thread, &TGetFileDuration::measured, this, &SplitWizard::onProbeMeasured);
+    connect(thread, &TGetFileDuration::failed, this, &SplitWizard::onProbeFailed);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        probes.removeAll(thread);
+        thread->deleteLater();
+        if (probes.isEmpty()) page.BitBtnNext->setEnabled(true);
+        emit probeFinished();
+    });
+    thread->start();
+}
+
+void SplitWizard::onProbeMeasured(int generation, double seconds) {
+    // Only the file chosen last counts; an older probe finishing late is ignored.
+    if (generation == probeGeneration) SourceDuration = seconds;
+}
+
+void SplitWizard::onProbeFailed(int generation, const QString& message) {
+    if (generation != probeGeneration) return;
+    // A file whose length cannot be read cannot be planned; say so rather than
+    // split it with the length of another file.
+    SourceFileName.clear();
+    page.EdFilePathName->clear();
+    Messages::error(window, message);
+}
+
+void SplitWizard::RBSameClick() {
+    page.EdSavePath->setEnabled(false);
+    page.SpeedBtnSavePath->setEnabled(false);
+}
+
+void SplitWizard::RBSavePathClick() {
+    page.EdSavePath->setEnabled(true);
+    page.SpeedBtnSavePath->setEnabled(true);
+}
+
+void SplitWizard::SpeedBtnSavePathClick() {
+    QString folder;
+    if (!ChooseFolder(window, "Select a directory to save output file", folder)) return;
+    folder = WithTrailingSeparator(folder);
+    page.EdSavePath->setText(folder);
+    outputPath = folder;
+}
+
+void SplitWizard::TabSheet3Show() {
+    page.BitBtnNext->setText("Next");
+    page.BitBtnNext->setEnabled(!probing());
+}
+
+// ---- Next, Back, Exit ----
+
+void SplitWizard::BitBtnNextClick() {
+    if (page.EdFilePathName->text().isEmpty()) {
+        Messages::information(window, "Please select a source file.");
+        return;
+    }
+    switch (page.currentStep()) {
+        case 1: leaveStep1(); break;
+        case 2: leaveStep2(); break;
+        case 3: startSplit(); break;
+    }
+}
+
+void SplitWizard::leaveStep1() {
+    SourceFileName = page.EdFilePathName->text();
+    if (page.RBSavePath->isChecked() && page.EdSavePath->text().isEmpty()) {
+        Messages::information(window, "Please input Save Path.");
+        return;
+    }
+    output.Select(page.cbFormat->currentIndex());
+    if (page.RBSame->isChecked()) {
+        outputPath = WithTrailingSeparator(QDir::toNativeSeparators(QFileInfo(SourceFileName).absolutePath()));
+    } else {
+        const QString typed = page.EdSavePath->text();
+        if (!FolderExists(typed) && !CreateFolderPath(typed)) throw QuillmarkError("Cannot create " + typed);
+        outputPath = WithTrailingSeparator(typed);
+    }
+    page.showStep(2);
+    page.BitBtnBack->setEnabled(true);
+    page.lbTotalTime->setText(FormatClock(RoundHalfEven(SourceDuration)));
+    if (page.RBManual->isChecked()) {
+        ResetSplitList();
+    } else {
+        DisableSplitEditor();
+    }
+    DrawSplitChart(2);
+}
+
+void SplitWizard::leaveStep2() {
+    if (page.RBAmount->isChecked()) {
+        splitMode = ByAmount;
+        int64_t count = 0;
+        if (!readCount(page.EdAmount->text(), count) || count > INT32_MAX) {
+            Messages::information(window, "Please input correct number!");
+            return;
+        }
+        PartCount = static_cast<int>(count);
+        if (PartCount == 0) {
+            Messages::information(window, "Please input correct parts number!");
+            return;
+        }
+    } else if (page.RBTime->isChecked()) {
+        splitMode = ByTime;
+        int64_t minutes = 0, seconds = 0;
+        if (!readCount(page.EdMin->text(), minutes) || !readCount(page.EdSec->text(), seconds) ||
+            minutes > INT32_MAX || seconds > INT32_MAX) {
+            Messages::information(window, "Please input correct number!");
+            return;
+        }
+        PartLength = static_cast<double>(minutes * 60 + seconds);
+        if (PartLength > SourceDuration) PartLength = SourceDuration;
+        if (PartLength == 0) {
+            Messages::information(window, "Please input correct number!");
+            return;
+        }
+    } else if (page.RBManual->isChecked()) {
+        splitMode = BySettings;
+    }
+    page.showStep(3);
+    page.BitBtnNext->setText("Split");
+    page.BitBtnNext->setToolTip("Start Splitting");
+    page.Gauge1->setValue(0);
+    page.Gauge2->setValue(0);
+    FillSplitSummary();
+}
+
+SplitSetup SplitWizard::setup() const {
+    SplitSetup s;
+    s.source = SourceFileName;
+    s.sourceDuration = SourceDuration;
+    s.outputPath = outputPath;
+    s.outputExt = output.OutputExt;
+    s.selectedFormat = output.SelectedFormat;
+    s.formats = formats;
+    return s;
+}
+
+void SplitWizard::startSplit() {
+    if (MP1 && MP1->IsOpen() && MP1->GetMode() == TMediaPlayer::Mode::Playing) {
+        MP1->Stop();
+        MP1->Close();
+    }
+    page.BitBtnBack->setEnabled(false);
+    page.BitBtnNext->setEnabled(false);
+    page.BitBtnCancelSplit->setText("Stop");
+    if (splitMode == BySettings) PartCount = splitList.PartCount();
+    if (splitMode == ByAmount || splitMode == BySettings) {
+        page.Gauge2->setMaximum(std::max(10 * PartCount, 0));
+    }
+    switch (splitMode) {
+        case ByAmount: run.StartSplitByAmount(setup(), PartCount); break;
+        case ByTime: run.StartSplitByTime(setup(), PartLength); break;
+        case BySettings: run.StartSplitBySettings(setup(), splitList.rows()); break;
+        default: break;
+    }
+    if (splitMode == ByTime) PartCount = run.PartCount();
+}
+
+void SplitWizard::onRunFinished() {
+    Messages::information(window, "Task Complete!");
+    page.BitBtnNext->setToolTip("Start Splitting");
+    restoreAfterRun();
+}
+
+void SplitWizard::onRunFailed(const QString& message) {
+    Messages::error(window, message);
+    restoreAfterRun();
+}
+
+void SplitWizard::restoreAfterRun() {
+    page.BitBtnNext->setText("Split");
+    page.BitBtnNext->setEnabled(true);
+    page.BitBtnBack->setEnabled(true);
+    page.BitBtnCancelSplit->setText("Exit");
+}
+
+void SplitWizard::BitBtnBackClick() {
+    switch (page.currentStep()) {
+        case 2:
+            page.showStep(1);
+            page.BitBtnBack->setEnabled(false);
+            TabSheet3Show();
+            break;
+        case 3:
+            page.showStep(2);
+            page.BitBtnNext->setText("Next");
+            page.BitBtnNext->setToolTip("Next step");
+            break;
+        default: break;
+    }
+}
+
+void SplitWizard::BitBtnCancelSplitClick() {
+    if (page.BitBtnCancelSplit->text() == "Stop") {
+        run.Stop();
+        page.BitBtnCancelSplit->setText("Exit");
+        page.BitBtnBack->setEnabled(true);
+        page.BitBtnNext->setEnabled(true);
+        return;
+    }
+    page.Gauge1->setValue(0);
+    page.Gauge2->setValue(0);
+    if (MP1 && MP1->IsOpen()) {
+        const TMediaPlayer::Mode mode = MP1->GetMode();
+        if (mode == TMediaPlayer::Mode::Playing) {
+            MP1->Stop();
+            MP1->Close();
+        }
+    }
+    page.BitBtnCancelSplit->setText("Exit");
+    page.showStep(1);
+    page.BitBtnBack->setEnabled(false);
+    TabSheet3Show();
+    emit exitRequested();
+}
+
+// ---- Step 2: split mode and pie ----
+
+void SplitWizard::RBAmountClick() {
+    splitMode = ByAmount;
+    page.EdAmount->setEnabled(true);
+    page.EdMin->setEnabled(false);
+    page.EdSec->setEnabled(false);
+    DisableSplitEditor();
+    EdAmountChange();
+}
+
+void SplitWizard::RBTimeClick() {
+    splitMode = ByTime;
+    page.EdAmount->setEnabled(false);
+    page.EdMin->setEnabled(true);
+    page.EdSec->setEnabled(true);
+    DisableSplitEditor();
+    EdMinChange();
+}
+
+void SplitWizard::RBManualClick() {
+    splitMode = BySettings;
+    page.EdAmount->setEnabled(false);
+    page.EdMin->setEnabled(false);
+    page.EdSec->setEnabled(false);
+    EnableSplitEditor();
+    ResetSplitList();
+    DrawSplitChart(PartCount);
+}
+
+// A box emptied while retyping leaves the pie as it was; Next checks the numbers.
+void SplitWizard::EdAmountChange() {
+    bool ok = false;
+    const int n = page.EdAmount->text().trimmed().toInt(&ok);
+    if (ok) DrawSplitChart(n);
+}
+
+void SplitWizard::EdMinChange() {
+    bool okMin = false, okSec = false;
+    const qlonglong minutes = page.EdMin->text().trimmed().toLongLong(&okMin);
+    const qlonglong seconds = page.EdSec->text().trimmed().toLongLong(&okSec);
+    if (!okMin || !okSec) return;
+    const int64_t t = minutes * 60 + seconds;
+    if (t == 0) return;
+    DrawSplitChart(static_cast<int>(std::clamp<int64_t>(TimeModeSlices(SourceDuration, t), -1, INT32_MAX)));
+}
+
+void SplitWizard::DrawSplitChart(int count) { page.Chart1->setSlices(count); }
+
+void SplitWizard::ResetSplitList() {
+    splitList.Reset(SourceDuration, SourceFileName, output.OutputExt);
+    PartCount = splitList.PartCount();
+    emit splitListChanged();
+}
+
+void SplitWizard::EnableSplitEditor() { page.GroupBoxManual->setEnabled(true); }
+
+void SplitWizard::DisableSplitEditor() { page.GroupBoxManual->setEnabled(false); }
+
+// ---- Step 3: summary ----
+
+void SplitWizard::FillSplitSummary() {
+    const QString indent(8, ' ');
+    QString mode;
+    switch (splitMode) {
+        case ByAmount: mode = indent + "Split in " + QString::number(PartCount) + " Parts"; break;
+        case ByTime: mode = indent + "Split every " + QString::number(RoundHalfEven(PartLength)) + " seconds"; break;
+        case BySettings: mode = indent + "Split by preview settings"; break;
+        default: break;
+    }
+    QString format;
+    FormatShortName(output.SelectedFormat, format);
+    page.Memo1->setPlainText(QStringList{"Source File ", indent + SourceFileName, "Split Mode ", mode, "Save Format ",
+                                         indent + format, "Save Path ", indent + outputPath}
+                                 .join('\n'));
+}

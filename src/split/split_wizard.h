@@ -1,0 +1,96 @@
+#pragma once
+
+#include "common/file_filters.h"
+#include "formats/format_settings.h"
+#include "formats/output_format.h"
+#include "split/duration_probe_thread.h"
+#include "split/split_list.h"
+#include "split/split_plan.h"
+#include "split/split_run.h"
+
+#include <QObject>
+#include <QPointer>
+
+class SplitPage;
+class TMediaPlayer;
+class TVideoEdit;
+class QWidget;
+
+// The three-step split wizard: source, format and folder; split mode; summary and
+// run. It drives the split page's controls and the split engine, and checks every
+// choice with a message before it moves on.
+class SplitWizard : public QObject {
+    Q_OBJECT
+public:
+    SplitWizard(SplitPage& page, TVideoEdit& engine, OutputSelection& output, QString& outputPath,
+                const FormatSettings& formats, QWidget* window);
+    ~SplitWizard() override;
+
+    // How a source's duration is measured (off the UI thread).
+    TGetFileDuration::Probe probe;
+    // The preview player, stopped before a run and on Exit; may be absent.
+    QPointer<TMediaPlayer> MP1;
+    OpenDialogSetup OpenDialog1;
+
+    QString SourceFileName;
+    double SourceDuration = 0;
+    SplitMode splitMode = NoSplitMode;
+    int PartCount = 0;
+    double PartLength = 0;
+    SplitList splitList;
+
+    bool running() const { return run.running(); }
+    bool probing() const { return !probes.isEmpty(); }
+    // The window is closing: stop a running split and let probes finish.
+    void Shutdown();
+
+    void SpeedBtnOpenClick();
+    void RBSameClick();
+    void RBSavePathClick();
+    void SpeedBtnSavePathClick();
+    void BitBtnNextClick();
+    void BitBtnBackClick();
+    void BitBtnCancelSplitClick();
+    void TabSheet3Show();
+    void RBAmountClick();
+    void RBTimeClick();
+    void RBManualClick();
+    void EdAmountChange();
+    void EdMinChange();
+    void DrawSplitChart(int count);
+    void FillSplitSummary();
+    void ResetSplitList();
+    void EnableSplitEditor();
+    void DisableSplitEditor();
+
+signals:
+    // The waiting window shows while a duration is being measured.
+    void probeStarted();
+    void probeFinished();
+    void settingsRequested();
+    // Exit: the Getting Started page comes back.
+    void exitRequested();
+    // The hand-made split list was rebuilt or changed.
+    void splitListChanged();
+
+private:
+    void leaveStep1();
+    void leaveStep2();
+    void startSplit();
+    void onProbeMeasured(int generation, double seconds);
+    void onProbeFailed(int generation, const QString& message);
+    void onRunFinished();
+    void onRunFailed(const QString& message);
+    void restoreAfterRun();
+    SplitSetup setup() const;
+
+    SplitPage& page;
+    TVideoEdit& engine;
+    OutputSelection& output;
+    QString& outputPath;
+    const FormatSettings& formats;
+    QWidget* window;
+    SplitRun run;
+    int probeGeneration = 0;
+    QList<QPointer<TGetFileDuration>> probes;
+};
