@@ -1,6 +1,6 @@
 #include "split/split_page.h"
 
-#include "common/up_down_edit.h"
+#include "common/up_down.h"
 #include "split/pie_chart.h"
 
 #include <QComboBox>
@@ -100,26 +100,40 @@ QWidget* SplitPage::buildStep2() {
     auto* modes = new QGroupBox("Split Mode");
     RBAmount = new QRadioButton("By Amount");
     RBAmount->setChecked(true);
-    EdAmount = new UpDownEdit(0, 100, 1, 2);
+    // Free text: the wizard itself says what is wrong with a typed number. Each box
+    // and its arrows share a parent, so they are switched on and off together.
+    auto numberBox = [](QLineEdit*& edit, UpDown*& arrows, int max, int step, int position) {
+        edit = new QLineEdit;
+        edit->setFixedWidth(40);
+        arrows = new UpDown(edit, 0, max, step, true);
+        arrows->setPosition(position);
+        auto* box = new QWidget;
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(1);
+        row->addWidget(edit);
+        row->addWidget(arrows);
+        return box;
+    };
+    QWidget* amountBox = numberBox(EdAmount, UpDown1, 100, 1, 2);
     RBTime = new QRadioButton("By Time");
-    EdMin = new UpDownEdit(0, 100, 1, 2);
-    EdMin->setEnabled(false);
-    EdSec = new UpDownEdit(0, 60, 5, 0);
-    EdSec->setEnabled(false);
+    QWidget* minBox = numberBox(EdMin, UpDown2, 100, 1, 2);
+    QWidget* secBox = numberBox(EdSec, UpDown3, 60, 5, 0);
+    minBox->setEnabled(false);
+    secBox->setEnabled(false);
     RBManual = new QRadioButton("By Settings");
-    for (UpDownEdit* box : {EdAmount, EdMin, EdSec}) box->setFixedWidth(52);
     Chart1 = new PieChart;
 
     auto* grid = new QGridLayout(modes);
     grid->addWidget(RBAmount, 0, 0);
     grid->addWidget(new QLabel("Split In"), 0, 1);
-    grid->addWidget(EdAmount, 0, 2);
+    grid->addWidget(amountBox, 0, 2);
     grid->addWidget(new QLabel("Same Size Parts"), 0, 3, 1, 3);
     grid->addWidget(RBTime, 1, 0);
     grid->addWidget(new QLabel("Split Every"), 1, 1);
-    grid->addWidget(EdMin, 1, 2);
+    grid->addWidget(minBox, 1, 2);
     grid->addWidget(new QLabel("Min"), 1, 3);
-    grid->addWidget(EdSec, 1, 4);
+    grid->addWidget(secBox, 1, 4);
     grid->addWidget(new QLabel("Sec"), 1, 5);
     grid->addWidget(RBManual, 2, 0);
     grid->setColumnStretch(6, 1);

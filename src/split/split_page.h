@@ -15,7 +15,7 @@ class QTabWidget;
 class QTextEdit;
 class QToolButton;
 class PieChart;
-class UpDownEdit;
+class UpDown;
 
 // The split wizard's page: three steps shown one at a time, and the buttons below
 // them. Only the controls live here; the wizard's behaviour drives them.
@@ -45,10 +45,13 @@ public:
 
     // Step 2: split mode.
     QRadioButton* RBAmount;
-    UpDownEdit* EdAmount;
+    QLineEdit* EdAmount;
+    UpDown* UpDown1;
     QRadioButton* RBTime;
-    UpDownEdit* EdMin;
-    UpDownEdit* EdSec;
+    QLineEdit* EdMin;
+    UpDown* UpDown2;
+    QLineEdit* EdSec;
+    UpDown* UpDown3;
     QRadioButton* RBManual;
     QGroupBox* GroupBoxManual;  // the split-point editor lives here
     QLabel* lbElapsedTime;

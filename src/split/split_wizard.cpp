@@ -2,7 +2,6 @@
 
 #include "common/folders.h"
 #include "common/messages.h"
-#include "common/up_down_edit.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
@@ -52,9 +51,9 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
     connect(page.RBAmount, &QRadioButton::clicked, this, guard(&SplitWizard::RBAmountClick));
     connect(page.RBTime, &QRadioButton::clicked, this, guard(&SplitWizard::RBTimeClick));
     connect(page.RBManual, &QRadioButton::clicked, this, guard(&SplitWizard::RBManualClick));
-    connect(page.EdAmount, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdAmountChange));
-    connect(page.EdMin, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
-    connect(page.EdSec, &UpDownEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
+    connect(page.EdAmount, &QLineEdit::textChanged, this, guard(&SplitWizard::EdAmountChange));
+    connect(page.EdMin, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
+    connect(page.EdSec, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
 
     connect(&run, &SplitRun::partStarted, this,
             [this](int n) { page.lbPart->setText("Current Part: Part " + QString::number(n)); });
@@ -309,27 +308,27 @@ void SplitWizard::BitBtnCancelSplitClick() {
 
 void SplitWizard::RBAmountClick() {
     splitMode = ByAmount;
-    page.EdAmount->setEnabled(true);
-    page.EdMin->setEnabled(false);
-    page.EdSec->setEnabled(false);
+    page.EdAmount->parentWidget()->setEnabled(true);
+    page.EdMin->parentWidget()->setEnabled(false);
+    page.EdSec->parentWidget()->setEnabled(false);
     DisableSplitEditor();
     EdAmountChange();
 }
 
 void SplitWizard::RBTimeClick() {
     splitMode = ByTime;
-    page.EdAmount->setEnabled(false);
-    page.EdMin->setEnabled(true);
-    page.EdSec->setEnabled(true);
+    page.EdAmount->parentWidget()->setEnabled(false);
+    page.EdMin->parentWidget()->setEnabled(true);
+    page.EdSec->parentWidget()->setEnabled(true);
     DisableSplitEditor();
     EdMinChange();
 }
 
 void SplitWizard::RBManualClick() {
     splitMode = BySettings;
-    page.EdAmount->setEnabled(false);
-    page.EdMin->setEnabled(false);
-    page.EdSec->setEnabled(false);
+    page.EdAmount->parentWidget()->setEnabled(false);
+    page.EdMin->parentWidget()->setEnabled(false);
+    page.EdSec->parentWidget()->setEnabled(false);
     EnableSplitEditor();
     ResetSplitList();
     DrawSplitChart(PartCount);

@@ -1,7 +1,6 @@
 #include "common/file_filters.h"
 #include "common/folders.h"
 #include "common/messages.h"
-#include "common/up_down_edit.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
 #include "split/pie_chart.h"

@@ -1,0 +1,269 @@
+#include "common/ini_file.h"
+#include "common/messages.h"
+#include "fakes/recording_video_edit.h"
+#include "common/radio_group.h"
+#include "formats/setting_form.h"
+#include "common/up_down.h"
+#include "support/temp_folder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// The dialog over a scratch settings file, loaded the way the program loads it at
+// start, with an engine whose lists the test chooses and the boxes recorded.
+class SettingFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Messages::setBoxHandler([this](Messages::Kind, const QString& caption, const QString& text) {
+            boxes << caption + ": " + text;
+        });
+        engine.audioCompressors = {"pcm", "adpcm", "alaw", "mp2", "mp3", "ac3"};
+        engine.videoCompressors = {"raw", "huffyuv", "ffv1", "mjpeg", "msmpeg4", "mpeg4", "h264"};
+        engine.wmvProfiles = {"general", "low", "high"};
+    }
+    void TearDown() override {
+        form.reset();
+        Messages::setBoxHandler({});
+    }
+    TSettingForm& open() {
+        settings = LoadFormatSettings(IniFile(file()));
+        form = std::make_unique<TSettingForm>(nullptr, settings, file(), engine);
+        form->show();
+        return *form;
+    }
+    QString file() const { return dir.path("setup.ini"); }
+
+    TempFolder dir;
+    RecordingVideoEdit engine;
+    FormatSettings settings;
+    std::unique_ptr<TSettingForm> form;
+    QStringList boxes;
+};
+
+void typeInto(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    emit field->editingFinished();
+}
+
+// Every format key in the order the dialog writes them, as a fresh file holds them.
+const QByteArray defaultsFile =
+    "[general]\nresizemode=0\nvideoonly=0\n\n"
+    "[vcd]\nvcdmode=0\nvcdwidth=352\nvcdheight=288\nvcdFrameRate=23.976\n\n"
+    "[svcd]\nsvcdmode=0\nsvcdwidth=480\nsvcdheight=576\nsvcdFrameRate=23.976\n\n"
+    "[dvd]\ndvdmode=0\ndvdwidth=720\ndvdheight=576\ndvdFrameRate=29.97\n\n"
+    "[mpeg]\ndvdwidth=480\ndvdheight=576\ndvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100\n\n"
+    "[avi]\naviwidth=352\naviheight=240\naviFrameRate=23.976\naviaudcompr=4\navividcompr=5\nfaviorigsize=0\n\n"
+    "[wmv]\nwmvprofile=0\n";
+
+}  // namespace
+
+TEST_F(SettingFormTest, OkOnAFreshStartWritesEveryFormatKeyWithItsDefault) {
+    TSettingForm& f = open();
+    f.BtnOK->click();
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(dir.read("setup.ini"), defaultsFile);
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(SettingFormTest, OkUntouchedKeepsEveryValueButReplacesThoseOutsideTheLists) {
+    QByteArray stored =
+        "[general]\nvideoonly=1\nresizemode=2\n"
+        "[vcd]\nvcdmode=1\nvcdwidth=360\nvcdheight=250\nvcdFrameRate=25\n"
+        "[svcd]\nsvcdmode=1\nsvcdwidth=480\nsvcdheight=480\nsvcdFrameRate=12.5\n"
+        "[dvd]\ndvdmode=1\ndvdwidth=704\ndvdheight=480\ndvdFrameRate=59.94\n"
+        "[mpeg]\ndvdwidth=640\ndvdheight=360\ndvdFrameRate=12.5\ndvdbitrate=100\ndvdSampleRate=22050\n"
+        "[avi]\naviwidth=320\naviheight=200\naviFrameRate=12.5\naviaudcompr=1\navividcompr=6\nfaviorigsize=1\n"
+        "[wmv]\nwmvprofile=2\n";
+    dir.write("setup.ini", stored);
+    TSettingForm& f = open();
+    EXPECT_EQ(f.EdVCDHeight->text(), "250");  // the stored height wins over the NTSC preset
+    EXPECT_EQ(f.cbMPEGBitrate->currentText(), "128");
+    EXPECT_EQ(f.cbMPEGSamplerate->currentText(), "44100");
+    EXPECT_EQ(f.cbMPEGFrameRate->currentText(), "23.976");
+    EXPECT_EQ(f.cbAVIFrameRate->currentText(), "23.976");
+    EXPECT_EQ(f.cbAVIVidCompr->currentText(), "h264");
+    EXPECT_EQ(f.cbWMVProfile->currentText(), "high");
+    f.BtnOK->click();
+
+    // Only the four values outside the lists change; the disc frame rates travel unchanged.
+    stored.replace("dvdFrameRate=12.5\ndvdbitrate=100\ndvdSampleRate=22050",
+                   "dvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100");
+    stored.replace("aviFrameRate=12.5", "aviFrameRate=23.976");
+    EXPECT_EQ(dir.read("setup.ini"), stored);
+    EXPECT_EQ(settings.MpegAudioBitrate, 128);
+    EXPECT_EQ(settings.SvcdFrameRate, 12.5);
+}
+
+TEST_F(SettingFormTest, NtscFrameRatesSurviveTheRoundTrip) {
+    for (const auto& [mpeg, avi] : {std::pair{"29.97", "59.94"}, std::pair{"59.94", "29.97"}}) {
+        dir.write("setup.ini", QByteArray("[mpeg]\ndvdFrameRate=") + mpeg + "\n[avi]\naviFrameRate=" + avi + "\n");
+        TSettingForm& f = open();
+        EXPECT_EQ(f.cbMPEGFrameRate->currentText(), mpeg);
+        EXPECT_EQ(f.cbAVIFrameRate->currentText(), avi);
+        f.BtnOK->click();
+        const IniFile saved(file());
+        EXPECT_EQ(saved.readString("mpeg", "dvdFrameRate", ""), mpeg);
+        EXPECT_EQ(saved.readString("avi", "aviFrameRate", ""), avi);
+    }
+}
+
+TEST_F(SettingFormTest, ModesSetOnlyTheHeightOfTheirPage) {
+    TSettingForm& f = open();
+    f.ToolBtnVCD->click();
+    f.RGVCDMode->button(1)->click();
+    EXPECT_EQ(f.EdVCDWidth->text(), "352");
+    EXPECT_EQ(f.EdVCDHeight->text(), "240");
+    EXPECT_EQ(f.cbVCDFrameRate->currentText(), "23.976");
+    f.RGVCDMode->button(0)->click();
+    EXPECT_EQ(f.EdVCDHeight->text(), "288");
+
+    f.ToolBtnDVD->click();
+    f.RGDVDMode->button(1)->click();
+    EXPECT_EQ(f.EdDVDWidth->text() + "x" + f.EdDVDHeight->text(), "720x480");
+    f.ToolBtnSVCD->click();
+    f.RGSVCDMode->button(1)->click();
+    EXPECT_EQ(f.EdSVCDWidth->text() + "x" + f.EdSVCDHeight->text(), "480x480");
+    EXPECT_EQ(f.EdVCDHeight->text(), "288");  // other pages untouched
+    f.BtnOK->click();
+    EXPECT_EQ(settings.DvdMode, 1);
+    EXPECT_EQ(settings.DvdHeight, 480);
+    EXPECT_EQ(settings.DvdFrameRate, 29.97);
+    f.RGDVDMode->button(0)->click();
+    EXPECT_EQ(f.EdDVDWidth->text() + "x" + f.EdDVDHeight->text(), "720x576");
+}
+
+TEST_F(SettingFormTest, VideoOnlyActsAtOnceButReachesTheFileOnlyWithOk) {
+    const QByteArray stored = "[general]\nvideoonly=0\n[mpeg]\ndvdbitrate=192\n";
+    dir.write("setup.ini", stored);
+    TSettingForm& f = open();
+    f.CheckVideoOnly->click();
+    EXPECT_TRUE(settings.VideoOnly);
+    f.cbMPEGBitrate->setCurrentIndex(0);
+    f.BtnCancel->click();
+    EXPECT_EQ(f.result(), QDialog::Rejected);
+    EXPECT_TRUE(settings.VideoOnly);              // every later render is silent
+    EXPECT_EQ(settings.MpegAudioBitrate, 192);    // the rest waits for OK
+    EXPECT_EQ(dir.read("setup.ini"), stored);
+
+    // Escape cancels the same way.
+    TSettingForm& again = open();
+    EXPECT_FALSE(settings.VideoOnly);
+    again.CheckVideoOnly->click();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&again, &escape);
+    EXPECT_FALSE(again.isVisible());
+    EXPECT_TRUE(settings.VideoOnly);
+    EXPECT_EQ(dir.read("setup.ini"), stored);
+}
+
+TEST_F(SettingFormTest, OriginalSizeLocksTheAviSizeAndKeepsIt) {
+    TSettingForm& f = open();
+    f.ToolBtnAVI->click();
+    typeInto(f.EdAVIWidth, "640");
+    f.CheckOrigSize->click();
+    EXPECT_TRUE(settings.AviOriginalSize);
+    for (QWidget* w : std::initializer_list<QWidget*>{f.EdAVIWidth, f.EdAVIHeight, f.UpDownAVIWidth,
+                                                      f.UpDownAVIHeight}) {
+        EXPECT_FALSE(w->isEnabled());
+    }
+    f.CheckOrigSize->click();
+    EXPECT_FALSE(settings.AviOriginalSize);
+    EXPECT_TRUE(f.EdAVIWidth->isEnabled());
+    EXPECT_TRUE(f.UpDownAVIHeight->isEnabled());
+    EXPECT_EQ(f.EdAVIWidth->text(), "640");
+    EXPECT_EQ(f.EdAVIHeight->text(), "240");
+    f.CheckOrigSize->click();
+    f.BtnOK->click();
+    const IniFile saved(file());
+    EXPECT_EQ(saved.readInteger("avi", "aviwidth", 0), 640);
+    EXPECT_TRUE(saved.readBool("avi", "faviorigsize", false));
+
+    TSettingForm& reopened = open();
+    EXPECT_TRUE(reopened.CheckOrigSize->isChecked());
+    EXPECT_FALSE(reopened.EdAVIWidth->isEnabled());
+}
+
+TEST_F(SettingFormTest, EngineListsWithoutASelectionStoreMinusOne) {
+    dir.write("setup.ini", "[avi]\naviaudcompr=1\navividcompr=2\n[wmv]\nwmvprofile=5\n");
+    engine.audioCompressors.clear();
+    engine.videoCompressors = {"raw", "huffyuv", "ffv1"};
+    TSettingForm& f = open();
+    EXPECT_EQ(f.cbAVIAudCompr->count(), 0);
+    EXPECT_EQ(f.cbAVIVidCompr->currentText(), "ffv1");
+    EXPECT_EQ(f.cbWMVProfile->count(), 3);
+    EXPECT_EQ(f.cbWMVProfile->currentIndex(), -1);  // stored position beyond the list
+    f.BtnOK->click();
+    EXPECT_EQ(settings.AviAudioCompressor, -1);
+    EXPECT_EQ(settings.AviVideoCompressor, 2);
+    EXPECT_EQ(settings.WmvProfile, -1);
+    const IniFile saved(file());
+    EXPECT_EQ(saved.readString("avi", "aviaudcompr", ""), "-1");
+    EXPECT_EQ(saved.readString("wmv", "wmvprofile", ""), "-1");
+}
+
+TEST_F(SettingFormTest, TheToolBarShowsExactlyOnePageAndOpensOnGeneral) {
+    TSettingForm& f = open();
+    for (int i = 0; i < f.PageControl2->count(); ++i) EXPECT_FALSE(f.PageControl2->isTabVisible(i)) << i;
+    const QList<std::pair<QToolButton*, QWidget*>> pages{
+        {f.ToolBtnGeneral, f.TabGeneral}, {f.ToolBtnVCD, f.TabVCD}, {f.ToolBtnSVCD, f.TabSVCD},
+        {f.ToolBtnDVD, f.TabDVD},         {f.ToolBtnMPEG, f.TabMPEG}, {f.ToolBtnAVI, f.TabAVI},
+        {f.ToolBtnWMV, f.TabWMV}};
+    auto expectShown = [&](QToolButton* button, QWidget* page) {
+        for (const auto& [b, p] : pages) {
+            EXPECT_EQ(b->isChecked(), b == button) << b->text().toStdString();
+            EXPECT_EQ(p->isVisible(), p == page) << b->text().toStdString();
+        }
+    };
+    expectShown(f.ToolBtnGeneral, f.TabGeneral);
+    f.ToolBtnGeneral->click();  // the shown page's own button
+    expectShown(f.ToolBtnGeneral, f.TabGeneral);
+    for (const auto& [button, page] : pages) {
+        button->click();
+        expectShown(button, page);
+        button->click();
+        expectShown(button, page);
+    }
+    f.BtnCancel->click();
+    TSettingForm& reopened = open();
+    EXPECT_TRUE(reopened.ToolBtnGeneral->isChecked());
+    EXPECT_TRUE(reopened.TabGeneral->isVisible());
+}
+
+TEST_F(SettingFormTest, SizesComeFromTheSpinnersIncludingOnLockedFields) {
+    TSettingForm& f = open();
+    f.ToolBtnVCD->click();
+    EXPECT_FALSE(f.EdVCDWidth->isEnabled());
+    EXPECT_TRUE(f.EdVCDWidth->isReadOnly());
+    f.UpDownVCDWidth->upButton()->click();
+    EXPECT_EQ(f.EdVCDWidth->text(), "353");
+    typeInto(f.EdMPEGHeight, "360");
+    f.BtnOK->click();
+    EXPECT_EQ(settings.VcdWidth, 353);
+    EXPECT_EQ(settings.MpegHeight, 360);
+}
+
+TEST_F(SettingFormTest, AFailedWriteIsShownAndKeepsTheDialogAndTheValues) {
+    dir.write("blocker", "a file where the settings folder should be");
+    const QString unwritable = dir.path("blocker/setup.ini");
+    settings = FormatSettings();
+    form = std::make_unique<TSettingForm>(nullptr, settings, unwritable, engine);
+    form->show();
+    form->cbMPEGBitrate->setCurrentText("256");
+    form->BtnOK->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0], "Quillmark: Unable to write to " + QDir::toNativeSeparators(unwritable) + ".");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(settings.MpegAudioBitrate, 256);
+}
