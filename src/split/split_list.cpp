@@ -59,6 +59,28 @@ void SplitList::Remove(int row) {
     resizeRows(n - 1);
 }
 
+QString SplitList::EditRow(int row, int64_t start, int64_t stop, const QString& rename, const QString& tip,
+                           const QString& outputExt) {
+    const int n = PartCount();
+    if (row < 1 || row > n) return QString();
+    if (start >= stop) return "The Start Time should be smaller than Stop Time!";
+    if (row > 1 && start < TimePoints[row - 2]) return "The Start Time is not appropriate!";
+    if (row < n && stop > TimePoints[row + 1]) return "The Stop Time is not appropriate!";
+    if (rename.isEmpty()) return "File name can not be blank!";
+    TimePoints[row - 1] = static_cast<double>(start);
+    TimePoints[row] = static_cast<double>(stop);
+    SelectionNames[row] = WithoutExtension(rename) + "." + outputExt;
+    SelectionTips[row] = tip;
+    return QString();
+}
+
+QStringList SplitList::RowTexts(int row) const {
+    const double start = TimePoints[row - 1];
+    const double stop = TimePoints[row];
+    return {QString::number(row), FormatClock(RoundHalfEven(start)), FormatClock(RoundHalfEven(stop)),
+            FormatClock(RoundHalfEven(stop - start)), SelectionNames.value(row)};
+}
+
 QList<SplitRow> SplitList::rows() const {
     QList<SplitRow> out;
     for (int k = 1; k <= PartCount(); ++k) {

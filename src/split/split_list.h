@@ -31,6 +31,15 @@ public:
     // above. Nothing happens with one row or a row outside the list.
     void Remove(int row);
 
+    // Retimes, renames and re-tips row `row`, or says why not (nothing changes then).
+    // Times are whole seconds; neighbours may become zero long but never overlap.
+    // The name keeps what was typed before its extension and gets `outputExt`.
+    QString EditRow(int row, int64_t start, int64_t stop, const QString& rename, const QString& tip,
+                    const QString& outputExt);
+
+    // The texts of row `row` as the list shows them: part, start, end, length, name.
+    QStringList RowTexts(int row) const;
+
     // Rows as the split run takes them.
     QList<SplitRow> rows() const;
 

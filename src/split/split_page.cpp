@@ -2,6 +2,7 @@
 
 #include "common/up_down.h"
 #include "split/pie_chart.h"
+#include "split/split_point_panel.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -125,6 +126,8 @@ QWidget* SplitPage::buildStep2() {
     Chart1 = new PieChart;
 
     auto* grid = new QGridLayout(modes);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(0);
     grid->addWidget(RBAmount, 0, 0);
     grid->addWidget(new QLabel("Split In"), 0, 1);
     grid->addWidget(amountBox, 0, 2);
@@ -139,20 +142,11 @@ QWidget* SplitPage::buildStep2() {
     grid->setColumnStretch(6, 1);
     grid->addWidget(Chart1, 0, 7, 3, 1, Qt::AlignRight | Qt::AlignTop);
 
-    GroupBoxManual = new QGroupBox("Split Point Settings");
-    GroupBoxManual->setEnabled(false);
-    lbElapsedTime = new QLabel("00:00:00");
-    lbTotalTime = new QLabel("00:00:00");
-    auto* times = new QHBoxLayout;
-    times->addWidget(lbElapsedTime);
-    times->addWidget(new QLabel("/"));
-    times->addWidget(lbTotalTime);
-    times->addStretch();
-    auto* manualLayout = new QVBoxLayout(GroupBoxManual);
-    manualLayout->addLayout(times);
-    manualLayout->addStretch();
+    GroupBoxManual = new SplitPointPanel;
 
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
     layout->addWidget(modes);
     layout->addWidget(GroupBoxManual, 1);
     return page;

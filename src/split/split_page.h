@@ -15,6 +15,7 @@ class QTabWidget;
 class QTextEdit;
 class QToolButton;
 class PieChart;
+class SplitPointPanel;
 class UpDown;
 
 // The split wizard's page: three steps shown one at a time, and the buttons below
@@ -53,9 +54,7 @@ public:
     QLineEdit* EdSec;
     UpDown* UpDown3;
     QRadioButton* RBManual;
-    QGroupBox* GroupBoxManual;  // the split-point editor lives here
-    QLabel* lbElapsedTime;
-    QLabel* lbTotalTime;
+    SplitPointPanel* GroupBoxManual;
     PieChart* Chart1;
 
     // Step 3: ready to split.

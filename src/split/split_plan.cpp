@@ -48,11 +48,12 @@ int64_t TimeModeSlices(double sourceDuration, int64_t partSeconds) {
     return whole / partSeconds + (whole % partSeconds != 0 ? 1 : 0);
 }
 
-QString SourceBaseName(const QString& source) {
-    const QString name = QFileInfo(source).fileName();
-    const int dot = name.lastIndexOf('.');
-    return dot < 0 ? name : name.left(dot);
+QString WithoutExtension(const QString& fileName) {
+    const int dot = fileName.lastIndexOf('.');
+    return dot < 0 ? fileName : fileName.left(dot);
 }
+
+QString SourceBaseName(const QString& source) { return WithoutExtension(QFileInfo(source).fileName()); }
 
 QString PartFileName(const QString& source, int n, const QString& extension) {
     return SourceBaseName(source) + "-" + QString::number(n) + "." + extension;

@@ -26,5 +26,7 @@ int64_t TimeModeSlices(double sourceDuration, int64_t partSeconds);
 // The file name of part n in the equal-parts modes: the source's name without
 // folder and last extension, "-n", and the output extension.
 QString PartFileName(const QString& source, int n, const QString& extension);
+// A file name without its last extension ("clip.avi" -> "clip"; "clip" stays).
+QString WithoutExtension(const QString& fileName);
 // The source's file name without its folder and without its last extension.
 QString SourceBaseName(const QString& source);

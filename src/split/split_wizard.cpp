@@ -7,6 +7,7 @@
 #include "engine/video_edit.h"
 #include "split/pie_chart.h"
 #include "split/split_page.h"
+#include "split/split_point_panel.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -36,7 +37,7 @@ bool readCount(const QString& text, int64_t& value) {
 SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& out, QString& path,
                          const FormatSettings& formatSettings, QWidget* owner)
     : page(p), engine(videoEdit), output(out), outputPath(path), formats(formatSettings), window(owner),
-      run(videoEdit) {
+      editor(*p.GroupBoxManual, splitList, owner), run(videoEdit) {
     auto guard = [this](void (SplitWizard::*handler)()) {
         return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
     };
@@ -55,6 +56,10 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
     connect(page.EdMin, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
     connect(page.EdSec, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
 
+    connect(&editor, &SplitPointEditor::partCountChanged, this, [this](int count) {
+        PartCount = count;
+        DrawSplitChart(count);
+    });
     connect(&run, &SplitRun::partStarted, this,
             [this](int n) { page.lbPart->setText("Current Part: Part " + QString::number(n)); });
     connect(&run, &SplitRun::progressChanged, this, [this](int g1, int g2, int max) {
@@ -68,6 +73,8 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
 }
 
 SplitWizard::~SplitWizard() { Shutdown(); }
+
+void SplitWizard::setPreviewPlayer(TMediaPlayer* player) { editor.MP1 = player; }
 
 void SplitWizard::Shutdown() {
     run.Stop();
@@ -167,7 +174,10 @@ void SplitWizard::leaveStep1() {
     }
     page.showStep(2);
     page.BitBtnBack->setEnabled(true);
-    page.lbTotalTime->setText(FormatClock(RoundHalfEven(SourceDuration)));
+    editor.SourceFileName = SourceFileName;
+    editor.SourceDuration = SourceDuration;
+    editor.OutputExt = output.OutputExt;
+    page.GroupBoxManual->lbTotalTime->setText(FormatClock(RoundHalfEven(SourceDuration)));
     if (page.RBManual->isChecked()) {
         ResetSplitList();
     } else {
@@ -226,10 +236,8 @@ SplitSetup SplitWizard::setup() const {
 }
 
 void SplitWizard::startSplit() {
-    if (MP1 && MP1->IsOpen() && MP1->GetMode() == TMediaPlayer::Mode::Playing) {
-        MP1->Stop();
-        MP1->Close();
-    }
+    // A playing preview is stopped and closed; a paused one is left as it is.
+    if (editor.previewPlaying()) editor.SpeedBtnStopClick();
     page.BitBtnBack->setEnabled(false);
     page.BitBtnNext->setEnabled(false);
     page.BitBtnCancelSplit->setText("Stop");
@@ -290,13 +298,7 @@ void SplitWizard::BitBtnCancelSplitClick() {
     }
     page.Gauge1->setValue(0);
     page.Gauge2->setValue(0);
-    if (MP1 && MP1->IsOpen()) {
-        const TMediaPlayer::Mode mode = MP1->GetMode();
-        if (mode == TMediaPlayer::Mode::Playing) {
-            MP1->Stop();
-            MP1->Close();
-        }
-    }
+    if (editor.previewPlaying() || editor.previewPaused()) editor.SpeedBtnStopClick();
     page.BitBtnCancelSplit->setText("Exit");
     page.showStep(1);
     page.BitBtnBack->setEnabled(false);
@@ -354,14 +356,16 @@ void SplitWizard::EdMinChange() {
 void SplitWizard::DrawSplitChart(int count) { page.Chart1->setSlices(count); }
 
 void SplitWizard::ResetSplitList() {
-    splitList.Reset(SourceDuration, SourceFileName, output.OutputExt);
+    editor.SourceFileName = SourceFileName;
+    editor.SourceDuration = SourceDuration;
+    editor.OutputExt = output.OutputExt;
+    editor.ResetSplitList();
     PartCount = splitList.PartCount();
-    emit splitListChanged();
 }
 
-void SplitWizard::EnableSplitEditor() { page.GroupBoxManual->setEnabled(true); }
+void SplitWizard::EnableSplitEditor() { editor.EnableSplitEditor(); }
 
-void SplitWizard::DisableSplitEditor() { page.GroupBoxManual->setEnabled(false); }
+void SplitWizard::DisableSplitEditor() { editor.DisableSplitEditor(); }
 
 // ---- Step 3: summary ----
 

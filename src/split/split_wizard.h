@@ -5,6 +5,7 @@
 #include "formats/output_format.h"
 #include "split/duration_probe_thread.h"
 #include "split/split_list.h"
+#include "split/split_point_editor.h"
 #include "split/split_plan.h"
 #include "split/split_run.h"
 
@@ -29,7 +30,7 @@ public:
     // How a source's duration is measured (off the UI thread).
     TGetFileDuration::Probe probe;
     // The preview player, stopped before a run and on Exit; may be absent.
-    QPointer<TMediaPlayer> MP1;
+    void setPreviewPlayer(TMediaPlayer* player);
     OpenDialogSetup OpenDialog1;
 
     QString SourceFileName;
@@ -38,6 +39,7 @@ public:
     int PartCount = 0;
     double PartLength = 0;
     SplitList splitList;
+    SplitPointEditor editor;
 
     bool running() const { return run.running(); }
     bool probing() const { return !probes.isEmpty(); }
@@ -70,8 +72,6 @@ signals:
     void settingsRequested();
     // Exit: the Getting Started page comes back.
     void exitRequested();
-    // The hand-made split list was rebuilt or changed.
-    void splitListChanged();
 
 private:
     void leaveStep1();

@@ -82,3 +82,41 @@ TEST(SplitList, RemoveDoesNothingWithOneRowOrNoSuchRow) {
     list.Remove(3);
     EXPECT_EQ(list.PartCount(), 2);
 }
+
+namespace {
+SplitList threeRows() {
+    SplitList list = holiday();
+    list.SetPoint(100);
+    list.SetPoint(200);
+    return list;
+}
+}  // namespace
+
+TEST(SplitListEdit, NeighboursMayBecomeEmptyButNeverOverlap) {
+    SplitList list = threeRows();
+    EXPECT_EQ(list.EditRow(2, 100, 200, "holiday-2", "", "mpg"), "");
+    EXPECT_EQ(list.EditRow(3, 100, 300, "holiday-3", "", "mpg"), "");  // row 2 becomes 00:00:00 long
+    EXPECT_EQ(list.RowTexts(2), (QStringList{"2", "00:01:40", "00:01:40", "00:00:00", "holiday-2.mpg"}));
+    SplitList other = threeRows();
+    EXPECT_EQ(other.EditRow(3, 99, 300, "x", "", "mpg"), "The Start Time is not appropriate!");
+    EXPECT_EQ(other.EditRow(1, 0, 201, "x", "", "mpg"), "The Stop Time is not appropriate!");
+    EXPECT_EQ(other.EditRow(2, 150, 150, "x", "", "mpg"), "The Start Time should be smaller than Stop Time!");
+    EXPECT_EQ(other.EditRow(2, 120, 180, "", "", "mpg"), "File name can not be blank!");
+    EXPECT_EQ(other.TimePoints, (QVector<double>{0, 100, 200, 300}));  // refusals change nothing
+}
+
+TEST(SplitListEdit, RenamesTakeTheOutputExtensionAndMoveNeighbouringEdges) {
+    SplitList list = threeRows();
+    EXPECT_EQ(list.EditRow(2, 90, 210, "clip.avi", "the middle", "mpg"), "");
+    EXPECT_EQ(list.SelectionNames[2], "clip.mpg");
+    EXPECT_EQ(list.SelectionTips[2], "the middle");
+    EXPECT_EQ(describe(list), (QStringList{"0-90 holiday-1.mpg x", "90-210 clip.mpg x", "210-300 holiday-3.mpg x"}));
+}
+
+TEST(SplitListEdit, TheLastRowEndsOnTheWholeSecondShown) {
+    SplitList list;
+    list.Reset(299.6, "/clips/holiday.avi", "mpg");
+    EXPECT_EQ(list.RowTexts(1)[2], "00:05:00");
+    EXPECT_EQ(list.EditRow(1, 0, 300, "holiday-1", "", "mpg"), "");
+    EXPECT_DOUBLE_EQ(list.TimePoints[1], 300);
+}

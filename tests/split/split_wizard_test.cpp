@@ -5,6 +5,7 @@
 #include "fakes/recording_video_edit.h"
 #include "split/pie_chart.h"
 #include "split/split_page.h"
+#include "split/split_point_panel.h"
 #include "split/split_wizard.h"
 #include "support/temp_folder.h"
 
@@ -21,6 +22,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,11 +123,11 @@ TEST_F(SplitWizardTest, SameAsSourceUsesTheSourceFolder) {
 
 TEST_F(SplitWizardTest, TotalTimeRoundsHalvesToEven) {
     toStep2("/v/clip.avi", 3725.5);
-    EXPECT_EQ(page.lbTotalTime->text(), "01:02:06");
+    EXPECT_EQ(page.GroupBoxManual->lbTotalTime->text(), "01:02:06");
     page.BitBtnBack->click();
     wizard.SourceDuration = 3724.5;
     page.BitBtnNext->click();
-    EXPECT_EQ(page.lbTotalTime->text(), "01:02:04");
+    EXPECT_EQ(page.GroupBoxManual->lbTotalTime->text(), "01:02:04");
 }
 
 TEST_F(SplitWizardTest, EnteringStepTwoAlwaysShowsTwoSlices) {
@@ -209,11 +211,11 @@ TEST_F(SplitWizardTest, TheTimePieFollowsTheBoxes) {
     EXPECT_EQ(page.Chart1->slices(), 2);  // a zero length leaves the pie alone
     page.RBManual->click();
     EXPECT_EQ(page.Chart1->slices(), 1);
-    EXPECT_TRUE(page.GroupBoxManual->isEnabled());
+    EXPECT_TRUE(page.GroupBoxManual->ListView1->isEnabled());
     EXPECT_FALSE(page.EdAmount->isEnabled());
     EXPECT_FALSE(page.EdMin->isEnabled());
     page.RBAmount->click();
-    EXPECT_FALSE(page.GroupBoxManual->isEnabled());
+    EXPECT_FALSE(page.GroupBoxManual->ListView1->isEnabled());
     EXPECT_EQ(page.Chart1->slices(), 2);
 }
 

@@ -1,0 +1,249 @@
+#include "split/split_point_editor.h"
+
+#include "common/messages.h"
+#include "engine/media_player.h"
+#include "split/edit_selection_form.h"
+#include "split/split_list.h"
+#include "split/split_plan.h"
+#include "split/split_point_panel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cmath>
+
+SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* owner)
+    : panel(p), list(l), window(owner) {
+    auto guard = [this](void (SplitPointEditor::*handler)()) {
+        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(panel.SpeedBtnPlay, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnPlayClick));
+    connect(panel.SpeedBtnPause, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnPauseClick));
+    connect(panel.SpeedBtnStop, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnStopClick));
+    connect(panel.Timer1, &QTimer::timeout, this, guard(&SplitPointEditor::Timer1Timer));
+    connect(panel.SpeedBtnSet, &QPushButton::clicked, this, guard(&SplitPointEditor::SpeedBtnSetClick));
+    connect(panel.BitBtnEdit, &QPushButton::clicked, this, guard(&SplitPointEditor::BitBtnEditClick));
+    connect(panel.Edit1, &QAction::triggered, this, guard(&SplitPointEditor::BitBtnEditClick));
+    connect(panel.ListView1, &QTreeWidget::itemDoubleClicked, this, guard(&SplitPointEditor::BitBtnEditClick));
+    connect(panel.BitBtnRemove, &QPushButton::clicked, this, guard(&SplitPointEditor::BitBtnRemoveClick));
+    connect(panel.Remove1, &QAction::triggered, this, guard(&SplitPointEditor::BitBtnRemoveClick));
+    connect(panel.BitBtnRemoveAll, &QPushButton::clicked, this, guard(&SplitPointEditor::BitBtnRemoveAllClick));
+    connect(panel.CheckTip, &QCheckBox::toggled, this, &SplitPointEditor::updateTooltips);
+    // A tick set from the keyboard reaches the save flags as a click does.
+    connect(panel.ListView1, &QTreeWidget::itemChanged, this, [this] {
+        if (!refreshing) readTicks();
+    });
+    connect(panel.ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { panel.PopupMenu1->popup(panel.ListView1->viewport()->mapToGlobal(at)); });
+    panel.ListView1->viewport()->installEventFilter(this);
+    panel.TrackBar1->installEventFilter(this);
+}
+
+bool SplitPointEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // Run once the control has handled the release, so selection and position are the new ones.
+        if (watched == panel.TrackBar1) {
+            QTimer::singleShot(0, this, [this] { Messages::guarded(window, [this] { TrackBar1Released(); }); });
+        } else if (watched == panel.ListView1->viewport()) {
+            QTimer::singleShot(0, this, [this] { Messages::guarded(window, [this] { ListView1Click(); }); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool SplitPointEditor::previewPlaying() const {
+    return MP1 && MP1->IsOpen() && MP1->GetMode() == TMediaPlayer::Mode::Playing;
+}
+
+bool SplitPointEditor::previewPaused() const {
+    return MP1 && MP1->IsOpen() && MP1->GetMode() == TMediaPlayer::Mode::Paused;
+}
+
+int SplitPointEditor::selectedRow() const {
+    const QList<QTreeWidgetItem*> items = panel.ListView1->selectedItems();
+    return items.isEmpty() ? 0 : panel.ListView1->indexOfTopLevelItem(items.first()) + 1;
+}
+
+// ---- The list ----
+
+void SplitPointEditor::ResetSplitList() {
+    list.Reset(SourceDuration, SourceFileName, OutputExt);
+    RefreshSplitList();
+    emit partCountChanged(list.PartCount());
+}
+
+void SplitPointEditor::RefreshSplitList() {
+    refreshing = true;
+    panel.ListView1->clear();
+    for (int k = 1; k <= list.PartCount(); ++k) {
+        auto* item = new QTreeWidgetItem(list.RowTexts(k));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, list.SelectionSaved.value(k, true) ? Qt::Checked : Qt::Unchecked);
+        panel.ListView1->addTopLevelItem(item);
+    }
+    refreshing = false;
+    updateTooltips();
+}
+
+void SplitPointEditor::updateTooltips() {
+    for (int i = 0; i < panel.ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = panel.ListView1->topLevelItem(i);
+        const int part = item->text(0).toInt();
+        const QString tip = panel.CheckTip->isChecked() ? list.SelectionTips.value(part) : QString();
+        for (int c = 0; c < item->columnCount(); ++c) item->setToolTip(c, tip);
+    }
+}
+
+void SplitPointEditor::readTicks() {
+    for (int i = 0; i < panel.ListView1->topLevelItemCount() && i + 1 < list.SelectionSaved.size(); ++i) {
+        list.SelectionSaved[i + 1] = panel.ListView1->topLevelItem(i)->checkState(0) == Qt::Checked;
+    }
+}
+
+void SplitPointEditor::EnableSplitEditor() {
+    panel.TrackBar1->setEnabled(true);
+    panel.TBToolbar1->setEnabled(true);
+    if (!previewPlaying()) panel.SpeedBtnPlay->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
+                       static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
+                       static_cast<QWidget*>(panel.ListView1), static_cast<QWidget*>(panel.CheckTip)}) {
+        w->setEnabled(true);
+    }
+}
+
+void SplitPointEditor::DisableSplitEditor() {
+    panel.TrackBar1->setEnabled(false);
+    panel.TBToolbar1->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
+                       static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
+                       static_cast<QWidget*>(panel.ListView1), static_cast<QWidget*>(panel.CheckTip)}) {
+        w->setEnabled(false);
+    }
+}
+
+void SplitPointEditor::SpeedBtnSetClick() {
+    list.SetPoint(ParseClock(panel.lbElapsedTime->text()));
+    RefreshSplitList();
+    emit partCountChanged(list.PartCount());
+}
+
+void SplitPointEditor::BitBtnRemoveClick() {
+    const int row = selectedRow();
+    if (row == 0 || list.PartCount() <= 1) return;
+    list.Remove(row);
+    panel.SpeedBtnSet->setEnabled(true);
+    RefreshSplitList();
+    emit partCountChanged(list.PartCount());
+}
+
+void SplitPointEditor::BitBtnRemoveAllClick() {
+    panel.SpeedBtnSet->setEnabled(true);
+    ResetSplitList();
+}
+
+void SplitPointEditor::BitBtnEditClick() {
+    const int row = selectedRow();
+    if (row == 0) return;
+    TEditSelectionForm dialog(window, list, row, OutputExt, panel.ListView1->topLevelItem(row - 1));
+    if (dialog.exec() == QDialog::Accepted) RefreshSplitList();
+}
+
+void SplitPointEditor::showStartOf(int row) {
+    panel.lbElapsedTime->setText(FormatClock(RoundHalfEven(list.TimePoints[row - 1])));
+    const int64_t total = ParseClock(panel.lbTotalTime->text());
+    if (total != 0) {
+        panel.TrackBar1->setValue(static_cast<int>(ParseClock(panel.lbElapsedTime->text()) * 100 / total));
+    }
+}
+
+void SplitPointEditor::ListView1Click() {
+    readTicks();
+    const int row = selectedRow();
+    const bool any = row != 0;
+    panel.Edit1->setEnabled(any);
+    panel.BitBtnEdit->setEnabled(any);
+    panel.Remove1->setEnabled(any);
+    panel.BitBtnRemove->setEnabled(any);
+    if (!any) return;
+    showStartOf(row);
+    if (previewPlaying()) {
+        MP1->Seek(static_cast<int>(std::trunc(list.TimePoints[row - 1] * 1000)));
+        MP1->Play();
+    }
+}
+
+// ---- The preview ----
+
+void SplitPointEditor::SpeedBtnPlayClick() {
+    if (!MP1) return;
+    if (previewPaused()) {
+        MP1->Seek(static_cast<int>(RoundHalfEven(MP1->Length() * panel.TrackBar1->value() / 100.0)));
+    } else {
+        MP1->SetFileName(SourceFileName);
+        MP1->Open();
+        MP1->SetTimeFormatMilliseconds();
+        MP1->SetDisplayRect(QRect(QPoint(0, 0), QPoint(169, 133)));
+        panel.lbElapsedTime->setText("00:00:00");
+    }
+    MP1->Play();
+    panel.SpeedBtnPlay->setEnabled(false);
+    panel.SpeedBtnPause->setEnabled(true);
+    panel.SpeedBtnStop->setEnabled(true);
+    panel.Timer1->start();
+}
+
+void SplitPointEditor::SpeedBtnPauseClick() {
+    if (!MP1) return;
+    MP1->Pause();
+    panel.SpeedBtnPlay->setEnabled(true);
+    panel.Timer1->stop();
+    panel.lbElapsedTime->setText(FormatClock(MP1->Position() / 1000));
+    panel.SpeedBtnPause->setEnabled(false);
+}
+
+void SplitPointEditor::SpeedBtnStopClick() {
+    if (previewPlaying()) {
+        MP1->Stop();
+        MP1->Close();
+    }
+    panel.SpeedBtnPlay->setEnabled(true);
+    panel.SpeedBtnPause->setEnabled(false);
+    panel.SpeedBtnStop->setEnabled(false);
+    panel.Timer1->stop();
+    panel.lbElapsedTime->setText("00:00:00");
+    panel.TrackBar1->setValue(0);
+}
+
+void SplitPointEditor::Timer1Timer() {
+    // A player closed behind the timer's back has no position to show.
+    if (!MP1 || !MP1->IsOpen()) {
+        panel.Timer1->stop();
+        return;
+    }
+    panel.lbElapsedTime->setText(FormatClock(MP1->Position() / 1000));
+    const int64_t total = ParseClock(panel.lbTotalTime->text());
+    const int64_t elapsed = ParseClock(panel.lbElapsedTime->text());
+    if (total != 0) panel.TrackBar1->setValue(static_cast<int>(elapsed * 100 / total));
+    // A player that reached the end has stopped by itself; the read-out may never
+    // reach a duration with a fraction, so its mode counts as well.
+    if (elapsed >= SourceDuration || MP1->GetMode() == TMediaPlayer::Mode::Stopped) SpeedBtnStopClick();
+}
+
+void SplitPointEditor::TrackBar1Released() {
+    if (!previewPlaying()) return;
+    const int64_t total = ParseClock(panel.lbTotalTime->text());
+    const int percent = panel.TrackBar1->value();
+    MP1->Seek(static_cast<int>(total * percent * 10));
+    panel.lbElapsedTime->setText(FormatClock(total * percent / 100));
+    MP1->Play();
+}

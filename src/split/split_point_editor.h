@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class SplitList;
+class SplitPointPanel;
+class TMediaPlayer;
+class QTreeWidgetItem;
+class QWidget;
+
+// Drives the split-point group: previews the source in the player, turns the
+// time shown into split points, and keeps the list of parts on screen in step
+// with the split list it edits.
+class SplitPointEditor : public QObject {
+    Q_OBJECT
+public:
+    SplitPointEditor(SplitPointPanel& panel, SplitList& list, QWidget* window);
+
+    // The preview player; may be absent, and then nothing plays.
+    QPointer<TMediaPlayer> MP1;
+    // What the preview plays and how long it is.
+    QString SourceFileName;
+    double SourceDuration = 0;
+    // The extension of renamed parts.
+    QString OutputExt;
+
+    void ResetSplitList();
+    void RefreshSplitList();
+    void EnableSplitEditor();
+    void DisableSplitEditor();
+
+    void SpeedBtnPlayClick();
+    void SpeedBtnPauseClick();
+    void SpeedBtnStopClick();
+    void Timer1Timer();
+    void TrackBar1Released();
+    void SpeedBtnSetClick();
+    void BitBtnEditClick();
+    void BitBtnRemoveClick();
+    void BitBtnRemoveAllClick();
+    void ListView1Click();
+
+    bool previewPlaying() const;
+    bool previewPaused() const;
+    // The row selected in the list, from 1; 0 when none.
+    int selectedRow() const;
+
+signals:
+    // The number of rows changed; the pie follows it.
+    void partCountChanged(int count);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void readTicks();
+    void updateTooltips();
+    void showStartOf(int row);
+
+    SplitPointPanel& panel;
+    SplitList& list;
+    QWidget* window;
+    bool refreshing = false;
+};

@@ -1,0 +1,99 @@
+#include "split/split_point_panel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+QToolButton* transport(QToolBar* bar, QStyle::StandardPixmap icon, const QString& hint) {
+    auto* b = new QToolButton;
+    b->setIcon(bar->style()->standardIcon(icon));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    b->setEnabled(false);
+    bar->addWidget(b);
+    return b;
+}
+
+QPushButton* listButton(const QString& text, const QString& hint) {
+    auto* b = new QPushButton(text);
+    b->setToolTip(hint);
+    b->setEnabled(false);
+    return b;
+}
+}  // namespace
+
+SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Settings", parent) {
+    TrackBar1 = new QSlider(Qt::Horizontal);
+    TrackBar1->setRange(0, 100);
+    TrackBar1->setEnabled(false);
+
+    TBToolbar1 = new QToolBar;
+    TBToolbar1->setIconSize(QSize(16, 16));
+    SpeedBtnPlay = transport(TBToolbar1, QStyle::SP_MediaPlay, "Play");
+    SpeedBtnPause = transport(TBToolbar1, QStyle::SP_MediaPause, "Pause");
+    SpeedBtnStop = transport(TBToolbar1, QStyle::SP_MediaStop, "Stop");
+    lbElapsedTime = new QLabel("00:00:00");
+    lbTotalTime = new QLabel("00:00:00");
+    SpeedBtnSet = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), "Set");
+    SpeedBtnSet->setToolTip("Set as split time point");
+    SpeedBtnSet->setEnabled(false);
+    CheckTip = new QCheckBox("Enable Tooltips");
+    CheckTip->setEnabled(false);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(TBToolbar1);
+    controls->addWidget(lbElapsedTime);
+    controls->addWidget(new QLabel("/"));
+    controls->addWidget(lbTotalTime);
+    controls->addStretch();
+    controls->addWidget(SpeedBtnSet);
+    controls->addWidget(CheckTip);
+
+    ListView1 = new QTreeWidget;
+    ListView1->setHeaderLabels({"Part", "Start time", "End time", "Length", "File name"});
+    const int widths[] = {40, 60, 60, 60, 60};
+    for (int i = 0; i < 5; ++i) ListView1->setColumnWidth(i, widths[i]);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView1->setEnabled(false);
+    PopupMenu1 = new QMenu(this);
+    Edit1 = PopupMenu1->addAction("Edit Selection");
+    Remove1 = PopupMenu1->addAction("Remove Selection");
+
+    BitBtnEdit = listButton("Edit Selection", "Edit Selecttion");
+    BitBtnRemove = listButton("Remove", "Remove selected item");
+    BitBtnRemoveAll = listButton("Remove All", "Remove all items");
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(BitBtnEdit);
+    buttons->addWidget(BitBtnRemove);
+    buttons->addWidget(BitBtnRemoveAll);
+    buttons->addStretch();
+    auto* list = new QHBoxLayout;
+    list->addWidget(ListView1, 1);
+    list->addLayout(buttons);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(2);
+    layout->addWidget(TrackBar1);
+    layout->addLayout(controls);
+    layout->addLayout(list, 1);
+}

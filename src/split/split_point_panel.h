@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+// The "Split Point Settings" group: a preview read-out with its transport, the
+// button that turns the time shown into a split point, and the list of parts.
+class SplitPointPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit SplitPointPanel(QWidget* parent = nullptr);
+
+    QSlider* TrackBar1;
+    QToolBar* TBToolbar1;
+    QToolButton* SpeedBtnPlay;
+    QToolButton* SpeedBtnPause;
+    QToolButton* SpeedBtnStop;
+    QLabel* lbElapsedTime;
+    QLabel* lbTotalTime;
+    QPushButton* SpeedBtnSet;
+    QCheckBox* CheckTip;
+    QTreeWidget* ListView1;
+    QPushButton* BitBtnEdit;
+    QPushButton* BitBtnRemove;
+    QPushButton* BitBtnRemoveAll;
+    QMenu* PopupMenu1;
+    QAction* Edit1;
+    QAction* Remove1;
+    QTimer* Timer1;
+};
