@@ -24,6 +24,11 @@ void PieChart::paintEvent(QPaintEvent*) {
     const int side = std::min(width(), height()) - 4;
     const QRectF circle((width() - side) / 2.0, (height() - side) / 2.0, side, side);
     p.setPen(count > 60 ? Qt::NoPen : QPen(QColor(60, 60, 60), 0.6));
+    if (count == 1) {
+        p.setBrush(sliceColor(0));
+        p.drawEllipse(circle);
+        return;
+    }
     // Angles are in sixteenths of a degree; starting at 12 o'clock, clockwise.
     const double span = 360.0 * 16 / count;
     for (int i = 0; i < count; ++i) {

@@ -161,7 +161,11 @@ QWidget* SplitPage::buildStep3() {
     RichEdit1->setPlainText(
         "Click Split to  start splitting, or click Back to review if you want to review or change \n"
         "any settings.");
-    RichEdit1->setMaximumHeight(48);
+    // Reads as a note, not as a field.
+    RichEdit1->setFrameShape(QFrame::NoFrame);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setStyleSheet("background: transparent");
+    RichEdit1->setFixedHeight(3 * RichEdit1->fontMetrics().lineSpacing() + 8);
     Memo1 = new QPlainTextEdit;
     Memo1->setReadOnly(true);
     auto* readyLayout = new QVBoxLayout(ready);
@@ -178,6 +182,8 @@ QWidget* SplitPage::buildStep3() {
     Gauge2->setValue(0);
 
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
     layout->addWidget(ready, 1);
     layout->addWidget(lbPart);
     layout->addWidget(Gauge1);
