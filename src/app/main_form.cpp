@@ -1,16 +1,21 @@
 #include "app/main_form.h"
 
 #include "app/about_form.h"
+#include "app/waiting_form.h"
 #include "app/getting_started_page.h"
 #include "app/links.h"
 #include "common/folders.h"
 #include "common/icons.h"
 #include "common/ini_file.h"
 #include "common/messages.h"
+#include "engine/media_player.h"
 #include "engine/quillmark_error.h"
+#include "engine/video_edit.h"
 #include "formats/output_format.h"
+#include "formats/setting_form.h"
 #include "join/join_page.h"
 #include "split/split_page.h"
+#include "split/split_wizard.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -31,7 +36,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-TMainForm::TMainForm(const Environment& environment, QWidget* parent) : QWidget(parent), env(environment) {
+TMainForm::TMainForm(const Environment& environment, const Services& serviceSet, QWidget* parent)
+    : QWidget(parent), env(environment), services(serviceSet) {
     setWindowTitle("Quillmark");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -57,7 +63,6 @@ TMainForm::TMainForm(const Environment& environment, QWidget* parent) : QWidget(
     connect(TabSheet6->TBXJoin, &QToolButton::clicked, this, &TMainForm::BtnGoJoinClick);
     connect(TabSheet6->BitBtnNextTip, &QPushButton::clicked, this, &TMainForm::BitBtnNextTipClick);
     connect(TabSheet2->BitBtnExitJoin, &QPushButton::clicked, this, &TMainForm::BitBtnExitJoinClick);
-    connect(TabSheet1->BitBtnCancelSplit, &QPushButton::clicked, this, &TMainForm::BitBtnCancelSplitClick);
     connect(TabSheet1->cbFormat, &QComboBox::activated, this, &TMainForm::cbFormatChange);
     connect(TabSheet2->cbFormat2, &QComboBox::activated, this, &TMainForm::cbFormat2Change);
     for (QWidget* w : {static_cast<QWidget*>(TabSheet6->TBXSplit), static_cast<QWidget*>(TabSheet6->TBXJoin),
@@ -65,10 +70,29 @@ TMainForm::TMainForm(const Environment& environment, QWidget* parent) : QWidget(
         w->installEventFilter(this);
     }
 
+    // The engines and players come with the window, before its creation steps run.
+    VE1 = services.makeEngine();
+    VE2 = services.makeEngine();
+    MP1 = services.makePlayer();
+    MP2 = services.makePlayer();
+    waitingForm = std::make_unique<TWaitingForm>();
+    splitWizard = new SplitWizard(*TabSheet1, *VE1, output, OutputPath, formatSettings, this);
+    splitWizard->probe = services.measureDuration;
+    splitWizard->setPreviewPlayer(MP1.get());
+    connect(splitWizard, &SplitWizard::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
+    connect(TabSheet6->TBXSettings, &QToolButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
+    connect(TabSheet2->SpeedBtnSet2, &QPushButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
+    connect(splitWizard, &SplitWizard::exitRequested, this, &TMainForm::BitBtnCancelSplitClick);
+    connect(splitWizard, &SplitWizard::probeStarted, this, [this] { waitingForm->showOver(this); });
+    connect(splitWizard, &SplitWizard::probeFinished, this, [this] { waitingForm->finish(); });
+
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // A render or probe still running must end before the engines go.
+    splitWizard->Shutdown();
+}
 
 QWidget* TMainForm::buildBottomBar() {
     auto* panel = new QWidget;
@@ -138,8 +162,7 @@ void TMainForm::FormCreate() {
 void TMainForm::LoadSettingsIntoFields() {
     const LoadedSettings s = LoadSettings(env.settingsFile, DefaultOutputFolder());
     OutputPath = s.main.OutputPath;
-    SelectedFormat = s.main.SelectedFormat;
-    OutputExt = FormatExtension(SelectedFormat);
+    output.Select(s.main.SelectedFormat);
     JoinOutputPath = s.main.JoinOutputPath;
     formatSettings = s.formats;
     pictureOptions = s.pictures;
@@ -150,13 +173,15 @@ void TMainForm::InitFormatCombos() {
     cbFormat->clear();
     cbFormat->addItems(SplitFormatNames());
     // An index outside the list leaves both lists without a selection.
-    cbFormat->setCurrentIndex(SelectedFormat >= 0 && SelectedFormat < cbFormat->count() ? SelectedFormat : -1);
+    const int selected = output.SelectedFormat;
+    cbFormat->setCurrentIndex(selected >= 0 && selected < cbFormat->count() ? selected : -1);
     QComboBox* cbFormat2 = TabSheet2->cbFormat2;
-    cbFormat2->setCurrentIndex(SelectedFormat >= 0 && SelectedFormat < cbFormat2->count() ? SelectedFormat : -1);
+    cbFormat2->setCurrentIndex(selected >= 0 && selected < cbFormat2->count() ? selected : -1);
     TabSheet1->EdSavePath->setText(OutputPath);
 }
 
 void TMainForm::SetupOpenDialogs() {
+    OpenDialogSetup& OpenDialog1 = splitWizard->OpenDialog1;
     OpenDialog1.title = "Open a video file to Split:";
     OpenDialog1.multiSelect = false;
     OpenDialog1.filters = {
@@ -220,10 +245,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+    // Nothing may go on writing or playing once the window has gone.
+    splitWizard->Shutdown();
+    if (MP1) MP1->Close();
+    if (MP2) MP2->Close();
+    waitingForm->hide();
     tips.Close();
     // The window closes whatever happens; a failed save is said, not hidden.
     Messages::guarded(this, [this] {
-        SaveMainSettings(env.settingsFile, MainSettings{OutputPath, SelectedFormat, JoinOutputPath});
+        SaveMainSettings(env.settingsFile, MainSettings{OutputPath, output.SelectedFormat, JoinOutputPath});
     });
 }
 
@@ -245,11 +275,8 @@ void TMainForm::BitBtnExitJoinClick() {
     TabSheet2->Gauge3->setValue(0);
 }
 
-void TMainForm::BitBtnCancelSplitClick() {
-    TabSheet1->showStep(1);
-    TabSheet1->BitBtnBack->setEnabled(false);
-    showPage(TabSheet6);
-}
+// The wizard has set itself back to step 1; only the page changes here.
+void TMainForm::BitBtnCancelSplitClick() { showPage(TabSheet6); }
 
 void TMainForm::setNote(const QString& text) {
     TabSheet6->lbNote->setText(text);
@@ -280,15 +307,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TMainForm::cbFormatChange(int index) {
-    SelectedFormat = index;
-    OutputExt = FormatExtension(SelectedFormat);
-}
+void TMainForm::cbFormatChange(int index) { output.Select(index); }
 
-void TMainForm::cbFormat2Change(int index) {
-    SelectedFormat = index;
-    OutputExt = FormatExtension(SelectedFormat);
-}
+void TMainForm::cbFormat2Change(int index) { output.Select(index); }
 
 void TMainForm::TBXHelpClick() { Messages::openUrl(QUrl::fromLocalFile(env.programFolder + "quillmark.html")); }
 
@@ -301,4 +322,11 @@ void TMainForm::TBXAboutClick() {
     }
     aboutForm->hide();
     aboutForm->exec();
+}
+
+// Built anew at every opening, so it always shows the settings as they are now.
+// Any engine serves for the compressor and profile lists; they are the same.
+void TMainForm::SpeedBtnSettingsClick() {
+    TSettingForm dialog(this, formatSettings, env.settingsFile, *VE1);
+    dialog.exec();
 }

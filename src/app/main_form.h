@@ -3,9 +3,12 @@
 #include "app/settings.h"
 #include "app/tips.h"
 #include "common/file_filters.h"
+#include "formats/output_format.h"
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class GettingStartedPage;
 class JoinPage;
@@ -13,7 +16,11 @@ class QLabel;
 class QTabWidget;
 class QToolButton;
 class SplitPage;
+class SplitWizard;
 class TAboutForm;
+class TMediaPlayer;
+class TVideoEdit;
+class TWaitingForm;
 
 // The main window: three pages (Getting Started, Split, Join) of which exactly one
 // shows its tab, and a bottom bar with Help, Homepage and About.
@@ -24,19 +31,24 @@ public:
         QString programFolder;  // with a trailing separator; tips, about texts and manual lie there
         QString settingsFile;   // full path of setup.ini
     };
+    // Where the engines, players and the duration probe come from, so tests can
+    // hand in recording ones.
+    struct Services {
+        std::function<std::unique_ptr<TVideoEdit>()> makeEngine;
+        std::function<std::unique_ptr<TMediaPlayer>()> makePlayer;
+        std::function<double(const QString& file)> measureDuration;
+    };
 
-    explicit TMainForm(const Environment& environment, QWidget* parent = nullptr);
+    TMainForm(const Environment& environment, const Services& services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Stored state, loaded at start.
     QString OutputPath;
-    int SelectedFormat = 8;
-    QString OutputExt;
+    OutputSelection output;  // SelectedFormat and OutputExt, shared by split and join
     QString JoinOutputPath;
     FormatSettings formatSettings;
     PictureOptions pictureOptions;
 
-    OpenDialogSetup OpenDialog1;  // split source
     OpenDialogSetup OpenDialog2;  // join files
 
     QTabWidget* PageControl1;
@@ -46,6 +58,13 @@ public:
     QToolButton* TBXHelp;
     QToolButton* TBXHomepage;
     QToolButton* TBXAbout;
+
+    std::unique_ptr<TVideoEdit> VE1;  // split engine
+    std::unique_ptr<TVideoEdit> VE2;  // join engine
+    std::unique_ptr<TMediaPlayer> MP1;  // split preview
+    std::unique_ptr<TMediaPlayer> MP2;  // join preview and durations
+    std::unique_ptr<TWaitingForm> waitingForm;
+    SplitWizard* splitWizard;
 
     const Environment& environment() const { return env; }
 
@@ -64,6 +83,7 @@ public slots:
     void TBXHelpClick();
     void TBXHomepageClick();
     void TBXAboutClick();
+    void SpeedBtnSettingsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -83,6 +103,7 @@ private:
     void setNote(const QString& text);
 
     Environment env;
+    Services services;
     Tips tips;
     QPointer<TAboutForm> aboutForm;
     bool shown = false;

@@ -2,6 +2,7 @@
 #include "app/links.h"
 #include "app/main_form.h"
 #include "common/messages.h"
+#include "support/fake_services.h"
 #include "support/temp_folder.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ TEST(AboutForm, EveryOpeningReadsSupportIniAgain) {
     TempFolder dir;
     dir.write("tips.txt", "tip\n");
     dir.write("support.ini", "[about]\nversionname=1.0\n");
-    TMainForm form({dir.path(), dir.path("setup.ini")});
+    TMainForm form({dir.path(), dir.path("setup.ini")}, FakeServices());
     QStringList titles;
     auto closeWhenShown = [&] {
         QTimer::singleShot(0, [&] {

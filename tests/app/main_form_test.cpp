@@ -5,6 +5,8 @@
 #include "common/messages.h"
 #include "join/join_page.h"
 #include "split/split_page.h"
+#include "split/split_wizard.h"
+#include "support/fake_services.h"
 #include "support/temp_folder.h"
 
 #include <QComboBox>
@@ -39,7 +41,7 @@ protected:
         Messages::setUrlHandler({});
     }
     TMainForm& open() {
-        form = std::make_unique<TMainForm>(TMainForm::Environment{dir.path(), dir.path("setup.ini")});
+        form = std::make_unique<TMainForm>(TMainForm::Environment{dir.path(), dir.path("setup.ini")}, FakeServices());
         form->show();
         return *form;
     }
@@ -73,7 +75,7 @@ TEST_F(MainFormTest, FirstStartShowsTheDefaults) {
     EXPECT_EQ(f.TabSheet2->cbFormat2->currentText(), "AVI/DivX");
     EXPECT_EQ(f.TabSheet1->EdSavePath->text(), DefaultOutputFolder());
     EXPECT_EQ(f.TabSheet2->EdSavePath2->text(), DefaultOutputFolder());
-    EXPECT_EQ(f.OutputExt, "avi");
+    EXPECT_EQ(f.output.OutputExt, "avi");
     EXPECT_EQ(visibleTabs(), QStringList{"Getting Started"});
     EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet6);
     EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "Second tip");
@@ -87,7 +89,7 @@ TEST_F(MainFormTest, AStoredFormatOutsideTheListSelectsNothingAndIsKept) {
     TMainForm& f = open();
     EXPECT_EQ(f.TabSheet1->cbFormat->currentIndex(), -1);
     EXPECT_EQ(f.TabSheet2->cbFormat2->currentIndex(), -1);
-    EXPECT_EQ(f.OutputExt, "mpg");
+    EXPECT_EQ(f.output.OutputExt, "mpg");
     EXPECT_EQ(f.TabSheet6->RichEdit3->toPlainText(), "First tip");
     f.close();
     EXPECT_EQ(dir.read("setup.ini"),
@@ -111,12 +113,12 @@ TEST_F(MainFormTest, EitherFormatListSetsTheSharedFormat) {
     TMainForm& f = open();
     pick(f.TabSheet1->cbFormat, 6);
     pick(f.TabSheet2->cbFormat2, 9);
-    EXPECT_EQ(f.SelectedFormat, 9);
-    EXPECT_EQ(f.OutputExt, "wmv");
+    EXPECT_EQ(f.output.SelectedFormat, 9);
+    EXPECT_EQ(f.output.OutputExt, "wmv");
     EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "Standard MPEG1");  // lists do not follow each other
     pick(f.TabSheet1->cbFormat, 4);
-    EXPECT_EQ(f.SelectedFormat, 4);
-    EXPECT_EQ(f.OutputExt, "mpg");
+    EXPECT_EQ(f.output.SelectedFormat, 4);
+    EXPECT_EQ(f.output.OutputExt, "mpg");
 }
 
 TEST_F(MainFormTest, NavigationShowsExactlyOnePage) {
@@ -206,14 +208,14 @@ TEST_F(MainFormTest, AMissingTipsFileIsReportedAndStartUpGoesOn) {
 
 TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
     TMainForm& f = open();
-    EXPECT_EQ(f.OpenDialog1.title, "Open a video file to Split:");
-    EXPECT_FALSE(f.OpenDialog1.multiSelect);
-    ASSERT_EQ(f.OpenDialog1.filters.size(), 5);
-    EXPECT_EQ(f.OpenDialog1.filters[0].description, "All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)");
-    EXPECT_EQ(f.OpenDialog1.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg");
-    EXPECT_EQ(f.OpenDialog1.filters[4].description, "ASF files (*.asf)");
-    EXPECT_TRUE(MatchesFilter(f.OpenDialog1.filters[0], "CLIP.AVI"));
-    EXPECT_FALSE(MatchesFilter(f.OpenDialog1.filters[0], "photo.jpg"));
+    EXPECT_EQ(f.splitWizard->OpenDialog1.title, "Open a video file to Split:");
+    EXPECT_FALSE(f.splitWizard->OpenDialog1.multiSelect);
+    ASSERT_EQ(f.splitWizard->OpenDialog1.filters.size(), 5);
+    EXPECT_EQ(f.splitWizard->OpenDialog1.filters[0].description, "All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)");
+    EXPECT_EQ(f.splitWizard->OpenDialog1.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg");
+    EXPECT_EQ(f.splitWizard->OpenDialog1.filters[4].description, "ASF files (*.asf)");
+    EXPECT_TRUE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "CLIP.AVI"));
+    EXPECT_FALSE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "photo.jpg"));
 
     EXPECT_EQ(f.OpenDialog2.title, "Open video files to Join:");
     EXPECT_TRUE(f.OpenDialog2.multiSelect);

@@ -1,0 +1,45 @@
+// quillmark-cli: the video engine from the command line, for scripts and tests.
+#include "cli/commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <functional>
+#include <map>
+
+void PrintError(const QString& text) {
+    QTextStream(stderr) << text << '\n';
+}
+
+namespace {
+
+const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
+    static const std::map<QString, std::function<int(const QStringList&)>> commands = {
+        {"render", RenderCommand},
+        {"probe", ProbeCommand},
+        {"list", ListCommand},
+    };
+    return commands;
+}
+
+void PrintUsage() {
+    PrintError(QStringLiteral("usage: quillmark-cli render SCRIPT OUTPUT\n"
+                              "       quillmark-cli probe FILE\n"
+                              "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    const auto command = Commands().find(args.takeFirst());
+    if (command == Commands().end()) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    return command->second(args);
+}

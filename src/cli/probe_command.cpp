@@ -1,0 +1,20 @@
+#include "cli/commands.h"
+#include "engine/duration_probe.h"
+#include "engine/quillmark_error.h"
+
+#include <QTextStream>
+
+int ProbeCommand(const QStringList& args) {
+    if (args.size() != 1) {
+        PrintError(QStringLiteral("usage: quillmark-cli probe FILE"));
+        return kExitUsage;
+    }
+    try {
+        const double seconds = MeasureDuration(args[0]);
+        QTextStream(stdout) << QString::number(seconds, 'f', 3) << '\n';
+        return kExitOk;
+    } catch (const QuillmarkError& e) {
+        PrintError(e.message());
+        return kExitFailed;
+    }
+}

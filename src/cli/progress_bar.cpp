@@ -1,0 +1,52 @@
+#include "cli/progress_bar.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kWidth = 30;
+
+QString Clock(double seconds) {
+    const long long s = std::llround(seconds);
+    if (s >= 3600)
+        return QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
+    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
+}
+
+} // namespace
+
+ProgressBar::ProgressBar(FILE* out) : out(out) {
+    clock.start();
+}
+
+QString ProgressBar::Render(double fraction, double secondsLeft) {
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    const int filled = int(fraction * kWidth);
+    const QString left = secondsLeft < 0 ? QStringLiteral("--:--") : Clock(secondsLeft);
+    return QStringLiteral("[%1%2] %3%  %4 left")
+        .arg(QString(filled, '#'), QString(kWidth - filled, '-'))
+        .arg(std::lround(fraction * 100), 3)
+        .arg(left);
+}
+
+void ProgressBar::update(double position, double duration) {
+    if (duration <= 0)
+        return;
+    const double fraction = std::clamp(position / duration, 0.0, 1.0);
+    const int percent = int(std::lround(fraction * 100));
+    if (percent == shownPercent)
+        return;
+    shownPercent = percent;
+    const double elapsed = clock.elapsed() / 1000.0;
+    const double left = fraction > 0.01 ? elapsed * (1 - fraction) / fraction : -1;
+    std::fprintf(out, "\r%s", Render(fraction, left).toLocal8Bit().constData());
+    std::fflush(out);
+    drawn = true;
+}
+
+void ProgressBar::finish() {
+    if (drawn)
+        std::fputc('\n', out);
+    drawn = false;
+}

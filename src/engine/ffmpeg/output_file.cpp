@@ -1,0 +1,175 @@
+#include "engine/ffmpeg/output_file.h"
+
+#include "engine/ffmpeg/av_error.h"
+
+#include <QFile>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+struct Dict {
+    AVDictionary* d = nullptr;
+    explicit Dict(const Options& options) {
+        for (const auto& [k, v] : options)
+            av_dict_set(&d, k.c_str(), v.c_str(), 0);
+    }
+    ~Dict() { av_dict_free(&d); }
+};
+
+// The encoder's buffer and rate figures travel to the muxer as stream side data;
+// the disc muxers need them to keep the files within the standards.
+void CopyCodedSideData(const AVCodecContext* encoder, AVStream* stream) {
+    for (int i = 0; i < encoder->nb_coded_side_data; ++i) {
+        const AVPacketSideData& sd = encoder->coded_side_data[i];
+        uint8_t* copy = av_stream_new_side_data(stream, sd.type, sd.size);
+        if (!copy)
+            throw std::bad_alloc();
+        memcpy(copy, sd.data, sd.size);
+    }
+}
+
+int EncoderThreads() {
+    return static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
+
+void OutputFile::fail(const QString& reason) const {
+    av::Fail(QStringLiteral("Cannot write"), name, reason);
+}
+
+void OutputFile::check(int code) const {
+    av::Check(code, QStringLiteral("Cannot write"), name);
+}
+
+OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings)
+    : name(shownName) {
+    AVFormatContext* raw = nullptr;
+    check(avformat_alloc_output_context2(&raw, nullptr, settings.muxer.c_str(), nullptr));
+    muxer.reset(raw);
+    if (settings.packetSize > 0)
+        muxer->packet_size = settings.packetSize;
+
+    openVideo(settings.video);
+    if (settings.audio)
+        openAudio(*settings.audio);
+
+    const int opened = avio_open(&muxer->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE);
+    if (opened < 0)
+        fail(av::ErrorText(opened));
+    Dict options(settings.muxerOptions);
+    check(avformat_write_header(muxer.get(), &options.d));
+}
+
+void OutputFile::openVideo(const VideoSettings& v) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(v.encoder.c_str());
+    if (!codec)
+        fail(QStringLiteral("the video encoder %1 is not installed").arg(QString::fromStdString(v.encoder)));
+    videoStream = avformat_new_stream(muxer.get(), nullptr);
+    videoEncoder.reset(avcodec_alloc_context3(codec));
+    if (!videoStream || !videoEncoder)
+        throw std::bad_alloc();
+    AVCodecContext* e = videoEncoder.get();
+    e->width = v.width;
+    e->height = v.height;
+    e->pix_fmt = v.pixelFormat;
+    e->sample_aspect_ratio = v.sampleAspect;
+    e->framerate = v.frameRate;
+    e->time_base = av_inv_q(v.frameRate);
+    e->gop_size = v.gop;
+    e->bit_rate = v.bitRate;
+    e->rc_max_rate = v.maxRate;
+    e->rc_min_rate = v.minRate;
+    e->rc_buffer_size = v.bufferSize;
+    e->thread_count = EncoderThreads();
+    e->thread_type = FF_THREAD_SLICE | FF_THREAD_FRAME;
+    if (v.pixelFormat == AV_PIX_FMT_YUVJ420P)
+        e->color_range = AVCOL_RANGE_JPEG;
+    if (v.tag)
+        e->codec_tag = v.tag;
+    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+        e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    Dict options(v.options);
+    const int opened = avcodec_open2(e, codec, &options.d);
+    if (opened < 0)
+        fail(QStringLiteral("the video encoder %1 refused %2x%3 at %4 fps: %5")
+                 .arg(QString::fromStdString(v.encoder)).arg(v.width).arg(v.height)
+                 .arg(av_q2d(v.frameRate), 0, 'f', 3).arg(av::ErrorText(opened)));
+    check(avcodec_parameters_from_context(videoStream->codecpar, e));
+    CopyCodedSideData(e, videoStream);
+    if (v.tag)
+        videoStream->codecpar->codec_tag = v.tag;
+    videoStream->time_base = e->time_base;
+    videoStream->avg_frame_rate = v.frameRate;
+    videoStream->sample_aspect_ratio = v.sampleAspect;
+}
+
+void OutputFile::openAudio(const AudioSettings& a) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(a.encoder.c_str());
+    if (!codec)
+        fail(QStringLiteral("the audio encoder %1 is not installed").arg(QString::fromStdString(a.encoder)));
+    audioStream = avformat_new_stream(muxer.get(), nullptr);
+    audioEncoder.reset(avcodec_alloc_context3(codec));
+    if (!audioStream || !audioEncoder)
+        throw std::bad_alloc();
+    AVCodecContext* e = audioEncoder.get();
+    e->sample_rate = a.sampleRate;
+    av_channel_layout_default(&e->ch_layout, a.channels);
+    e->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    e->bit_rate = a.bitRate;
+    e->time_base = AVRational{1, a.sampleRate};
+    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+        e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(e, codec, nullptr);
+    if (opened < 0)
+        fail(QStringLiteral("the audio encoder %1 refused %2 Hz at %3 kbit/s: %4")
+                 .arg(QString::fromStdString(a.encoder)).arg(a.sampleRate).arg(a.bitRate / 1000)
+                 .arg(av::ErrorText(opened)));
+    check(avcodec_parameters_from_context(audioStream->codecpar, e));
+    audioStream->time_base = e->time_base;
+}
+
+AudioFormat OutputFile::audioFormat() const {
+    AudioFormat f;
+    f.sampleRate = audioEncoder->sample_rate;
+    av_channel_layout_copy(&f.layout, &audioEncoder->ch_layout);
+    f.sampleFormat = audioEncoder->sample_fmt;
+    return f;
+}
+
+int OutputFile::audioFrameSize() const {
+    const int size = audioEncoder->frame_size;
+    return size > 0 ? size : 1024;
+}
+
+void OutputFile::writeVideo(AVFrame* frame) {
+    encode(videoEncoder.get(), videoStream, frame);
+}
+
+void OutputFile::writeAudio(AVFrame* frame) {
+    encode(audioEncoder.get(), audioStream, frame);
+}
+
+void OutputFile::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame) {
+    check(avcodec_send_frame(encoder, frame));
+    for (;;) {
+        const int got = avcodec_receive_packet(encoder, packet.get());
+        if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+            return;
+        check(got);
+        av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        check(av_interleaved_write_frame(muxer.get(), packet.get()));
+    }
+}
+
+void OutputFile::finish() {
+    encode(videoEncoder.get(), videoStream, nullptr);
+    if (audioEncoder)
+        encode(audioEncoder.get(), audioStream, nullptr);
+    check(av_write_trailer(muxer.get()));
+    if (muxer->pb->error < 0)
+        check(muxer->pb->error);
+    check(avio_closep(&muxer->pb));
+}

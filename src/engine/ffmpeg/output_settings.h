@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/ffmpeg/libav.h"
+#include "engine/video_edit.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+struct VideoSettings {
+    std::string encoder;
+    AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
+    int width = 0;
+    int height = 0;
+    AVRational frameRate{25, 1};
+    AVRational sampleAspect{1, 1};
+    int64_t bitRate = 0; // 0: the encoder's own quality rule
+    int64_t maxRate = 0;
+    int64_t minRate = 0;
+    int bufferSize = 0;
+    int gop = 12;
+    uint32_t tag = 0;
+    Options options; // private encoder options
+};
+
+struct AudioSettings {
+    std::string encoder;
+    int sampleRate = 44100;
+    int channels = 2;
+    int64_t bitRate = 0;
+};
+
+struct OutputSettings {
+    std::string muxer;
+    int packetSize = 0;
+    Options muxerOptions;
+    VideoSettings video;
+    std::optional<AudioSettings> audio;
+};
+
+// What the first video clip looks like; "original size" and the kept display
+// aspect come from it.
+struct SourceShape {
+    int width = 0;
+    int height = 0;
+    AVRational sampleAspect{1, 1};
+};
+
+// Every encoding parameter of a render, derived from the engine's properties.
+// Raises QuillmarkError for an output type or list index that does not exist.
+OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const SourceShape& first, int firstResizeMode);
+
+// Values an encoder accepts, nearest to the asked ones.
+AVRational NearestFrameRate(const std::string& encoder, double fps);
+int NearestSampleRate(const std::string& encoder, int rate);
+int EvenSize(int value, int lowest, int highest);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/ffmpeg/timeline.h"
+#include "engine/video_edit.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+
+// One render from a timeline to a file, run on the calling thread (the engine's
+// worker) with a helper thread that decodes and scales while this one encodes.
+struct RenderRequest {
+    Timeline timeline;
+    TVideoEdit::Properties properties;
+    QString writePath; // the temporary file the bytes go to
+    QString shownPath; // the file the user asked for, named in messages
+};
+
+using ProgressReport = std::function<void(double position, double duration)>;
+
+// True when the file is complete, false when `stop` was raised. Failures raise
+// QuillmarkError with a message naming the file and the reason.
+bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const ProgressReport& progress);

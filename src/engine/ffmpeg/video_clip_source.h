@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/ffmpeg/frame_source.h"
+#include "engine/ffmpeg/input_file.h"
+#include "engine/ffmpeg/timeline.h"
+
+// The frames of a video file from start to stop: exactly those whose time lies in
+// [start, stop), found by seeking back and decoding forward, so consecutive clips
+// of one file neither repeat nor lose a frame.
+class VideoClipSource : public FrameSource {
+public:
+    explicit VideoClipSource(const VideoClip& clip);
+
+    double length() const override { return stop - start; }
+    av::FramePtr next(double& time, double& shown) override;
+
+private:
+    void seekToStart();
+
+    InputFile input;
+    double start;
+    double stop;
+    av::FramePtr pending; // first frame found by the seek, handed out first
+    bool finished = false;
+    double lastTime = -1;
+    double frameLength = 0; // nominal seconds per frame of the source
+};

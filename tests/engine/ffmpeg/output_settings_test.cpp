@@ -1,0 +1,156 @@
+// The parameters each output type derives, and where pictures land in a frame.
+#include "engine/ffmpeg/output_catalogue.h"
+#include "engine/ffmpeg/output_settings.h"
+#include "engine/ffmpeg/placement.h"
+#include "engine/quillmark_error.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TVideoEdit::Properties Props(int type) {
+    TVideoEdit::Properties p;
+    p.outputType = type;
+    return p;
+}
+
+const SourceShape kFourThree{640, 480, {1, 1}};
+const SourceShape kWide{1280, 720, {1, 1}};
+
+std::string Option(const Options& options, const std::string& key) {
+    for (const auto& [k, v] : options)
+        if (k == key)
+            return v;
+    return {};
+}
+
+TEST(EngineDiscSettings, FollowTheStandards) {
+    const OutputSettings vcd = ChooseOutputSettings(Props(1), kFourThree, 0);
+    EXPECT_EQ(vcd.muxer, "vcd");
+    EXPECT_EQ(vcd.packetSize, 2324);
+    EXPECT_EQ(Option(vcd.muxerOptions, "muxrate"), "1411200");
+    EXPECT_EQ(Option(vcd.muxerOptions, "preload"), "440000");
+    EXPECT_EQ(vcd.video.bitRate, 1150000);
+    EXPECT_EQ(vcd.video.minRate, 1150000);
+    EXPECT_EQ(vcd.video.bufferSize, 327680);
+    EXPECT_EQ(vcd.video.gop, 18);
+    EXPECT_EQ(av_cmp_q(vcd.video.frameRate, AVRational{30000, 1001}), 0);
+    EXPECT_EQ(vcd.audio->bitRate, 224000);
+    EXPECT_EQ(vcd.audio->sampleRate, 44100);
+
+    const OutputSettings svcd = ChooseOutputSettings(Props(2), kFourThree, 0);
+    EXPECT_EQ(svcd.video.maxRate, 2516000);
+    EXPECT_EQ(svcd.video.bufferSize, 1835008);
+    EXPECT_EQ(Option(svcd.video.options, "scan_offset"), "1");
+    EXPECT_EQ(svcd.video.gop, 15);
+
+    const OutputSettings dvd = ChooseOutputSettings(Props(4), kFourThree, 0);
+    EXPECT_EQ(dvd.muxer, "dvd");
+    EXPECT_EQ(dvd.packetSize, 2048);
+    EXPECT_EQ(Option(dvd.muxerOptions, "muxrate"), "10080000");
+    EXPECT_EQ(dvd.video.bitRate, 6000000);
+    EXPECT_EQ(dvd.video.maxRate, 9000000);
+    EXPECT_EQ(dvd.audio->encoder, "ac3");
+    EXPECT_EQ(dvd.audio->bitRate, 448000);
+    EXPECT_EQ(dvd.audio->sampleRate, 48000);
+}
+
+TEST(EngineDiscSettings, StretchedWideSourcesStayWideOthersAreFourThree) {
+    // 720x576 shown 16:9 takes pixels 64:45 wide, shown 4:3 16:15.
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 0).video.sampleAspect, AVRational{64, 45}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 2).video.sampleAspect, AVRational{16, 15}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kFourThree, 0).video.sampleAspect, AVRational{16, 15}), 0);
+    // Anamorphic 720x576 source meant as 16:9.
+    const SourceShape anamorphic{720, 576, {64, 45}};
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(5), anamorphic, 0).video.sampleAspect, AVRational{32, 27}), 0);
+}
+
+TEST(EngineOutputSettings, ListIndexesAndTypesOutsideTheListsAreErrors) {
+    EXPECT_THROW(ChooseOutputSettings(Props(10), kFourThree, 0), QuillmarkError);
+    EXPECT_THROW(ChooseOutputSettings(Props(-1), kFourThree, 0), QuillmarkError);
+    TVideoEdit::Properties avi = Props(8);
+    avi.videoCompressor = 99;
+    EXPECT_THROW(ChooseOutputSettings(avi, kFourThree, 0), QuillmarkError);
+    TVideoEdit::Properties wmv = Props(9);
+    wmv.wmvProfile = -1;
+    EXPECT_THROW(ChooseOutputSettings(wmv, kFourThree, 0), QuillmarkError);
+}
+
+TEST(EngineOutputSettings, AviDefaultsAreXvidTaggedMpeg4AndMp3) {
+    const OutputSettings avi = ChooseOutputSettings(Props(8), kFourThree, 0);
+    EXPECT_EQ(avi.video.encoder, "mpeg4");
+    EXPECT_EQ(avi.video.tag, MKTAG('X', 'V', 'I', 'D'));
+    EXPECT_EQ(avi.audio->encoder, "libmp3lame");
+    // Every listed encoder exists in this FFmpeg.
+    for (const auto& c : AviVideoCompressors())
+        EXPECT_NE(avcodec_find_encoder_by_name(c.encoder), nullptr) << c.encoder;
+    for (const auto& c : AviAudioCompressors())
+        EXPECT_NE(avcodec_find_encoder_by_name(c.encoder), nullptr) << c.encoder;
+}
+
+TEST(EngineOutputSettings, OutputAudioOffMeansNoAudioForEveryType) {
+    for (int type = 0; type <= 9; ++type) {
+        TVideoEdit::Properties p = Props(type);
+        p.outputAudio = false;
+        EXPECT_FALSE(ChooseOutputSettings(p, kFourThree, 0).audio.has_value()) << type;
+    }
+}
+
+TEST(EngineNearestValues, MapToWhatTheEncoderAccepts) {
+    EXPECT_EQ(av_cmp_q(NearestFrameRate("mpeg2video", 23.976), AVRational{24000, 1001}), 0);
+    EXPECT_EQ(av_cmp_q(NearestFrameRate("mpeg1video", 26), AVRational{25, 1}), 0);
+    EXPECT_EQ(av_cmp_q(NearestFrameRate("mpeg1video", 1000), AVRational{60, 1}), 0);
+    EXPECT_EQ(av_cmp_q(NearestFrameRate("mpeg4", 29.97), AVRational{30000, 1001}), 0);
+    EXPECT_EQ(av_cmp_q(NearestFrameRate("mpeg4", -3), AVRational{25, 1}), 0);
+    EXPECT_EQ(NearestSampleRate("mp2", 47000), 48000);
+    EXPECT_EQ(NearestSampleRate("mp2", 11025), 16000);
+    EXPECT_EQ(EvenSize(333, 16, 4094), 332);
+    EXPECT_EQ(EvenSize(3, 16, 4094), 16);
+    EXPECT_EQ(EvenSize(9999, 16, 4094), 4094);
+}
+
+TEST(EnginePlacement, ResizeModes) {
+    const PictureShape wide{320, 180, {1, 1}};
+    const PictureShape frame{160, 120, {1, 1}};
+
+    const Placement stretch = PlacePicture(wide, frame, 0);
+    EXPECT_EQ(stretch.dstWidth, 160);
+    EXPECT_EQ(stretch.dstHeight, 120);
+    EXPECT_EQ(stretch.srcWidth, 320);
+
+    // No resize: the centre 160x120 of the source, pixel for pixel.
+    const Placement none = PlacePicture(wide, frame, 1);
+    EXPECT_EQ(none.srcX, 80);
+    EXPECT_EQ(none.srcY, 30);
+    EXPECT_EQ(none.srcWidth, 160);
+    EXPECT_EQ(none.dstWidth, 160);
+
+    // Keep aspect: 160x90 with bars above and below.
+    const Placement keep = PlacePicture(wide, frame, 2);
+    EXPECT_EQ(keep.dstWidth, 160);
+    EXPECT_EQ(keep.dstHeight, 90);
+    EXPECT_EQ(keep.dstY, 14);
+    EXPECT_EQ(keep.srcWidth, 320);
+
+    // Fill: the frame is covered, the source's sides are cropped to 4:3.
+    const Placement fill = PlacePicture(wide, frame, 3);
+    EXPECT_EQ(fill.dstWidth, 160);
+    EXPECT_EQ(fill.dstHeight, 120);
+    EXPECT_EQ(fill.srcWidth, 240);
+    EXPECT_EQ(fill.srcX, 40);
+
+    // A small source without resizing sits in the middle of black.
+    const Placement small = PlacePicture(PictureShape{100, 50, {1, 1}}, frame, 1);
+    EXPECT_EQ(small.dstX, 30);
+    EXPECT_EQ(small.dstY, 34);
+    EXPECT_EQ(small.dstWidth, 100);
+}
+
+TEST(EnginePlacement, KeepAspectHonoursNonSquarePixels) {
+    // A 16:9 picture into DVD PAL shown 4:3 (pixels 16:15): letterboxed to 432 lines.
+    const Placement p = PlacePicture(PictureShape{1280, 720, {1, 1}}, PictureShape{720, 576, {16, 15}}, 2);
+    EXPECT_EQ(p.dstWidth, 720);
+    EXPECT_EQ(p.dstHeight, 432);
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+// The duration probe, the render script reader and quillmark-cli end to end.
+#include "cli/progress_bar.h"
+#include "cli/render_script.h"
+#include "engine/duration_probe.h"
+#include "engine/quillmark_error.h"
+#include "fakes/recording_video_edit.h"
+#include "test_media.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCli = QStringLiteral(QUILLMARK_BIN_DIR "/quillmark-cli");
+
+TEST(EngineDurationProbe, MeasuresSecondsAndNamesAnUnreadableFile) {
+    EXPECT_NEAR(MeasureDuration(testmedia::H264Clip()), 3.0, 0.05);
+    EXPECT_NEAR(MeasureDuration(testmedia::WideClip()), 2.0, 0.05);
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notes.mpg");
+    QFile f(text);
+    f.open(QIODevice::WriteOnly);
+    f.write("hello");
+    f.close();
+    for (const QString& bad : {text, dir.filePath("missing.avi")}) {
+        try {
+            MeasureDuration(bad);
+            ADD_FAILURE() << "no error for " << bad.toStdString();
+        } catch (const QuillmarkError& e) {
+            EXPECT_TRUE(e.message().contains(bad)) << e.message().toStdString();
+        }
+    }
+}
+
+TEST(CliRenderScript, AppliesEachLineInOrder) {
+    RecordingVideoEdit engine;
+    const auto bad = ApplyScript("# a comment\n"
+                                 "ClearClips\n"
+                                 "OutputType 4   # trailing comment\n"
+                                 "\n"
+                                 "  outputaudio false\n"
+                                 "AddVideoClip \"/videos/my clip #1.avi\" 0 30.5 2\n"
+                                 "AddAudioClip /videos/a.avi 1.5 2\n"
+                                 "AddTransition 3 14.5 16.5\n"
+                                 "FrameRate 29.97\n",
+                                 engine);
+    EXPECT_FALSE(bad.has_value());
+    EXPECT_EQ(engine.calls, (QStringList{"ClearClips", "OutputType=4", "OutputAudio=false",
+                                         "AddVideoClip(/videos/my clip #1.avi, 0, 30.5, 2)",
+                                         "AddAudioClip(/videos/a.avi, 1.5, 2)", "AddTransition(3, 14.5, 16.5)",
+                                         "FrameRate=29.97"}));
+}
+
+TEST(CliRenderScript, NamesTheFirstBadLine) {
+    struct Case {
+        const char* script;
+        int line;
+    };
+    for (const Case& c : {Case{"OutputType 4\nPlay now\n", 2}, Case{"\n\nOutputType four\n", 3},
+                          Case{"AddVideoClip \"a.avi 0 1\n", 1}, Case{"AddAudioClip a.avi 0\n", 1},
+                          Case{"OutputFileWidth 70000\n", 1}, Case{"OutputAudio maybe\n", 1}}) {
+        RecordingVideoEdit engine;
+        const auto bad = ApplyScript(c.script, engine);
+        ASSERT_TRUE(bad.has_value()) << c.script;
+        EXPECT_EQ(bad->line, c.line) << c.script;
+        EXPECT_FALSE(bad->message.isEmpty());
+    }
+}
+
+TEST(CliProgressBar, ShowsPercentAndTimeLeft) {
+    EXPECT_EQ(ProgressBar::Render(0.5, 75), "[###############---------------]  50%  1:15 left");
+    EXPECT_EQ(ProgressBar::Render(0, -1), "[------------------------------]   0%  --:-- left");
+    EXPECT_EQ(ProgressBar::Render(1, 3725), "[##############################] 100%  1:02:05 left");
+}
+
+struct CliRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun Cli(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(kCli, args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CliProgram, ListsProbesAndRejectsBadUsage) {
+    const CliRun videos = Cli({"list", "videocompressors"});
+    EXPECT_EQ(videos.code, 0);
+    EXPECT_TRUE(videos.out.split('\n').value(5).startsWith("5 MPEG-4")) << videos.out.toStdString();
+    const CliRun audios = Cli({"list", "audiocompressors"});
+    EXPECT_TRUE(audios.out.split('\n').value(4).contains("MP3")) << audios.out.toStdString();
+    EXPECT_EQ(Cli({"list", "wmvprofiles"}).out.count('\n'), 6);
+    EXPECT_EQ(Cli({"list", "transitions"}).code, 0);
+
+    const CliRun probe = Cli({"probe", testmedia::H264Clip()});
+    EXPECT_EQ(probe.code, 0);
+    EXPECT_NEAR(probe.out.trimmed().toDouble(), 3.0, 0.05);
+    EXPECT_EQ(Cli({"probe", "/no/such/file.avi"}).code, 1);
+
+    EXPECT_EQ(Cli({}).code, 2);
+    EXPECT_EQ(Cli({"dance"}).code, 2);
+    EXPECT_EQ(Cli({"list", "colours"}).code, 2);
+}
+
+TEST(CliProgram, RenderExitCodes) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.avi");
+    const QByteArray good = QStringLiteral("OutputType 8\nAddVideoClip \"%1\" 0 1 0\nAddAudioClip \"%1\" 0 1\n")
+                                .arg(testmedia::H264Clip()).toUtf8();
+    const CliRun ok = Cli({"render", "-", out}, good);
+    EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
+    EXPECT_TRUE(ok.err.contains("100%")) << ok.err.toStdString();
+    EXPECT_EQ(testmedia::Stream(testmedia::Probe(out), "video")["codec_name"].toString(), "mpeg4");
+
+    const CliRun badLine = Cli({"render", "-", dir.filePath("x.avi")}, "OutputType 8\nAddVideoClip\n");
+    EXPECT_EQ(badLine.code, 2);
+    EXPECT_TRUE(badLine.err.contains(":2:")) << badLine.err.toStdString();
+
+    const CliRun failed = Cli({"render", "-", dir.filePath("y.avi")}, "AddVideoClip /no/such.avi 0 1\n");
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_TRUE(failed.err.contains("/no/such.avi")) << failed.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("y.avi")));
+}
+
+TEST(CliProgram, InterruptStopsTheRenderAndLeavesNoFile) {
+    QTemporaryDir dir;
+    QString script = "OutputType 4\n";
+    for (int i = 0; i < 30; ++i)
+        script += QStringLiteral("AddVideoClip \"%1\" 0 3 0\n").arg(testmedia::H264Clip());
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(kCli, {"render", "-", dir.filePath("out.mpg")});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    // Wait until the render is under way (the bar is drawn), then press Ctrl+C.
+    QByteArray err;
+    while (!err.contains('%') && p.waitForReadyRead(10000))
+        err += p.readAll();
+    ASSERT_TRUE(err.contains('%')) << err.toStdString();
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+} // namespace
