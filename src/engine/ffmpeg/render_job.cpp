@@ -3,6 +3,7 @@
 #include "engine/ffmpeg/audio_track.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
 #include "engine/quillmark_error.h"
 
@@ -16,10 +17,29 @@ namespace {
 constexpr size_t kQueuedFrames = 8;
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
+// A video clip's extent as far as the timeline's layout needs it.
+struct ClipSpan {
+    bool cut = false;  // a cut from a file, laid on the output's frame grid
+    double start = 0;  // for a cut: its clamped times in the file
+    double stop = 0;
+    double length = 0; // otherwise: its length as asked
+};
+
 struct TimelineFacts {
     SourceShape first;
+    std::vector<ClipSpan> spans;
     double length = 0;          // seconds of video, clips clamped to their sources
     std::vector<double> starts; // where each video clip begins, in seconds
+
+    // Lays the clips out on an output of `fps`, as the video track will.
+    void layOut(double fps) {
+        length = 0;
+        starts.clear();
+        for (const ClipSpan& span : spans) {
+            starts.push_back(length);
+            length += span.cut ? VideoClipSource::GridLength(span.start, span.stop, fps) : span.length;
+        }
+    }
 };
 
 // Opens every source once before anything is written, so a bad file fails the
@@ -30,8 +50,14 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio) {
     TimelineFacts facts;
     for (size_t i = 0; i < timeline.video.size(); ++i) {
         std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(timeline.video[i]);
-        facts.starts.push_back(facts.length);
-        facts.length += source->length();
+        ClipSpan span;
+        span.length = source->length();
+        if (auto* cut = dynamic_cast<VideoClipSource*>(source.get())) {
+            span.cut = true;
+            span.start = cut->cutStart();
+            span.stop = cut->cutStop();
+        }
+        facts.spans.push_back(span);
         if (i == 0) {
             double time = 0, shown = 0;
             av::FramePtr frame = source->next(time, shown);
@@ -125,7 +151,7 @@ private:
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const ProgressReport& progress) {
     const Timeline& timeline = request.timeline;
     const TVideoEdit::Properties& props = request.properties;
-    const TimelineFacts facts = Inspect(timeline, props.outputAudio);
+    TimelineFacts facts = Inspect(timeline, props.outputAudio);
     if (stop)
         return false;
 
@@ -133,6 +159,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     OutputFile out(request.writePath, request.shownPath, settings);
     const VideoSettings& v = settings.video;
     const double fps = av_q2d(v.frameRate);
+    facts.layOut(fps);
 
     std::unique_ptr<AudioFeed> audio;
     if (out.hasAudio())

@@ -1,5 +1,7 @@
 #include "engine/ffmpeg/video_clip_source.h"
 
+#include "engine/ffmpeg/video_track.h"
+
 #include <algorithm>
 
 namespace {
@@ -44,6 +46,14 @@ void VideoClipSource::seekToStart() {
         }
     }
     input.seekBefore(0, 0);
+}
+
+double VideoClipSource::GridLength(double start, double stop, double fps) {
+    return double(VideoTrack::FirstFrameAt(stop, fps) - VideoTrack::FirstFrameAt(start, fps)) / fps;
+}
+
+double VideoClipSource::offsetAt(double fps) const {
+    return double(VideoTrack::FirstFrameAt(start, fps)) / fps - start;
 }
 
 av::FramePtr VideoClipSource::next(double& time, double& shown) {

@@ -41,10 +41,13 @@ void VideoTrack::run(FrameQueue& queue) noexcept {
 bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
     std::unique_ptr<FrameSource> source = OpenSource(clip);
     const double fps = av_q2d(rate);
-    const double clipStart = nextFrame / fps; // where this clip begins on the output
+    // Where this clip begins on the output, less the distance from the cut to the
+    // first frame of the output's grid, so frame times count from the cut itself.
+    const double clipStart = nextFrame / fps - source->offsetAt(fps);
     // Frame boundaries follow the running sum of the clips' lengths, so rounding
     // never accumulates across clips.
-    clipsLength += source->length();
+    const double clipLength = source->lengthAt(fps);
+    clipsLength += clipLength;
     const int64_t endFrame = std::max(nextFrame, FirstFrameAt(clipsLength, fps));
 
     double upcomingTime = 0, upcomingShown = 0;
@@ -54,7 +57,7 @@ bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
     const bool sourceEnded = !upcoming;
     bool cutShort = false;
     if (sourceEnded) {
-        clipsLength -= source->length(); // nothing to show: the clip lies past the end of its source
+        clipsLength -= clipLength; // nothing to show: the clip lies past the end of its source
         return true;
     }
 

@@ -57,6 +57,21 @@ TEST_F(EngineCuts, ThreeConsecutiveClipsGiveEverySourceFrameOnce) {
     }
 }
 
+TEST_F(EngineCuts, SeparateRendersCutOffTheFrameGridShareNoFrame) {
+    // A split into three equal parts of a 3.04 s file cuts between frames; each
+    // part is its own render, and together they must hold every frame once.
+    const QString source = testmedia::H264Clip();
+    const QStringList expected = testmedia::FrameHashes(source);
+    const double third = 3.04 / 3;
+    QStringList joined;
+    for (int part = 0; part < 3; ++part) {
+        engine->ClearClips();
+        engine->AddVideoClip(source, part * third, (part + 1) * third, 0);
+        joined += renderHashes();
+    }
+    EXPECT_TRUE(SameFrames(joined, expected));
+}
+
 TEST_F(EngineCuts, ClipStartingMidGopBeginsOnTheExactFrame) {
     // 1.64 s is frame 41, between keyframes 40 and 50 of the H.264 source and
     // after the MPEG source's keyframe at 36.
