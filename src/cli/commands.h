@@ -9,6 +9,7 @@ enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 int RenderCommand(const QStringList& args);
 int ProbeCommand(const QStringList& args);
 int ListCommand(const QStringList& args);
+int SplitCommand(const QStringList& args);
 
 // Prints to standard error; usage faults and failures are reported this way.
 void PrintError(const QString& text);

@@ -17,6 +17,7 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
         {"render", RenderCommand},
         {"probe", ProbeCommand},
         {"list", ListCommand},
+        {"split", SplitCommand},
     };
     return commands;
 }
@@ -24,7 +25,9 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
 void PrintUsage() {
     PrintError(QStringLiteral("usage: quillmark-cli render SCRIPT OUTPUT\n"
                               "       quillmark-cli probe FILE\n"
-                              "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles"));
+                              "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles\n"
+                              "       quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
+                              "                           [--format 0-9] [--out DIR] [--names N1,N2,...] [--skip K1,K2,...]"));
 }
 
 } // namespace

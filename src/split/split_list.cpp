@@ -22,8 +22,7 @@ void SplitList::resizeRows(int count) {
     SelectionSaved.resize(count + 1);
 }
 
-bool SplitList::InsertSplitPoint(int64_t seconds) {
-    const double t = static_cast<double>(seconds);
+bool SplitList::InsertSplitPoint(double t) {
     const int n = PartCount();
     for (int i = n; i >= 1; --i) {
         if (TimePoints[i - 1] < t && t < TimePoints[i]) {
@@ -38,7 +37,7 @@ bool SplitList::InsertSplitPoint(int64_t seconds) {
     return false;
 }
 
-void SplitList::SetPoint(int64_t seconds) {
+void SplitList::SetPoint(double seconds) {
     InsertSplitPoint(seconds);
     const int n = PartCount();
     if (n < 1) return;

@@ -21,12 +21,12 @@ public:
     // The output name a row gets when nobody renamed it: holiday-2.mpg.
     QString DefaultName(int row) const;
 
-    // Adds a whole-second point where it splits a row strictly inside, or after the
-    // last point; returns whether it added one.
-    bool InsertSplitPoint(int64_t seconds);
+    // Adds a point where it splits a row strictly inside, or after the last
+    // point; returns whether it added one. The editor sets whole seconds.
+    bool InsertSplitPoint(double seconds);
     // A split point at the time shown: insert, then the last row gets back its
     // default name, "No tip" and a tick, whether or not a point was added.
-    void SetPoint(int64_t seconds);
+    void SetPoint(double seconds);
     // Merges row `row` into its neighbour: row 1 into row 2, any other into the row
     // above. Nothing happens with one row or a row outside the list.
     void Remove(int row);

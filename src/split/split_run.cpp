@@ -118,8 +118,8 @@ void SplitRun::VE1Complete() {
         engine.ClearClips();
         engine.SetOutputType(setup.selectedFormat);
         const int n = ++currentPart;
-        emit partStarted(n);
         startNextPart((n - 1) * partLength, n * partLength, equalPartFile(n));
+        emit partStarted(n);
     } else if (splitMode == BySettings) {
         setGauges(g1, 10 * currentPart);
         const int n = nextTickedRow(currentPart);
@@ -130,9 +130,9 @@ void SplitRun::VE1Complete() {
         currentPart = n;
         engine.ClearClips();
         engine.SetOutputType(setup.selectedFormat);
-        emit partStarted(n);
         const SplitRow& row = rows[n - 1];
         startNextPart(row.start, row.stop, setup.outputPath + row.fileName);
+        emit partStarted(n);
     }
 }
 

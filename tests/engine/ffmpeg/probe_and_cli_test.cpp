@@ -6,7 +6,10 @@
 #include "fakes/recording_video_edit.h"
 #include "test_media.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -153,3 +156,32 @@ TEST(CliProgram, InterruptStopsTheRenderAndLeavesNoFile) {
 }
 
 } // namespace
+
+TEST(CliProgram, SplitWritesTheTickedRowsUnderTheirNames) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("parts");  // made by the command
+    const CliRun run = Cli({"split", testmedia::H264Clip(), "--points", "1,2", "--skip", "2", "--names",
+                            "intro,,outro.avi", "--format", "8", "--out", out});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count("Part "), 2) << run.out.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"intro.avi", "outro.avi"}));
+    for (const char* name : {"intro.avi", "outro.avi"}) {
+        const QJsonObject video = testmedia::Stream(testmedia::Probe(QDir(out).filePath(name)), "video");
+        // One second each, at whatever rate the AVI settings give.
+        EXPECT_NEAR(video["duration"].toString().toDouble(), 1.0, 0.05) << name;
+    }
+}
+
+TEST(CliProgram, SplitNamesPartsAfterTheSourceAndRejectsBadPlans) {
+    QTemporaryDir dir;
+    const CliRun run = Cli({"split", testmedia::H264Clip(), "--parts", "3", "--format", "4", "--out", dir.path()});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QString base = QFileInfo(testmedia::H264Clip()).completeBaseName();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{base + "-1.mpg", base + "-2.mpg", base + "-3.mpg"}));
+
+    EXPECT_EQ(Cli({"split", testmedia::H264Clip()}).code, 2);
+    EXPECT_EQ(Cli({"split", testmedia::H264Clip(), "--parts", "0"}).code, 2);
+    EXPECT_EQ(Cli({"split", testmedia::H264Clip(), "--parts", "2", "--every", "5"}).code, 2);
+    EXPECT_EQ(Cli({"split", "/no/such/file.avi", "--parts", "2"}).code, 1);
+}

@@ -1,0 +1,189 @@
+// quillmark-cli split: the split wizard's plans, names and format settings
+// without the window.
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/progress_bar.h"
+#include "common/folders.h"
+#include "common/ini_file.h"
+#include "engine/duration_probe.h"
+#include "engine/quillmark_error.h"
+#include "engine/video_edit.h"
+#include "formats/output_format.h"
+#include "split/split_list.h"
+#include "split/split_run.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <optional>
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "usage: quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
+    "                           [--format 0-9] [--out DIR] [--names NAME1,NAME2,...] [--skip K1,K2,...]");
+
+struct SplitOptions {
+    QString source;
+    SplitMode mode = NoSplitMode;
+    int parts = 0;
+    double every = 0;
+    QList<double> points;
+    std::optional<int> format;
+    QString out;
+    QStringList names;
+    QList<int> skip;
+};
+
+bool ParseNumbers(const QString& text, QList<double>& numbers) {
+    for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const double v = item.trimmed().toDouble(&ok);
+        if (!ok || v < 0) return false;
+        numbers << v;
+    }
+    return !numbers.isEmpty();
+}
+
+// Fills `o` from the words after "split"; a usage fault is said and returns false.
+bool ParseOptions(const QStringList& args, SplitOptions& o) {
+    auto fail = [](const QString& why) {
+        PrintError(why + '\n' + kUsage);
+        return false;
+    };
+    int modes = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& word = args[i];
+        if (!word.startsWith("--")) {
+            if (!o.source.isEmpty()) return fail("more than one source: " + word);
+            o.source = word;
+            continue;
+        }
+        if (i + 1 >= args.size()) return fail(word + " needs a value");
+        const QString value = args[++i];
+        bool ok = true;
+        QList<double> numbers;
+        if (word == "--parts") {
+            o.mode = ByAmount, ++modes;
+            o.parts = value.toInt(&ok);
+            ok = ok && o.parts > 0;
+        } else if (word == "--every") {
+            o.mode = ByTime, ++modes;
+            o.every = value.toDouble(&ok);
+            ok = ok && o.every > 0;
+        } else if (word == "--points") {
+            o.mode = BySettings, ++modes;
+            ok = ParseNumbers(value, o.points);
+        } else if (word == "--format") {
+            o.format = value.toInt(&ok);
+            ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
+        } else if (word == "--out") {
+            o.out = value;
+        } else if (word == "--names") {
+            o.names = value.split(',');
+        } else if (word == "--skip") {
+            ok = ParseNumbers(value, numbers);
+            for (double k : numbers) o.skip << int(k);
+        } else {
+            return fail("unknown option " + word);
+        }
+        if (!ok) return fail(QString("bad value for %1: %2").arg(word, value));
+    }
+    if (o.source.isEmpty()) return fail("no source file");
+    if (modes != 1) return fail("give exactly one of --parts, --every and --points");
+    return true;
+}
+
+// The plan as rows. The equal-parts modes make the same spans and names the
+// wizard's run makes, so names and skips can apply to them too.
+QList<SplitRow> PlanRows(const SplitOptions& o, const SplitSetup& setup) {
+    QList<SplitRow> rows;
+    if (o.mode == BySettings) {
+        SplitList list;
+        list.Reset(setup.sourceDuration, setup.source, setup.outputExt);
+        for (double t : o.points) list.SetPoint(t);
+        rows = list.rows();
+    } else {
+        const double length = o.mode == ByAmount ? setup.sourceDuration / o.parts
+                                                 : std::min(o.every, setup.sourceDuration);
+        const int count = o.mode == ByAmount ? o.parts : CeilParts(setup.sourceDuration / length);
+        for (int n = 1; n <= count; ++n) {
+            rows.append({(n - 1) * length, n * length, PartFileName(setup.source, n, setup.outputExt), true});
+        }
+    }
+    for (int i = 0; i < rows.size() && i < o.names.size(); ++i) {
+        if (!o.names[i].isEmpty()) rows[i].fileName = WithoutExtension(o.names[i]) + "." + setup.outputExt;
+    }
+    for (int k : o.skip) {
+        if (k >= 1 && k <= rows.size()) rows[k - 1].save = false;
+    }
+    return rows;
+}
+
+} // namespace
+
+int SplitCommand(const QStringList& args) {
+    SplitOptions o;
+    if (!ParseOptions(args, o)) return kExitUsage;
+
+    SplitSetup setup;
+    try {
+        setup.source = QFileInfo(o.source).absoluteFilePath();
+        setup.sourceDuration = MeasureDuration(setup.source);
+        const IniFile ini(SettingsFilePath(ProgramFolder()));
+        setup.formats = LoadFormatSettings(ini);
+        setup.selectedFormat = o.format.value_or(ini.readInteger("general", "outputformat", OutputFormat::Avi));
+        setup.outputExt = FormatExtension(setup.selectedFormat);
+        const QString folder = o.out.isEmpty() ? QFileInfo(setup.source).absolutePath() : o.out;
+        if (!FolderExists(folder) && !CreateFolderPath(folder)) throw QuillmarkError("Cannot create " + folder);
+        setup.outputPath = WithTrailingSeparator(QDir(folder).absolutePath());
+    } catch (const QuillmarkError& e) {
+        PrintError(e.message());
+        return kExitFailed;
+    }
+    if (setup.sourceDuration <= 0) {
+        PrintError(QString("\"%1\" has no length to split").arg(setup.source));
+        return kExitFailed;
+    }
+
+    std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
+    SplitRun run(*engine);
+    ProgressBar bar;
+    int result = kExitFailed;
+    QObject::connect(engine.get(), &TVideoEdit::OnProcessing, [&](double pos, double total) { bar.update(pos, total); });
+    QObject::connect(&run, &SplitRun::partStarted, [&](int n) {
+        bar.finish();
+        bar = ProgressBar();
+        QTextStream(stdout) << QString("Part %1: %2").arg(n).arg(QDir::toNativeSeparators(run.currentFile())) << Qt::endl;
+    });
+    QObject::connect(&run, &SplitRun::finished, [&] {
+        bar.finish();
+        result = kExitOk;
+        QCoreApplication::exit();
+    });
+    QObject::connect(&run, &SplitRun::failed, [&](const QString& message) {
+        bar.finish();
+        PrintError(message);
+        QCoreApplication::exit();
+    });
+    Interrupt interrupt;
+    QObject::connect(&interrupt, &Interrupt::raised, [&] {
+        run.Stop();  // the engine removes the part it was writing
+        bar.finish();
+        PrintError(QStringLiteral("Stopped"));
+        QCoreApplication::exit();
+    });
+
+    const bool plainPlan = o.names.isEmpty() && o.skip.isEmpty();
+    if (o.mode == ByAmount && plainPlan) {
+        run.StartSplitByAmount(setup, o.parts);
+    } else if (o.mode == ByTime && plainPlan) {
+        run.StartSplitByTime(setup, std::min(o.every, setup.sourceDuration));
+    } else {
+        run.StartSplitBySettings(setup, PlanRows(o, setup));
+    }
+    if (!run.running()) return result;  // every row skipped: finished at once
+    QCoreApplication::exec();
+    return result;
+}
