@@ -13,6 +13,7 @@
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
 #include "formats/setting_form.h"
+#include "join/join_controller.h"
 #include "join/join_page.h"
 #include "split/split_page.h"
 #include "split/split_wizard.h"
@@ -62,7 +63,6 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     connect(TabSheet6->TBXSplit, &QToolButton::clicked, this, &TMainForm::BtnGoSplitClick);
     connect(TabSheet6->TBXJoin, &QToolButton::clicked, this, &TMainForm::BtnGoJoinClick);
     connect(TabSheet6->BitBtnNextTip, &QPushButton::clicked, this, &TMainForm::BitBtnNextTipClick);
-    connect(TabSheet2->BitBtnExitJoin, &QPushButton::clicked, this, &TMainForm::BitBtnExitJoinClick);
     connect(TabSheet1->cbFormat, &QComboBox::activated, this, &TMainForm::cbFormatChange);
     connect(TabSheet2->cbFormat2, &QComboBox::activated, this, &TMainForm::cbFormat2Change);
     for (QWidget* w : {static_cast<QWidget*>(TabSheet6->TBXSplit), static_cast<QWidget*>(TabSheet6->TBXJoin),
@@ -81,7 +81,10 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     splitWizard->setPreviewPlayer(MP1.get());
     connect(splitWizard, &SplitWizard::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(TabSheet6->TBXSettings, &QToolButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
-    connect(TabSheet2->SpeedBtnSet2, &QPushButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
+    joinController = new JoinController(*TabSheet2, *VE2, *MP2, output, JoinOutputPath, formatSettings,
+                                        pictureOptions, env.settingsFile, *VE1, services.makePlayer, this);
+    connect(joinController, &JoinController::exitRequested, this, &TMainForm::BitBtnExitJoinClick);
+    connect(joinController, &JoinController::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(splitWizard, &SplitWizard::exitRequested, this, &TMainForm::BitBtnCancelSplitClick);
     connect(splitWizard, &SplitWizard::probeStarted, this, [this] { waitingForm->showOver(this); });
     connect(splitWizard, &SplitWizard::probeFinished, this, [this] { waitingForm->finish(); });
@@ -92,6 +95,7 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
 TMainForm::~TMainForm() {
     // A render or probe still running must end before the engines go.
     splitWizard->Shutdown();
+    joinController->Shutdown();
 }
 
 QWidget* TMainForm::buildBottomBar() {
@@ -152,7 +156,6 @@ void TMainForm::FormCreate() {
     PageControl1->setCurrentWidget(TabSheet6);
     LoadSettingsIntoFields();
     InitFormatCombos();
-    SetupOpenDialogs();
     TabSheet2->EdSavePath2->setText(JoinOutputPath);
     if (!LoadTips()) return;
     TabSheet6->RichEdit3->setFont(TabSheet6->RichEdit3->parentWidget()->font());
@@ -178,31 +181,6 @@ void TMainForm::InitFormatCombos() {
     QComboBox* cbFormat2 = TabSheet2->cbFormat2;
     cbFormat2->setCurrentIndex(selected >= 0 && selected < cbFormat2->count() ? selected : -1);
     TabSheet1->EdSavePath->setText(OutputPath);
-}
-
-void TMainForm::SetupOpenDialogs() {
-    OpenDialogSetup& OpenDialog1 = splitWizard->OpenDialog1;
-    OpenDialog1.title = "Open a video file to Split:";
-    OpenDialog1.multiSelect = false;
-    OpenDialog1.filters = {
-        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)", "*.avi;*.wmv;*.asf;*.mpg;*.mpeg"},
-        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
-        {"WMV files (*.wmv)", "*.wmv"},
-        {"AVI files (*.avi)", "*.avi"},
-        {"ASF files (*.asf)", "*.asf"},
-    };
-    OpenDialog2.title = "Open video files to Join:";
-    OpenDialog2.multiSelect = true;
-    OpenDialog2.filters = {
-        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg)",
-         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg"},
-        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
-        {"WMV files (*.wmv)", "*.wmv"},
-        {"AVI files (*.avi)", "*.avi"},
-        {"ASF files (*.asf)", "*.asf"},
-        {"BMP files (*.bmp)", "*.bmp"},
-        {"JPG files (*.jpg,jpeg)", "*.jpg;*.jpeg"},
-    };
 }
 
 bool TMainForm::LoadTips() {
@@ -247,6 +225,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     // Nothing may go on writing or playing once the window has gone.
     splitWizard->Shutdown();
+    joinController->Shutdown();
     if (MP1) MP1->Close();
     if (MP2) MP2->Close();
     waitingForm->hide();
@@ -270,10 +249,8 @@ void TMainForm::BtnGoSplitClick() { showPage(TabSheet1); }
 
 void TMainForm::BtnGoJoinClick() { showPage(TabSheet2); }
 
-void TMainForm::BitBtnExitJoinClick() {
-    showPage(TabSheet6);
-    TabSheet2->Gauge3->setValue(0);
-}
+// The join page has reset its gauge; only the page changes here.
+void TMainForm::BitBtnExitJoinClick() { showPage(TabSheet6); }
 
 // The wizard has set itself back to step 1; only the page changes here.
 void TMainForm::BitBtnCancelSplitClick() { showPage(TabSheet6); }

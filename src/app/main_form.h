@@ -16,6 +16,7 @@ class QLabel;
 class QTabWidget;
 class QToolButton;
 class SplitPage;
+class JoinController;
 class SplitWizard;
 class TAboutForm;
 class TMediaPlayer;
@@ -49,7 +50,6 @@ public:
     FormatSettings formatSettings;
     PictureOptions pictureOptions;
 
-    OpenDialogSetup OpenDialog2;  // join files
 
     QTabWidget* PageControl1;
     GettingStartedPage* TabSheet6;
@@ -65,6 +65,7 @@ public:
     std::unique_ptr<TMediaPlayer> MP2;  // join preview and durations
     std::unique_ptr<TWaitingForm> waitingForm;
     SplitWizard* splitWizard;
+    JoinController* joinController;
 
     const Environment& environment() const { return env; }
 
@@ -96,7 +97,6 @@ private:
     void FormClose();
     void LoadSettingsIntoFields();
     void InitFormatCombos();
-    void SetupOpenDialogs();
     bool LoadTips();
     void showPage(QWidget* page);
     QWidget* buildBottomBar();

@@ -65,6 +65,9 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu2 = new QMenu(this);
+    buildPopupMenu();
+    connect(ListView2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu2->popup(ListView2->viewport()->mapToGlobal(at)); });
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(ListView2, 1);
@@ -74,6 +77,23 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(ToolBar1);
     layout->addLayout(middle, 1);
     layout->addWidget(buildOutput());
+}
+
+void JoinPage::buildPopupMenu() {
+    MenuAddFiles = PopupMenu2->addAction("Add Files...");
+    MenuRemove = PopupMenu2->addAction("Remove");
+    MenuRemoveAll = PopupMenu2->addAction("Remove All");
+    MenuMoveUp = PopupMenu2->addAction("Move Up");
+    MenuMoveDown = PopupMenu2->addAction("Move Down");
+    PopupMenu2->addSeparator();
+    MenuPlay = PopupMenu2->addAction("Play");
+    MenuPause = PopupMenu2->addAction("Pause");
+    MenuStop = PopupMenu2->addAction("Stop");
+    PopupMenu2->addSeparator();
+    MenuStartJoining = PopupMenu2->addAction("Start Joining");
+    for (QAction* a : PopupMenu2->actions()) {
+        if (a != MenuAddFiles) a->setEnabled(false);
+    }
 }
 
 QWidget* JoinPage::buildPreview() {
@@ -96,10 +116,15 @@ QWidget* JoinPage::buildPreview() {
     TBStop = transportButton(this, QStyle::SP_MediaStop, "Stop");
     lbElapsedTime2 = new QLabel("00:00:00");
     lbTotalTime2 = new QLabel("00:00:00");
+    TBToolbar2 = new QWidget;
+    auto* buttons = new QHBoxLayout(TBToolbar2);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(0);
+    buttons->addWidget(TBPlay);
+    buttons->addWidget(TBPause);
+    buttons->addWidget(TBStop);
     auto* transport = new QHBoxLayout;
-    transport->addWidget(TBPlay);
-    transport->addWidget(TBPause);
-    transport->addWidget(TBStop);
+    transport->addWidget(TBToolbar2);
     transport->addStretch();
     transport->addWidget(lbElapsedTime2);
     transport->addWidget(new QLabel("/"));

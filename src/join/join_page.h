@@ -32,9 +32,19 @@ public:
 
     QTreeWidget* ListView2;
     QMenu* PopupMenu2;
+    QAction* MenuAddFiles;
+    QAction* MenuRemove;
+    QAction* MenuRemoveAll;
+    QAction* MenuMoveUp;
+    QAction* MenuMoveDown;
+    QAction* MenuPlay;
+    QAction* MenuPause;
+    QAction* MenuStop;
+    QAction* MenuStartJoining;
 
     QFrame* Panel2;  // black preview surface
     QLabel* Image2;  // fills Panel2; a picture entry is stretched into it
+    QWidget* TBToolbar2;  // holds the three preview buttons
     QToolButton* TBPlay;
     QToolButton* TBPause;
     QToolButton* TBStop;
@@ -53,6 +63,7 @@ public:
     QPushButton* BitBtnExitJoin;
 
 private:
+    void buildPopupMenu();
     QWidget* buildPreview();
     QWidget* buildOutput();
 };

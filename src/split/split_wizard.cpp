@@ -68,6 +68,15 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
         page.Gauge2->setValue(g2);
     });
     connect(&run, &SplitRun::finished, this, &SplitWizard::onRunFinished);
+    OpenDialog1.title = "Open a video file to Split:";
+    OpenDialog1.multiSelect = false;
+    OpenDialog1.filters = {
+        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)", "*.avi;*.wmv;*.asf;*.mpg;*.mpeg"},
+        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
+        {"WMV files (*.wmv)", "*.wmv"},
+        {"AVI files (*.avi)", "*.avi"},
+        {"ASF files (*.asf)", "*.asf"},
+    };
     connect(&run, &SplitRun::failed, this, &SplitWizard::onRunFailed);
     DrawSplitChart(2);
 }

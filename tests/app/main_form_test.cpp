@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "common/folders.h"
 #include "common/messages.h"
+#include "join/join_controller.h"
 #include "join/join_page.h"
 #include "split/split_page.h"
 #include "split/split_wizard.h"
@@ -217,10 +218,10 @@ TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
     EXPECT_TRUE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "CLIP.AVI"));
     EXPECT_FALSE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "photo.jpg"));
 
-    EXPECT_EQ(f.OpenDialog2.title, "Open video files to Join:");
-    EXPECT_TRUE(f.OpenDialog2.multiSelect);
-    ASSERT_EQ(f.OpenDialog2.filters.size(), 7);
-    EXPECT_EQ(f.OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
-    EXPECT_TRUE(MatchesFilter(f.OpenDialog2.filters[0], "Photo.JPEG"));
-    EXPECT_TRUE(MatchesFilter(f.OpenDialog2.filters[5], "scan.BMP"));
+    EXPECT_EQ(f.joinController->OpenDialog2.title, "Open video files to Join:");
+    EXPECT_TRUE(f.joinController->OpenDialog2.multiSelect);
+    ASSERT_EQ(f.joinController->OpenDialog2.filters.size(), 7);
+    EXPECT_EQ(f.joinController->OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
+    EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Photo.JPEG"));
+    EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[5], "scan.BMP"));
 }

@@ -1,0 +1,293 @@
+#include "join/join_controller.h"
+
+#include "common/folders.h"
+#include "common/messages.h"
+#include "engine/media_player.h"
+#include "engine/quillmark_error.h"
+#include "engine/video_edit.h"
+#include "join/join_page.h"
+#include "join/pic_set_form.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeWidget>
+
+JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& player, OutputSelection& out,
+                               QString& joinOutputPath, const FormatSettings& formatSettings,
+                               PictureOptions& pictures, const QString& settings, const TVideoEdit& transitions,
+                               PlayerFactory musicPlayer, QWidget* owner)
+    : QObject(owner), preview(p, player, joinItems, selection, owner), page(p), VE2(engine), MP2(player), output(out),
+      JoinOutputPath(joinOutputPath), formats(formatSettings), pictureOptions(pictures), settingsFile(settings),
+      transitionList(transitions), makeMusicPlayer(std::move(musicPlayer)), window(owner), run(engine),
+      engineAlive(&engine), playerAlive(&player) {
+    auto guard = [this](void (JoinController::*handler)()) {
+        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(page.ToolBtnOpen, &QAction::triggered, this, guard(&JoinController::ToolBtnOpenClick));
+    connect(page.ToolBtnRemove, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveClick));
+    connect(page.ToolBtnRemoveAll, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveAllClick));
+    connect(page.ToolBtnMoveUp, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveUpClick));
+    connect(page.ToolBtnMoveDown, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveDownClick));
+    connect(page.ToolBtnPicSet, &QAction::triggered, this, guard(&JoinController::ToolBtnPicSetClick));
+    connect(page.MenuAddFiles, &QAction::triggered, this, guard(&JoinController::ToolBtnOpenClick));
+    connect(page.MenuRemove, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveClick));
+    connect(page.MenuRemoveAll, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveAllClick));
+    connect(page.MenuMoveUp, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveUpClick));
+    connect(page.MenuMoveDown, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveDownClick));
+    // "Start Joining" does what "Join" does, and only when "Join" could be pressed.
+    connect(page.MenuStartJoining, &QAction::triggered, this, [this] {
+        if (page.BitBtnJoin->isEnabled()) Messages::guarded(window, [this] { BitBtnJoinClick(); });
+    });
+    connect(page.ListView2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Messages::guarded(window, [this] { onSelectionChanged(); }); });
+    connect(page.SpeedBtnSavePath2, &QPushButton::clicked, this, guard(&JoinController::SpeedBtnSavePath2Click));
+    connect(page.SpeedBtnSet2, &QPushButton::clicked, this, &JoinController::settingsRequested);
+    connect(page.BitBtnJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnJoinClick));
+    connect(page.BitBtnStopJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnStopJoinClick));
+    connect(page.BitBtnExitJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnExitJoinClick));
+
+    connect(&run, &JoinRun::progressChanged, page.Gauge3, &QProgressBar::setValue);
+    connect(&run, &JoinRun::finished, this, &JoinController::onRunFinished);
+    connect(&run, &JoinRun::failed, this, &JoinController::onRunFailed);
+
+    OpenDialog2.title = "Open video files to Join:";
+    OpenDialog2.multiSelect = true;
+    OpenDialog2.filters = {
+        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg)",
+         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg"},
+        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
+        {"WMV files (*.wmv)", "*.wmv"},
+        {"AVI files (*.avi)", "*.avi"},
+        {"ASF files (*.asf)", "*.asf"},
+        {"BMP files (*.bmp)", "*.bmp"},
+        {"JPG files (*.jpg,jpeg)", "*.jpg;*.jpeg"},
+    };
+    // The preview player draws into the panel, also while it measures a video for
+    // a join, so no window of its own ever appears.
+    MP2.SetDisplay(page.Panel2);
+}
+
+JoinController::~JoinController() {
+    // As a child of the window this may run after the window's engine and player
+    // have gone; only what is still there is stopped.
+    preview.Timer2.stop();
+    if (engineAlive && run.running()) run.Stop();
+    if (playerAlive && playerAlive->IsOpen()) playerAlive->Close();
+}
+
+TPicSetForm* JoinController::PicSetForm() const { return picSetForm.data(); }
+
+void JoinController::Shutdown() {
+    if (run.running()) run.Stop();
+    preview.Shutdown();
+    if (picSetForm && picSetForm->MP1().IsOpen()) picSetForm->MP1().Close();
+}
+
+// ---- The list ----
+
+int JoinController::selectedRow() const {
+    const QList<QTreeWidgetItem*> selected = page.ListView2->selectedItems();
+    return selected.isEmpty() ? -1 : page.ListView2->indexOfTopLevelItem(selected.first());
+}
+
+void JoinController::selectRow(int row) {
+    QTreeWidgetItem* item = page.ListView2->topLevelItem(row);
+    if (item) page.ListView2->setCurrentItem(item);
+}
+
+void JoinController::RefreshJoinList() {
+    // Rebuilding drops the rows and with them the selection; that is no choice
+    // of the user, so the selection handler does not hear of it.
+    rebuilding = true;
+    page.ListView2->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 1; i <= joinItems.count(); ++i) {
+        const QString& path = joinItems.at(i).path;
+        rows << new QTreeWidgetItem(
+            QStringList{QString::number(i), JoinFileNameText(path), JoinFormatText(path), JoinSizeText(path)});
+    }
+    page.ListView2->addTopLevelItems(rows);
+    rebuilding = false;
+    JoinCount = page.ListView2->topLevelItemCount();
+    if (JoinCount == 0) page.BitBtnJoin->setEnabled(false);
+}
+
+void JoinController::ToolBtnOpenClick() {
+    const QStringList files = RunOpenDialog(window, OpenDialog2);
+    if (files.isEmpty()) return;
+    joinItems.Add(files);
+    RefreshJoinList();
+    page.BitBtnJoin->setEnabled(true);
+}
+
+void JoinController::ToolBtnRemoveClick() {
+    const int row = selectedRow();
+    if (row < 0) return;
+    joinItems.Remove(row + 1);
+    RefreshJoinList();
+}
+
+void JoinController::ToolBtnRemoveAllClick() {
+    joinItems.RemoveAll();
+    RefreshJoinList();
+}
+
+void JoinController::ToolBtnMoveUpClick() {
+    const int row = selectedRow();
+    if (row <= 0) return;
+    const int e = row + 1;
+    joinItems.MoveUp(e);
+    RefreshJoinList();
+    selectRow(e - 2);
+}
+
+void JoinController::ToolBtnMoveDownClick() {
+    const int row = selectedRow();
+    if (row < 0 || row >= JoinCount - 1) return;
+    const int e = row + 1;
+    joinItems.MoveDown(e);
+    RefreshJoinList();
+    selectRow(e);
+}
+
+void JoinController::onSelectionChanged() {
+    if (rebuilding) return;
+    // The row reported last wins: the newly selected one, or the one just
+    // deselected when nothing else was selected.
+    const int row = selectedRow();
+    if (row >= 0) {
+        ListView2SelectItem(row);
+    } else if (QTreeWidgetItem* current = page.ListView2->currentItem()) {
+        ListView2SelectItem(page.ListView2->indexOfTopLevelItem(current));
+    }
+}
+
+void JoinController::ListView2SelectItem(int row) {
+    const int e = row + 1;
+    if (!joinItems.contains(e)) return;
+    const QString path = joinItems.at(e).path;
+    if (!IsPictureFile(path)) {
+        preview.EnablePlay(true);
+    } else {
+        if (MP2.IsOpen()) {
+            const TMediaPlayer::Mode mode = MP2.GetMode();
+            if (mode == TMediaPlayer::Mode::Stopped || mode == TMediaPlayer::Mode::Open) MP2.Close();
+        }
+        QPixmap picture;
+        if (!picture.load(path)) throw QuillmarkError("Cannot show the picture " + path);
+        page.Image2->setPixmap(picture);
+    }
+    selection.JoinSelectedFile = path;
+    selection.JoinSelectedNo = e;
+    for (QAction* a : {page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp, page.MenuMoveDown,
+                       page.MenuStartJoining}) {
+        a->setEnabled(true);
+    }
+}
+
+void JoinController::SpeedBtnSavePath2Click() {
+    QString folder;
+    if (!ChooseFolder(window, "Select a directory to save output file", folder)) return;
+    folder = WithTrailingSeparator(folder);
+    page.EdSavePath2->setText(folder);
+    JoinOutputPath = folder;
+}
+
+// ---- Picture options ----
+
+void JoinController::ToolBtnPicSetClick() {
+    if (!picSetForm) {
+        picSetForm = new TPicSetForm(window, pictureOptions, settingsFile, transitionList, makeMusicPlayer());
+    }
+    picSetForm->hide();
+    picSetForm->exec();
+}
+
+// ---- The run ----
+
+void JoinController::BitBtnJoinClick() {
+    if (page.ListView2->topLevelItemCount() == 0) {
+        Messages::information(window, "Please add files to join.");
+        return;
+    }
+    if (page.EdSaveFileName->text().isEmpty()) {
+        Messages::information(window, "Please input file name.");
+        return;
+    }
+    if (page.EdSavePath2->text().isEmpty()) {
+        Messages::information(window, "Please select save path.");
+        return;
+    }
+    DisableJoinControls();
+    // The join measures with the preview's player and closes it: a video playing
+    // there ends first.
+    preview.StopForJoin();
+    const QString folder = page.EdSavePath2->text();
+    if (!FolderExists(folder) && !CreateFolderPath(folder)) throw QuillmarkError("Cannot create " + folder);
+    JoinOutputPath = WithTrailingSeparator(folder);
+    const QString outputFile = JoinOutputFileName(JoinOutputPath, page.EdSaveFileName->text(), output.OutputExt);
+
+    JoinTimelineSetup setup;
+    setup.selectedFormat = output.SelectedFormat;
+    setup.formats = formats;
+    setup.transitionCount = static_cast<int>(transitionList.Transitions().size());
+    const DurationMeter measure = [this](const QString& path) {
+        MP2.SetFileName(path);
+        MP2.Open();
+        MP2.SetTimeFormatMilliseconds();
+        return MP2.Length() / 1000.0;
+    };
+    BuildJoinTimeline(VE2, joinItems.all(), pictureOptions, setup, measure, makeTransitionDraw());
+    MP2.Close();
+    run.Start(outputFile);
+}
+
+void JoinController::onRunFinished() {
+    page.Gauge3->setValue(100);
+    Messages::information(window, "Task Complete!");
+    EnableJoinControls();
+}
+
+void JoinController::onRunFailed(const QString& message) {
+    Messages::error(window, message);
+    EnableJoinControls();
+}
+
+void JoinController::BitBtnStopJoinClick() {
+    run.Stop();
+    EnableJoinControls();
+}
+
+void JoinController::BitBtnExitJoinClick() {
+    page.Gauge3->setValue(0);
+    emit exitRequested();
+}
+
+void JoinController::DisableJoinControls() {
+    page.ToolBar1->setEnabled(false);
+    page.TBToolbar2->setEnabled(false);
+    page.cbFormat2->setEnabled(false);
+    page.BitBtnJoin->setEnabled(false);
+    page.BitBtnStopJoin->setEnabled(true);
+    page.BitBtnExitJoin->setEnabled(false);
+    page.SpeedBtnSavePath2->setEnabled(false);
+    page.SpeedBtnSet2->setEnabled(false);
+}
+
+void JoinController::EnableJoinControls() {
+    page.ToolBar1->setEnabled(true);
+    page.TBToolbar2->setEnabled(true);
+    page.cbFormat2->setEnabled(true);
+    page.BitBtnJoin->setEnabled(true);
+    page.BitBtnStopJoin->setEnabled(false);
+    page.BitBtnExitJoin->setEnabled(true);
+    page.SpeedBtnSavePath2->setEnabled(true);
+    page.SpeedBtnSet2->setEnabled(true);
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "common/file_filters.h"
+#include "formats/format_settings.h"
+#include "formats/output_format.h"
+#include "join/join_list.h"
+#include "join/join_preview.h"
+#include "join/join_run.h"
+#include "join/join_timeline.h"
+#include "join/picture_options.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class JoinPage;
+class TMediaPlayer;
+class TPicSetForm;
+class TVideoEdit;
+class QWidget;
+
+// The join page's behaviour: the list of videos and pictures, the picture
+// options, the preview and the join run. It drives the page's controls, the join
+// engine and the preview player; the main window only shows the page and answers
+// the two requests below.
+class JoinController : public QObject {
+    Q_OBJECT
+public:
+    using PlayerFactory = std::function<std::unique_ptr<TMediaPlayer>()>;
+
+    // `VE2` renders joins; `MP2` previews the list's videos and measures them;
+    // `transitionList` offers the transition names and count; `makeMusicPlayer`
+    // gives the options dialog its music preview player when it is first made.
+    // The controller is a child of `window` and may outlive the engine and the
+    // player there; it never touches them once they are gone.
+    JoinController(JoinPage& page, TVideoEdit& VE2, TMediaPlayer& MP2, OutputSelection& output,
+                   QString& joinOutputPath, const FormatSettings& formats, PictureOptions& pictureOptions,
+                   const QString& settingsFile, const TVideoEdit& transitionList, PlayerFactory makeMusicPlayer,
+                   QWidget* window);
+    ~JoinController() override;
+
+    OpenDialogSetup OpenDialog2;
+    // Where each run's random transitions come from; a fresh clock seed per run.
+    std::function<TransitionDraw()> makeTransitionDraw = ClockSeededDraw;
+
+    JoinItems joinItems;
+    int JoinCount = 0;
+    JoinSelection selection;
+    JoinPreview preview;
+
+    bool running() const { return run.running(); }
+    const QString& JoinOutputFile() const { return run.JoinOutputFile(); }
+    // The options dialog once it has been opened; nullptr before.
+    TPicSetForm* PicSetForm() const;
+
+    // The window is closing: stop a running join, the preview and the music.
+    // Call it while the engine and the players still exist.
+    void Shutdown();
+
+    void ToolBtnOpenClick();
+    void ToolBtnRemoveClick();
+    void ToolBtnRemoveAllClick();
+    void ToolBtnMoveUpClick();
+    void ToolBtnMoveDownClick();
+    void ListView2SelectItem(int row);
+    void SpeedBtnSavePath2Click();
+    void ToolBtnPicSetClick();
+    void BitBtnJoinClick();
+    void BitBtnStopJoinClick();
+    void BitBtnExitJoinClick();
+    void RefreshJoinList();
+    void DisableJoinControls();
+    void EnableJoinControls();
+
+signals:
+    // Exit: the Getting Started page comes back.
+    void exitRequested();
+    // "Settings...": the format settings dialog opens.
+    void settingsRequested();
+
+private:
+    int selectedRow() const;
+    void selectRow(int row);
+    void onSelectionChanged();
+    void onRunFinished();
+    void onRunFailed(const QString& message);
+
+    JoinPage& page;
+    TVideoEdit& VE2;
+    TMediaPlayer& MP2;
+    OutputSelection& output;
+    QString& JoinOutputPath;
+    const FormatSettings& formats;
+    PictureOptions& pictureOptions;
+    QString settingsFile;
+    const TVideoEdit& transitionList;
+    PlayerFactory makeMusicPlayer;
+    QWidget* window;
+    JoinRun run;
+    // Cleared when the objects behind the references above are destroyed.
+    QPointer<TVideoEdit> engineAlive;
+    QPointer<TMediaPlayer> playerAlive;
+    QPointer<TPicSetForm> picSetForm;
+    bool rebuilding = false;
+};

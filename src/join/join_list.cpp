@@ -1,0 +1,62 @@
+#include "join/join_list.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+bool IsPictureFile(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) return false;
+    const QString ext = name.mid(dot).toUpper();
+    return ext == QLatin1String(".BMP") || ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG");
+}
+
+double FileSizeMB(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return 0;
+    return static_cast<double>(info.size()) / 1048576.0;
+}
+
+QString JoinFileNameText(const QString& path) { return QFileInfo(path).fileName(); }
+
+QString JoinFormatText(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) return QString();
+    return name.mid(dot + 1, 3).toUpper();
+}
+
+QString JoinSizeText(const QString& path) {
+    // The user's decimal separator, and no grouping: 1234.50, never 1,234.50.
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(FileSizeMB(path), 'f', 2) + QStringLiteral("  MB");
+}
+
+void JoinItems::Add(const QStringList& files) {
+    for (const QString& f : files) items.append(JoinItem{f, 0});
+}
+
+bool JoinItems::Remove(int number) {
+    if (!contains(number)) return false;
+    items.removeAt(number - 1);
+    return true;
+}
+
+bool JoinItems::MoveUp(int number) {
+    if (!contains(number) || number == 1) return false;
+    items.swapItemsAt(number - 1, number - 2);
+    return true;
+}
+
+bool JoinItems::MoveDown(int number) {
+    if (!contains(number) || number == count()) return false;
+    items.swapItemsAt(number - 1, number);
+    return true;
+}
+
+bool JoinItems::SetDuration(int number, double seconds) {
+    if (!contains(number)) return false;
+    items[number - 1].duration = seconds;
+    return true;
+}

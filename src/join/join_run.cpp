@@ -1,0 +1,50 @@
+#include "join/join_run.h"
+
+#include "engine/video_edit.h"
+#include "split/split_plan.h"
+
+#include <QDir>
+#include <algorithm>
+
+JoinRun::JoinRun(TVideoEdit& videoEdit, QObject* parent) : QObject(parent), engine(videoEdit) {
+    // Only the render this run started is followed; events of the split engine's
+    // twin or of an earlier render are not ours.
+    connect(&engine, &TVideoEdit::OnProcessing, this, [this](double pos, double duration) {
+        if (active) VE2Processing(pos, duration);
+    });
+    connect(&engine, &TVideoEdit::OnComplete, this, [this] {
+        if (active) VE2Complete();
+    });
+    connect(&engine, &TVideoEdit::OnError, this, [this](const QString& message) {
+        if (active) VE2Error(message);
+    });
+}
+
+void JoinRun::Start(const QString& file) {
+    outputFile = file;
+    active = true;
+    engine.StartRender(file);
+}
+
+void JoinRun::Stop() {
+    active = false;
+    engine.StopRender();
+}
+
+void JoinRun::VE2Processing(double curPos, double duration) {
+    // A render of unknown length has no percentage; the gauge stays where it is.
+    if (!(duration > 0)) return;
+    const double percent = curPos * 100 / duration;
+    if (percent != percent) return;
+    emit progressChanged(static_cast<int>(std::clamp<int64_t>(RoundHalfEven(std::clamp(percent, 0.0, 100.0)), 0, 100)));
+}
+
+void JoinRun::VE2Complete() {
+    active = false;
+    emit finished();
+}
+
+void JoinRun::VE2Error(const QString& message) {
+    active = false;
+    emit failed(QString("%1 was not written. %2").arg(QDir::toNativeSeparators(outputFile), message));
+}

@@ -1,0 +1,176 @@
+// The join list on the page: adding, removing, moving, selecting, the folder.
+#include "join_test_fixture.h"
+
+#include "engine/quillmark_error.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolBar>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using JoinListPage = JoinFixture;
+
+TEST_F(JoinListPage, AddedFilesAreNumberedOnInDialogOrder) {
+    add({"/v/a.avi", "/v/b.mpeg", "/v/a.avi"});
+    add({"/v/PIC.Jpeg", "/v/noext"});
+    EXPECT_EQ(column(0), (QStringList{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(column(1), (QStringList{"a.avi", "b.mpeg", "a.avi", "PIC.Jpeg", "noext"}));
+    EXPECT_EQ(column(2), (QStringList{"AVI", "MPE", "AVI", "JPE", ""}));
+    EXPECT_EQ(cell(0, 3), "0.00  MB");  // not on disk
+    EXPECT_EQ(controller.JoinCount, 5);
+    nextFiles.clear();
+    page.ToolBtnOpen->trigger();  // cancelled
+    EXPECT_EQ(controller.JoinCount, 5);
+}
+
+TEST_F(JoinListPage, RemoveAllDisablesJoinAndAddingEnablesIt) {
+    add({"/v/a.avi"});
+    page.ToolBtnRemoveAll->trigger();
+    EXPECT_EQ(page.ListView2->topLevelItemCount(), 0);
+    EXPECT_FALSE(page.BitBtnJoin->isEnabled());
+    add({"/v/b.avi"});
+    EXPECT_TRUE(page.BitBtnJoin->isEnabled());
+}
+
+TEST_F(JoinListPage, MovingKeepsDurationsAndSelectsTheMovedEntry) {
+    add({"/v/1.avi", "/v/2.avi", "/v/3.avi"});
+    controller.joinItems.SetDuration(3, 75.4);
+    select(2);
+    page.ToolBtnMoveUp->trigger();
+    EXPECT_EQ(column(1), (QStringList{"1.avi", "3.avi", "2.avi"}));
+    EXPECT_DOUBLE_EQ(controller.joinItems.at(2).duration, 75.4);
+    EXPECT_EQ(selectedRow(), 1);
+    EXPECT_EQ(controller.selection.JoinSelectedNo, 2);
+    EXPECT_EQ(controller.selection.JoinSelectedFile, "/v/3.avi");
+
+    select(0);
+    page.ToolBtnMoveUp->trigger();  // already first
+    select(2);
+    page.ToolBtnMoveDown->trigger();  // already last
+    EXPECT_EQ(column(1), (QStringList{"1.avi", "3.avi", "2.avi"}));
+    select(0);
+    page.ToolBtnMoveDown->trigger();
+    EXPECT_EQ(column(1), (QStringList{"3.avi", "1.avi", "2.avi"}));
+    EXPECT_EQ(selectedRow(), 1);
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(JoinListPage, RemoveRenumbersAndLeavesNoSelection) {
+    add({"/v/1.avi", "/v/2.avi", "/v/3.avi", "/v/4.avi"});
+    page.ToolBtnRemove->trigger();  // nothing selected: nothing happens
+    EXPECT_EQ(controller.JoinCount, 4);
+    select(1);
+    page.ToolBtnRemove->trigger();
+    EXPECT_EQ(column(0), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(column(1), (QStringList{"1.avi", "3.avi", "4.avi"}));
+    EXPECT_EQ(selectedRow(), -1);
+    // The selection state still names the removed entry, as it was.
+    EXPECT_EQ(controller.selection.JoinSelectedFile, "/v/2.avi");
+}
+
+TEST_F(JoinListPage, SelectingEnablesTheMenuAndPlayOnlyForVideos) {
+    const QString pic = picture("p.bmp");
+    add({pic, "/v/a.avi"});
+    EXPECT_FALSE(page.MenuRemove->isEnabled());
+    EXPECT_TRUE(page.MenuAddFiles->isEnabled());
+    select(0);
+    EXPECT_FALSE(page.TBPlay->isEnabled());
+    EXPECT_FALSE(page.Image2->pixmap().isNull());
+    for (QAction* a : {page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp, page.MenuMoveDown,
+                       page.MenuStartJoining}) {
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    }
+    select(1);
+    EXPECT_TRUE(page.TBPlay->isEnabled());
+    EXPECT_TRUE(page.MenuPlay->isEnabled());
+    page.ToolBtnRemoveAll->trigger();
+    EXPECT_TRUE(page.MenuRemove->isEnabled());  // nothing disables them again
+}
+
+TEST_F(JoinListPage, APictureClosesAStoppedPlayerButNotAPlayingOne) {
+    const QString pic = picture("p.jpg");
+    add({"/v/a.avi", pic});
+    player.lengths["/v/a.avi"] = 5000;
+    select(0);
+    page.TBPlay->click();
+    select(1);
+    EXPECT_TRUE(player.IsOpen());  // still playing underneath the picture
+    page.TBPause->click();
+    player.Stop();
+    select(0);
+    select(1);
+    EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(JoinListPage, AnUnreadablePictureIsReportedAndTheSelectionKept) {
+    add({"/v/a.avi", dir.write("bad.jpg", "not a picture")});
+    select(0);
+    select(1);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("Quillmark: Cannot show the picture ")) << boxes[0].toStdString();
+    EXPECT_EQ(controller.selection.JoinSelectedNo, 1);
+}
+
+TEST_F(JoinListPage, TheChosenFolderGainsASeparator) {
+    SetChooseFolderHandler([](const QString& title, QString& folder) {
+        EXPECT_EQ(title, "Select a directory to save output file");
+        EXPECT_TRUE(folder.isEmpty());
+        folder = "/media/films";
+        return true;
+    });
+    page.SpeedBtnSavePath2->click();
+    EXPECT_EQ(page.EdSavePath2->text(), "/media/films" + QString(QDir::separator()));
+    EXPECT_EQ(joinOutputPath, page.EdSavePath2->text());
+    SetChooseFolderHandler([](const QString&, QString&) { return false; });
+    page.EdSavePath2->setText("/typed");
+    page.SpeedBtnSavePath2->click();
+    EXPECT_EQ(page.EdSavePath2->text(), "/typed");
+}
+
+TEST_F(JoinListPage, TheOpenDialogOffersVideosAndPictures) {
+    EXPECT_EQ(controller.OpenDialog2.title, "Open video files to Join:");
+    EXPECT_TRUE(controller.OpenDialog2.multiSelect);
+    ASSERT_EQ(controller.OpenDialog2.filters.size(), 7);
+    EXPECT_EQ(controller.OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
+    EXPECT_EQ(controller.OpenDialog2.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg");
+}
+
+TEST_F(JoinListPage, TheToolBarAndMenuReadAsDesigned) {
+    QStringList tools;
+    for (QAction* a : page.ToolBar1->actions()) tools << (a->isSeparator() ? "|" : a->iconText() + "/" + a->toolTip());
+    EXPECT_EQ(tools, (QStringList{"Add Files.../Add files", "|", "Remove/Remove selected item",
+                                  "Remove All/Remove all items", "|", "Move Up/Move up selected item",
+                                  "Move Down/Move down selected item", "|", "Options.../Picture options", "|"}));
+    QStringList menu;
+    for (QAction* a : page.PopupMenu2->actions()) menu << (a->isSeparator() ? "|" : a->text());
+    EXPECT_EQ(menu, (QStringList{"Add Files...", "Remove", "Remove All", "Move Up", "Move Down", "|", "Play",
+                                 "Pause", "Stop", "|", "Start Joining"}));
+    EXPECT_EQ(page.BitBtnExitJoin->toolTip(), "Go back to  main menu");
+    EXPECT_FALSE(page.BitBtnStopJoin->isEnabled());
+    EXPECT_EQ(page.EdSaveFileName->text(), "Untitled");
+}
+
+TEST(JoinControllerLifetime, AWindowThatDropsItsPlayerFirstClosesCleanly) {
+    auto window = std::make_unique<QWidget>();
+    auto* page = new JoinPage(window.get());
+    auto engine = std::make_unique<RecordingVideoEdit>();
+    auto player = std::make_unique<RecordingMediaPlayer>();
+    OutputSelection output;
+    QString folder = "/tmp/";
+    FormatSettings formats;
+    PictureOptions pictures;
+    auto* controller = new JoinController(*page, *engine, *player, output, folder, formats, pictures, "/nonexistent/setup.ini",
+                                          *engine, [] { return std::make_unique<RecordingMediaPlayer>(); }, window.get());
+    player->lengths["/v/a.avi"] = 3000;
+    controller->joinItems.Add({"/v/a.avi"});
+    controller->selection = {"/v/a.avi", 1};
+    controller->preview.TBPlayClick();
+    ASSERT_TRUE(player->IsOpen());
+    // Members of a window go before its children: the controller outlives them.
+    player.reset();
+    engine.reset();
+    EXPECT_NO_FATAL_FAILURE(window.reset());
+}

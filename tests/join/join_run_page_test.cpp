@@ -1,0 +1,169 @@
+// The join run from the page: checks, locking, the timeline, progress, the end.
+#include "join_test_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolBar>
+
+namespace {
+class JoinRunPage : public JoinFixture {
+protected:
+    JoinRunPage() {
+        pictures.PictureDuration = 4;
+        pictures.TransitionDuration = 2;
+        pictures.RandomTransition = false;
+        pictures.TransitionIndex = 1;
+        pictures.MusicFile = "/m/M.mp3";
+        player.lengths["/v/B.avi"] = 10500;
+        output.Select(8);
+    }
+    bool locked() const {
+        return !page.ToolBar1->isEnabled() && !page.TBToolbar2->isEnabled() && !page.cbFormat2->isEnabled() &&
+               !page.BitBtnJoin->isEnabled() && page.BitBtnStopJoin->isEnabled() &&
+               !page.BitBtnExitJoin->isEnabled() && !page.SpeedBtnSavePath2->isEnabled() &&
+               !page.SpeedBtnSet2->isEnabled();
+    }
+    bool unlocked() const {
+        return page.ToolBar1->isEnabled() && page.TBToolbar2->isEnabled() && page.cbFormat2->isEnabled() &&
+               page.BitBtnJoin->isEnabled() && !page.BitBtnStopJoin->isEnabled() &&
+               page.BitBtnExitJoin->isEnabled() && page.SpeedBtnSavePath2->isEnabled() &&
+               page.SpeedBtnSet2->isEnabled();
+    }
+    QStringList timeline() const {
+        QStringList out;
+        for (const QString& c : engine.calls) {
+            if (c.startsWith("Add") || c.startsWith("StartRender") || c == "ClearClips") out << c;
+        }
+        return out;
+    }
+};
+}  // namespace
+
+TEST_F(JoinRunPage, TheThreeChecksComeFirstAndChangeNothing) {
+    page.BitBtnJoin->click();
+    add({"/v/B.avi"});
+    page.EdSaveFileName->clear();
+    page.BitBtnJoin->click();
+    page.EdSaveFileName->setText("x");
+    page.EdSavePath2->clear();
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, (QStringList{"Information: Please add files to join.", "Information: Please input file name.",
+                                  "Information: Please select save path."}));
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(JoinRunPage, AJoinBuildsTheTimelineMeasuresOnceAndReportsCompletion) {
+    const QString a = picture("A.jpg"), c = picture("C.bmp");
+    add({a, "/v/B.avi", c});
+    page.EdSaveFileName->setText("my.video.mpg");
+    page.BitBtnJoin->click();
+    ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+    const QString out = dir.path("out") + "/my.video.avi";
+    EXPECT_TRUE(QFileInfo(dir.path("out")).isDir());  // made on the way
+    EXPECT_EQ(timeline(), (QStringList{"ClearClips", "AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 4, 0)",
+                                       "AddAudioClip(/m/M.mp3, 0, 4)", "AddVideoClip(/v/B.avi, 0, 10.5, 0)",
+                                       "AddAudioClip(/v/B.avi, 0, 10.5)", "AddTransition(1, 14.5, 16.5)",
+                                       "AddVideoClip(" + c + ", 0, 4, 0)", "AddAudioClip(/m/M.mp3, 4, 8)",
+                                       "StartRender(" + out + ")"}));
+    EXPECT_EQ(player.calls, (QStringList{"Open(/v/B.avi)", "TimeFormat", "Close"}));
+    EXPECT_EQ(joinOutputPath, dir.path("out") + "/");
+    EXPECT_TRUE(locked());
+    EXPECT_TRUE(page.EdSaveFileName->isEnabled() && page.ListView2->isEnabled());
+
+    engine.emitProcessing(1, 8);
+    EXPECT_EQ(page.Gauge3->value(), 12);
+    engine.emitProcessing(3, 0);  // no length, no change
+    EXPECT_EQ(page.Gauge3->value(), 12);
+    engine.emitComplete();
+    EXPECT_EQ(page.Gauge3->value(), 100);
+    EXPECT_EQ(boxes, QStringList{"Information: Task Complete!"});
+    EXPECT_TRUE(unlocked());
+
+    // The second join reuses the measured length.
+    player.calls.clear();
+    page.BitBtnJoin->click();
+    EXPECT_EQ(player.calls, QStringList{"Close"});
+}
+
+TEST_F(JoinRunPage, ARenderFailureIsReportedNeverAsComplete) {
+    add({"/v/B.avi"});
+    page.BitBtnJoin->click();
+    engine.emitProcessing(1, 2);
+    engine.emitError("Cannot write: disk full");
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("Quillmark: ")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains("Untitled.avi was not written. Cannot write: disk full"));
+    EXPECT_TRUE(unlocked());
+    engine.emitComplete();
+    EXPECT_EQ(boxes.size(), 1);
+}
+
+TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageLockedUntilStop) {
+    dir.write("file", "x");
+    add({"/v/B.avi"});
+    page.EdSavePath2->setText(dir.path("file") + "/sub");
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub."});
+    EXPECT_FALSE(timeline().contains("ClearClips"));
+    EXPECT_TRUE(locked());
+    page.BitBtnStopJoin->click();
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(JoinRunPage, AVideoThatCannotBeMeasuredStopsTheJoin) {
+    add({"/v/B.avi", "/v/broken.avi"});
+    page.BitBtnJoin->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("broken.avi")) << boxes[0].toStdString();
+    EXPECT_FALSE(engine.calls.join('\n').contains("StartRender"));
+    EXPECT_DOUBLE_EQ(controller.joinItems.at(1).duration, 10.5);
+    EXPECT_TRUE(locked());
+}
+
+TEST_F(JoinRunPage, StopEndsTheRenderAndKeepsTheGauge) {
+    add({"/v/B.avi"});
+    page.BitBtnJoin->click();
+    engine.emitProcessing(1, 4);
+    page.BitBtnStopJoin->click();
+    EXPECT_EQ(engine.calls.last(), "StopRender");
+    EXPECT_EQ(page.Gauge3->value(), 25);
+    EXPECT_TRUE(unlocked());
+    engine.emitComplete();
+    EXPECT_TRUE(boxes.isEmpty());
+
+    page.BitBtnExitJoin->click();
+    EXPECT_EQ(page.Gauge3->value(), 0);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(JoinRunPage, StartJoiningInTheMenuOnlyWorksWhenJoinCould) {
+    add({"/v/B.avi"});
+    select(0);
+    page.MenuStartJoining->trigger();
+    EXPECT_TRUE(locked());
+    const qsizetype calls = engine.calls.size();
+    page.MenuStartJoining->trigger();  // a second join while one runs
+    EXPECT_EQ(engine.calls.size(), calls);
+}
+
+TEST_F(JoinRunPage, RandomPicturesDrawFromAllButTheLastTransition) {
+    pictures.RandomTransition = true;
+    transitions.transitions.clear();
+    for (int i = 0; i < 12; ++i) transitions.transitions << QString("T%1").arg(i);
+    QList<int> highest;
+    controller.makeTransitionDraw = [&highest] {
+        return TransitionDraw([&highest](int h) {
+            highest << h;
+            return h;
+        });
+    };
+    add({picture("a.jpg"), picture("b.jpg")});
+    page.BitBtnJoin->click();
+    EXPECT_EQ(highest, (QList<int>{10, 10}));
+    EXPECT_EQ(pictures.TransitionIndex, 10);
+}
