@@ -10,6 +10,7 @@ int RenderCommand(const QStringList& args);
 int ProbeCommand(const QStringList& args);
 int ListCommand(const QStringList& args);
 int SplitCommand(const QStringList& args);
+int JoinCommand(const QStringList& args);
 
 // Prints to standard error; usage faults and failures are reported this way.
 void PrintError(const QString& text);

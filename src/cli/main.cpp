@@ -18,6 +18,7 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
         {"probe", ProbeCommand},
         {"list", ListCommand},
         {"split", SplitCommand},
+        {"join", JoinCommand},
     };
     return commands;
 }
@@ -27,7 +28,9 @@ void PrintUsage() {
                               "       quillmark-cli probe FILE\n"
                               "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles\n"
                               "       quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
-                              "                           [--format 0-9] [--out DIR] [--names N1,N2,...] [--skip K1,K2,...]"));
+                              "                           [--format 0-9] [--out DIR] [--names N1,N2,...] [--skip K1,K2,...]\n"
+                              "       quillmark-cli join FILE... --out OUTPUT [--format 0-9] [--picture-seconds P]\n"
+                              "                          [--transition-seconds T] [--transition INDEX|random] [--music FILE]"));
 }
 
 } // namespace

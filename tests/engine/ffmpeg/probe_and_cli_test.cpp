@@ -185,3 +185,21 @@ TEST(CliProgram, SplitNamesPartsAfterTheSourceAndRejectsBadPlans) {
     EXPECT_EQ(Cli({"split", testmedia::H264Clip(), "--parts", "2", "--every", "5"}).code, 2);
     EXPECT_EQ(Cli({"split", "/no/such/file.avi", "--parts", "2"}).code, 1);
 }
+
+TEST(CliProgram, JoinLaysPicturesAndVideosEndToEnd) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("joined/holiday.avi");  // the folder is made
+    const CliRun run = Cli({"join", testmedia::Picture(), testmedia::H264Clip(), testmedia::Picture(), "--out", out,
+                            "--format", "8", "--picture-seconds", "2", "--transition-seconds", "1", "--transition",
+                            "random"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QJsonObject probe = testmedia::Probe(out);
+    const double video = testmedia::Stream(probe, "video")["duration"].toString().toDouble();
+    EXPECT_NEAR(video, 2 + 3 + 2, 0.1);
+    EXPECT_NEAR(testmedia::AudioSeconds(out), video, 0.05);
+
+    EXPECT_EQ(Cli({"join", testmedia::Picture()}).code, 2);  // no --out
+    EXPECT_EQ(Cli({"join", "--out", dir.filePath("x.avi")}).code, 2);
+    EXPECT_EQ(Cli({"join", "/no/such.avi", "--out", dir.filePath("y.avi")}).code, 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath("y.avi")));
+}

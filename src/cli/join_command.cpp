@@ -1,0 +1,135 @@
+// quillmark-cli join: the join page's timeline without the window.
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/progress_bar.h"
+#include "common/folders.h"
+#include "common/ini_file.h"
+#include "engine/duration_probe.h"
+#include "engine/quillmark_error.h"
+#include "engine/video_edit.h"
+#include "formats/output_format.h"
+#include "join/join_timeline.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <optional>
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "usage: quillmark-cli join FILE... --out OUTPUT [--format 0-9] [--picture-seconds P]\n"
+    "                          [--transition-seconds T] [--transition INDEX|random] [--music FILE]");
+
+struct JoinOptions {
+    QStringList files;
+    QString out;
+    std::optional<int> format;
+    std::optional<double> pictureSeconds;
+    std::optional<double> transitionSeconds;
+    std::optional<int> transition;  // -1 for random
+    QString music;
+};
+
+bool ParseOptions(const QStringList& args, JoinOptions& o) {
+    auto fail = [](const QString& why) {
+        PrintError(why + '\n' + kUsage);
+        return false;
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& word = args[i];
+        if (!word.startsWith("--")) {
+            o.files << word;
+            continue;
+        }
+        if (i + 1 >= args.size()) return fail(word + " needs a value");
+        const QString value = args[++i];
+        bool ok = true;
+        if (word == "--out") {
+            o.out = value;
+        } else if (word == "--format") {
+            o.format = value.toInt(&ok);
+            ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
+        } else if (word == "--picture-seconds") {
+            o.pictureSeconds = value.toDouble(&ok);
+            ok = ok && *o.pictureSeconds > 0;
+        } else if (word == "--transition-seconds") {
+            o.transitionSeconds = value.toDouble(&ok);
+            ok = ok && *o.transitionSeconds >= 0;
+        } else if (word == "--transition") {
+            o.transition = value == "random" ? -1 : value.toInt(&ok);
+            ok = ok && *o.transition >= -1;
+        } else if (word == "--music") {
+            o.music = value;
+        } else {
+            return fail("unknown option " + word);
+        }
+        if (!ok) return fail(QString("bad value for %1: %2").arg(word, value));
+    }
+    if (o.files.isEmpty()) return fail("no files to join");
+    if (o.out.isEmpty()) return fail("no --out file");
+    return true;
+}
+
+} // namespace
+
+int JoinCommand(const QStringList& args) {
+    JoinOptions o;
+    if (!ParseOptions(args, o)) return kExitUsage;
+
+    std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
+    // The page's settings are the defaults; the options given here override them.
+    const IniFile ini(SettingsFilePath(ProgramFolder()));
+    JoinTimelineSetup setup;
+    setup.formats = LoadFormatSettings(ini);
+    setup.selectedFormat = o.format.value_or(ini.readInteger("general", "outputformat", OutputFormat::Avi));
+    setup.transitionCount = static_cast<int>(engine->Transitions().size());
+    PictureOptions options = LoadPictureOptions(ini);
+    if (o.pictureSeconds) options.PictureDuration = *o.pictureSeconds;
+    if (o.transitionSeconds) options.TransitionDuration = *o.transitionSeconds;
+    if (o.transition) {
+        options.RandomTransition = *o.transition < 0;
+        options.TransitionIndex = *o.transition;
+    }
+    options.MusicFile = o.music.isEmpty() ? QString() : QFileInfo(o.music).absoluteFilePath();
+
+    QList<JoinItem> items;
+    for (const QString& file : o.files) items.append({QFileInfo(file).absoluteFilePath(), 0});
+    // The output takes the format's extension, as the page names its file.
+    const QFileInfo out(o.out);
+    const QString output =
+        JoinOutputFileName(out.absolutePath(), out.fileName(), FormatExtension(setup.selectedFormat));
+    try {
+        if (!FolderExists(out.absolutePath()) && !CreateFolderPath(out.absolutePath()))
+            throw QuillmarkError("Cannot create " + out.absolutePath());
+        BuildJoinTimeline(*engine, items, options, setup, MeasureDuration, ClockSeededDraw());
+    } catch (const QuillmarkError& e) {
+        PrintError(e.message());
+        return kExitFailed;
+    }
+
+    ProgressBar bar;
+    int result = kExitFailed;
+    QObject::connect(engine.get(), &TVideoEdit::OnProcessing, [&](double pos, double total) { bar.update(pos, total); });
+    QObject::connect(engine.get(), &TVideoEdit::OnComplete, [&] {
+        bar.update(1, 1);
+        bar.finish();
+        result = kExitOk;
+        QCoreApplication::exit();
+    });
+    QObject::connect(engine.get(), &TVideoEdit::OnError, [&](const QString& message) {
+        bar.finish();
+        PrintError(message);
+        QCoreApplication::exit();
+    });
+    Interrupt interrupt;
+    QObject::connect(&interrupt, &Interrupt::raised, [&] {
+        engine->StopRender();
+        bar.finish();
+        PrintError(QStringLiteral("Stopped; \"%1\" was not written").arg(output));
+        QCoreApplication::exit();
+    });
+    PrintError(QStringLiteral("Joining into %1").arg(output));
+    engine->StartRender(output);
+    QCoreApplication::exec();
+    return result;
+}
