@@ -1,7 +1,6 @@
 // quillmark-cli join: the join page's timeline without the window.
 #include "cli/commands.h"
-#include "cli/interrupt.h"
-#include "cli/progress_bar.h"
+#include "cli/render_loop.h"
 #include "common/folders.h"
 #include "common/ini_file.h"
 #include "engine/duration_probe.h"
@@ -10,7 +9,6 @@
 #include "formats/output_format.h"
 #include "join/join_timeline.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <optional>
 
@@ -107,29 +105,6 @@ int JoinCommand(const QStringList& args) {
         return kExitFailed;
     }
 
-    ProgressBar bar;
-    int result = kExitFailed;
-    QObject::connect(engine.get(), &TVideoEdit::OnProcessing, [&](double pos, double total) { bar.update(pos, total); });
-    QObject::connect(engine.get(), &TVideoEdit::OnComplete, [&] {
-        bar.update(1, 1);
-        bar.finish();
-        result = kExitOk;
-        QCoreApplication::exit();
-    });
-    QObject::connect(engine.get(), &TVideoEdit::OnError, [&](const QString& message) {
-        bar.finish();
-        PrintError(message);
-        QCoreApplication::exit();
-    });
-    Interrupt interrupt;
-    QObject::connect(&interrupt, &Interrupt::raised, [&] {
-        engine->StopRender();
-        bar.finish();
-        PrintError(QStringLiteral("Stopped; \"%1\" was not written").arg(output));
-        QCoreApplication::exit();
-    });
     PrintError(QStringLiteral("Joining into %1").arg(output));
-    engine->StartRender(output);
-    QCoreApplication::exec();
-    return result;
+    return RenderToCompletion(*engine, output);
 }

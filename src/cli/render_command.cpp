@@ -1,10 +1,8 @@
 #include "cli/commands.h"
-#include "cli/interrupt.h"
-#include "cli/progress_bar.h"
+#include "cli/render_loop.h"
 #include "cli/render_script.h"
 #include "engine/video_edit.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace {
@@ -38,31 +36,5 @@ int RenderCommand(const QStringList& args) {
         return kExitUsage;
     }
 
-    ProgressBar bar;
-    int result = kExitFailed;
-    QObject::connect(engine.get(), &TVideoEdit::OnProcessing, [&](double pos, double total) { bar.update(pos, total); });
-    QObject::connect(engine.get(), &TVideoEdit::OnComplete, [&] {
-        bar.update(1, 1);
-        bar.finish();
-        result = kExitOk;
-        QCoreApplication::exit();
-    });
-    QObject::connect(engine.get(), &TVideoEdit::OnError, [&](const QString& message) {
-        bar.finish();
-        PrintError(message);
-        result = kExitFailed;
-        QCoreApplication::exit();
-    });
-    Interrupt interrupt;
-    QObject::connect(&interrupt, &Interrupt::raised, [&] {
-        engine->StopRender(); // removes the partial file before we go
-        bar.finish();
-        PrintError(QStringLiteral("Stopped; \"%1\" was not written").arg(args[1]));
-        result = kExitFailed;
-        QCoreApplication::exit();
-    });
-
-    engine->StartRender(args[1]);
-    QCoreApplication::exec();
-    return result;
+    return RenderToCompletion(*engine, args[1]);
 }
