@@ -36,8 +36,8 @@ bool readCount(const QString& text, int64_t& value) {
 
 SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& out, QString& path,
                          const FormatSettings& formatSettings, QWidget* owner)
-    : page(p), engine(videoEdit), output(out), outputPath(path), formats(formatSettings), window(owner),
-      editor(*p.GroupBoxManual, splitList, owner), run(videoEdit) {
+    : editor(*p.GroupBoxManual, splitList, owner), page(p), engine(videoEdit), output(out), outputPath(path),
+      formats(formatSettings), window(owner), run(videoEdit) {
     auto guard = [this](void (SplitWizard::*handler)()) {
         return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
     };

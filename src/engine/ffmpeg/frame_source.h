@@ -18,7 +18,7 @@ public:
     // holds the output frames whose times, counted from the file's start, lie in
     // [start, stop): consecutive cuts of one file then share no frame and skip
     // none, whatever their times.
-    virtual double lengthAt(double fps) const { return length(); }
+    virtual double lengthAt(double /*fps*/) const { return length(); }
     virtual double offsetAt(double fps) const {
         (void)fps;
         return 0;
