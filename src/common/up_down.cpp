@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -61,4 +62,19 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QWidget* UpDown::Field(QLineEdit*& edit, UpDown*& arrows, int width, int minimum, int maximum, int increment,
+                       bool freeText) {
+    edit = new QLineEdit;
+    edit->setFixedWidth(width);
+    arrows = new UpDown(edit, minimum, maximum, increment, freeText);
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(1);
+    row->addWidget(edit);
+    row->addWidget(arrows);
+    row->addStretch();
+    return box;
 }

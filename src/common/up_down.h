@@ -23,6 +23,11 @@ public:
     void stepBy(int steps);
 
     QToolButton* upButton() const { return up; }
+
+    // A number field of `width` pixels with its arrows beside it, in one widget
+    // that switches both on and off together.
+    static QWidget* Field(QLineEdit*& edit, UpDown*& arrows, int width, int minimum, int maximum, int increment = 1,
+                          bool freeText = false);
     QToolButton* downButton() const { return down; }
 
 protected:

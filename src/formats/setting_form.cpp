@@ -63,19 +63,7 @@ void fillList(QComboBox* combo, const QStringList& names, int selected) {
 }
 
 // A number field with its arrows beside it, as one row item.
-QWidget* sizeField(QLineEdit*& edit, UpDown*& spin) {
-    edit = new QLineEdit;
-    edit->setFixedWidth(56);
-    spin = new UpDown(edit, 0, 1000);
-    auto* box = new QWidget;
-    auto* layout = new QHBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(edit);
-    layout->addWidget(spin);
-    layout->addStretch();
-    return box;
-}
+QWidget* sizeField(QLineEdit*& edit, UpDown*& spin) { return UpDown::Field(edit, spin, 56, 0, 1000); }
 
 QGroupBox* group(const QString& caption, QLayout* content) {
     auto* box = new QGroupBox(caption);

@@ -104,16 +104,8 @@ QWidget* SplitPage::buildStep2() {
     // Free text: the wizard itself says what is wrong with a typed number. Each box
     // and its arrows share a parent, so they are switched on and off together.
     auto numberBox = [](QLineEdit*& edit, UpDown*& arrows, int max, int step, int position) {
-        edit = new QLineEdit;
-        edit->setFixedWidth(40);
-        arrows = new UpDown(edit, 0, max, step, true);
+        QWidget* box = UpDown::Field(edit, arrows, 40, 0, max, step, true);
         arrows->setPosition(position);
-        auto* box = new QWidget;
-        auto* row = new QHBoxLayout(box);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(1);
-        row->addWidget(edit);
-        row->addWidget(arrows);
         return box;
     };
     QWidget* amountBox = numberBox(EdAmount, UpDown1, 100, 1, 2);
