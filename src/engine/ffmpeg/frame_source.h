@@ -13,16 +13,10 @@ public:
     // Seconds the clip is meant to last on the output timeline.
     virtual double length() const = 0;
 
-    // Seconds the clip lasts on an output of `fps` frames a second, and how far
-    // after the clip's start its first output frame is sampled. A cut from a file
-    // holds the output frames whose times, counted from the file's start, lie in
-    // [start, stop): consecutive cuts of one file then share no frame and skip
-    // none, whatever their times.
-    virtual double lengthAt(double /*fps*/) const { return length(); }
-    virtual double offsetAt(double fps) const {
-        (void)fps;
-        return 0;
-    }
+    // How far after the clip's start the next frame of an `fps` grid laid from
+    // the file's start lies: a cut between two frames has no picture of its own
+    // until then. 0 for anything but a cut from a file.
+    virtual double offsetAt(double /*fps*/) const { return 0; }
 
     // The next picture, its time in seconds from the clip's start and how long it
     // is shown, or null when the clip has no more pictures.

@@ -17,27 +17,25 @@ namespace {
 constexpr size_t kQueuedFrames = 8;
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
-// A video clip's extent as far as the timeline's layout needs it.
-struct ClipSpan {
-    bool cut = false;  // a cut from a file, laid on the output's frame grid
-    double start = 0;  // for a cut: its clamped times in the file
-    double stop = 0;
-    double length = 0; // otherwise: its length as asked
-};
-
 struct TimelineFacts {
     SourceShape first;
-    std::vector<ClipSpan> spans;
-    double length = 0;          // seconds of video, clips clamped to their sources
-    std::vector<double> starts; // where each video clip begins, in seconds
+    std::vector<double> lengths; // seconds of each video clip, clamped to its source
+    double firstCut = -1;        // where the first clip starts in its file, when it is a cut
+    double length = 0;           // seconds of video
+    std::vector<double> starts;  // where each video clip begins, in seconds
 
     // Lays the clips out on an output of `fps`, as the video track will.
     void layOut(double fps) {
         length = 0;
         starts.clear();
-        for (const ClipSpan& span : spans) {
+        for (size_t i = 0; i < lengths.size(); ++i) {
             starts.push_back(length);
-            length += span.cut ? VideoClipSource::GridLength(span.start, span.stop, fps) : span.length;
+            length += lengths[i];
+        }
+        if (firstCut >= 0 && !lengths.empty()) {
+            const double lead = VideoClipSource::OffsetAt(firstCut, fps);
+            length -= lead;
+            for (size_t i = 1; i < starts.size(); ++i) starts[i] -= lead;
         }
     }
 };
@@ -50,14 +48,10 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio) {
     TimelineFacts facts;
     for (size_t i = 0; i < timeline.video.size(); ++i) {
         std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(timeline.video[i]);
-        ClipSpan span;
-        span.length = source->length();
-        if (auto* cut = dynamic_cast<VideoClipSource*>(source.get())) {
-            span.cut = true;
-            span.start = cut->cutStart();
-            span.stop = cut->cutStop();
-        }
-        facts.spans.push_back(span);
+        facts.lengths.push_back(source->length());
+        if (i == 0)
+            if (auto* cut = dynamic_cast<VideoClipSource*>(source.get()))
+                facts.firstCut = cut->cutStart();
         if (i == 0) {
             double time = 0, shown = 0;
             av::FramePtr frame = source->next(time, shown);

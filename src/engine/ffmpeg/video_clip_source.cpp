@@ -48,11 +48,7 @@ void VideoClipSource::seekToStart() {
     input.seekBefore(0, 0);
 }
 
-double VideoClipSource::GridLength(double start, double stop, double fps) {
-    return double(VideoTrack::FirstFrameAt(stop, fps) - VideoTrack::FirstFrameAt(start, fps)) / fps;
-}
-
-double VideoClipSource::offsetAt(double fps) const {
+double VideoClipSource::OffsetAt(double start, double fps) {
     return double(VideoTrack::FirstFrameAt(start, fps)) / fps - start;
 }
 

@@ -12,15 +12,11 @@ public:
     explicit VideoClipSource(const VideoClip& clip);
 
     double length() const override { return stop - start; }
-    double lengthAt(double fps) const override { return GridLength(start, stop, fps); }
-    double offsetAt(double fps) const override;
-
-    // The length of a cut from `start` to `stop` on an output of `fps`: whole
-    // frames of the output's grid, laid from the file's start.
-    static double GridLength(double start, double stop, double fps);
-    // The clamped times of the cut, once the file's length is known.
+    double offsetAt(double fps) const override { return OffsetAt(start, fps); }
+    // The same for a cut starting at `start`.
+    static double OffsetAt(double start, double fps);
+    // The clamped start of the cut, once the file's length is known.
     double cutStart() const { return start; }
-    double cutStop() const { return stop; }
     av::FramePtr next(double& time, double& shown) override;
 
 private:

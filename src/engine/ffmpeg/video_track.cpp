@@ -41,12 +41,14 @@ void VideoTrack::run(FrameQueue& queue) noexcept {
 bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
     std::unique_ptr<FrameSource> source = OpenSource(clip);
     const double fps = av_q2d(rate);
-    // Where this clip begins on the output, less the distance from the cut to the
-    // first frame of the output's grid, so frame times count from the cut itself.
-    const double clipStart = nextFrame / fps - source->offsetAt(fps);
+    // A render opens on the first frame of the grid at or after its first cut: a
+    // part cut between two frames then neither repeats the frame before the cut
+    // (the previous part's last) nor opens on a copy of the one after it.
+    const double lead = (nextFrame == 0 && clipsLength == 0) ? source->offsetAt(fps) : 0;
+    const double clipStart = nextFrame / fps - lead; // frame times count from the cut itself
     // Frame boundaries follow the running sum of the clips' lengths, so rounding
     // never accumulates across clips.
-    const double clipLength = source->lengthAt(fps);
+    const double clipLength = source->length() - lead;
     clipsLength += clipLength;
     const int64_t endFrame = std::max(nextFrame, FirstFrameAt(clipsLength, fps));
 

@@ -72,6 +72,13 @@ TEST_F(EngineCuts, SeparateRendersCutOffTheFrameGridShareNoFrame) {
     EXPECT_TRUE(SameFrames(joined, expected));
 }
 
+TEST_F(EngineCuts, ClipsOfOneRenderFollowTheSumOfTheirLengths) {
+    // The join page places transitions at the sum of the durations before them;
+    // clips whose lengths fall between frames must not push later ones off it.
+    for (int i = 0; i < 5; ++i) engine->AddVideoClip(testmedia::H264Clip(), 0, 1.01, 0);
+    EXPECT_EQ(renderHashes().size(), 127); // 5.05 s at 25 fps, not 5 x 26 frames
+}
+
 TEST_F(EngineCuts, ClipStartingMidGopBeginsOnTheExactFrame) {
     // 1.64 s is frame 41, between keyframes 40 and 50 of the H.264 source and
     // after the MPEG source's keyframe at 36.
