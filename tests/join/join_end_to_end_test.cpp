@@ -5,25 +5,15 @@
 #include "test_media.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QProgressBar>
 #include <QPushButton>
+#include "support/wait_until.h"
+
 #include <QAction>
 #include <QThread>
 
 namespace {
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 MpvMediaPlayer::Options silent() {
     MpvMediaPlayer::Options options;
     options.audioOutput = "null";
@@ -72,7 +62,7 @@ TEST(JoinEndToEnd, PictureClipPictureWithMusicToAvi) {
 
     page.ToolBtnOpen->trigger();
     page.BitBtnJoin->click();
-    ASSERT_TRUE(waitFor([&] { return !boxes.isEmpty(); }, 120000)) << "the join never ended";
+    ASSERT_TRUE(waitUntil([&] { return !boxes.isEmpty(); }, 120000)) << "the join never ended";
     Messages::setBoxHandler({});
     SetOpenDialogHandler({});
     EXPECT_EQ(boxes, QStringList{"Information: Task Complete!"});

@@ -5,12 +5,12 @@
 #include "split/split_page.h"
 #include "split/split_point_panel.h"
 #include "split/split_wizard.h"
+#include "support/wait_until.h"
 #include "test_media.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,9 +51,7 @@ protected:
     bool splitAndWait() {
         page.BitBtnNext->click();  // to step 3
         page.BitBtnNext->click();  // Split
-        QElapsedTimer timer;
-        timer.start();
-        while (boxes.isEmpty() && timer.elapsed() < 120000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        waitUntil([this] { return !boxes.isEmpty(); }, 120000);
         return boxes == QStringList{"Task Complete!"};
     }
     // Seconds of picture: the frames the part holds at the source's 25 fps.

@@ -8,11 +8,11 @@
 #include "split/split_point_panel.h"
 #include "split/split_wizard.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,15 +287,6 @@ TEST_F(SplitWizardTest, BySettingsAfterBackAndNextStartsFromOneRow) {
     EXPECT_EQ(wizard.PartCount, 1);
 }
 
-namespace {
-bool waitFor(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-}  // namespace
-
 TEST_F(SplitWizardTest, TheProbeMeasuresOffTheUiThreadAndHoldsNextMeanwhile) {
     int started = 0, finished = 0;
     QObject::connect(&wizard, &SplitWizard::probeStarted, [&] { started++; });
@@ -313,14 +304,14 @@ TEST_F(SplitWizardTest, TheProbeMeasuresOffTheUiThreadAndHoldsNextMeanwhile) {
     EXPECT_EQ(started, 1);
     EXPECT_FALSE(page.BitBtnNext->isEnabled());
     release = true;
-    ASSERT_TRUE(waitFor([&] { return finished == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return finished == 1; }));
     EXPECT_NE(probeThread, QThread::currentThreadId());
     EXPECT_DOUBLE_EQ(wizard.SourceDuration, 42.5);
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
 
     SetOpenDialogHandler([](const OpenDialogSetup&) { return QStringList{"/v/bad.avi"}; });
     page.SpeedBtnOpen->click();
-    ASSERT_TRUE(waitFor([&] { return finished == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return finished == 2; }));
     EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot read /v/bad.avi: invalid data."});
     EXPECT_TRUE(page.EdFilePathName->text().isEmpty());
 }

@@ -2,7 +2,7 @@
 #include "mpv_media_player.h"
 #include "player_media.h"
 #include "video_panel.h"
-#include "wait_until.h"
+#include "support/wait_until.h"
 
 #include <QApplication>
 #include <QWidget>
