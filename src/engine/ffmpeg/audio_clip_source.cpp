@@ -7,61 +7,48 @@
 
 namespace {
 
-constexpr double kBackoffs[] = {0, 0.5, 1, 2, 4, 8, 16};
-constexpr double kTolerance = 1e-4;
+// Frame times that stray less than this from where the samples before them end
+// are jitter of the container's clock, not a gap or an overlap in the sound.
+constexpr double kJitter = 0.012;
 
 } // namespace
 
-AudioClipSource::AudioClipSource(const AudioClip& clip, const AudioFormat& format)
-    : input(std::make_unique<InputFile>(clip.file, AVMEDIA_TYPE_AUDIO, true)), format(format),
-      fifo(format.newFifo()) {
-    // A slice that runs past the end of the file keeps its length and ends in
-    // silence, so whatever follows it stays in step.
-    start = std::max(0.0, clip.start);
-    const double stop = std::max(clip.stop, start);
-    total = std::llround(stop * format.sampleRate) - std::llround(start * format.sampleRate);
+AudioClipSource::AudioClipSource(const QString& file, double start, const AudioFormat& format)
+    : input(std::make_unique<MediaReader>(file, AVMEDIA_TYPE_AUDIO, true)), format(format), fifo(format.newFifo()) {
+    start = std::max(0.0, start);
+    position = std::llround(start * format.sampleRate);
     if (!input->stream())
         ended = true; // no sound in this file: the clip is silence
-    else
-        seekToStart();
+    else if (start > 0)
+        input->seekTo(start);
 }
 
-void AudioClipSource::seekToStart() {
-    if (start <= kTolerance)
+void AudioClipSource::place(const AVFrame* in) {
+    const double t = input->frameTime(in);
+    const bool first = !started;
+    started = true;
+    if (t < 0) {
+        convert(in, 0); // no time: it follows the samples before it
         return;
-    for (double backoff : kBackoffs) {
-        input->seekBefore(start, backoff);
-        if (!input->decode(frame.get())) {
-            ended = true;
-            return;
-        }
-        const double t = input->frameTime(frame.get());
-        if (t <= start + kTolerance || start - backoff <= 0) {
-            convert(frame.get());
-            return;
-        }
-        av_frame_unref(frame.get());
     }
-    input->seekBefore(0, 0);
+    // The first frame fixes exactly where the wanted sample lies; after it, only
+    // a real gap (frames the decoder could not read) or overlap is corrected.
+    const int64_t at = std::llround(t * format.sampleRate);
+    const int64_t jitter = first ? 1 : std::max<int64_t>(std::llround(kJitter * format.sampleRate), 1);
+    if (at - position >= jitter) {
+        AppendSilence(fifo.get(), format, at - position);
+        position = at;
+    }
+    convert(in, position - at >= jitter ? position - at : 0);
 }
 
-void AudioClipSource::convert(const AVFrame* in) {
-    if (!anchored) {
-        // Converted sample k of this frame plays at t0 + k / rate.
-        const double t0 = std::max(0.0, input->frameTime(in));
-        const int64_t offset = std::llround((start - t0) * format.sampleRate);
-        if (offset > 0)
-            toSkip = offset;
-        else
-            AppendSilence(fifo.get(), format, -offset); // the sound starts after the cut
-        anchored = true;
-    }
+void AudioClipSource::convert(const AVFrame* in, int64_t skip) {
     if (!resampler || inRate != in->sample_rate || inFormat != in->format
         || av_channel_layout_compare(&inLayout, &in->ch_layout) != 0) {
         SwrContext* raw = nullptr;
         av::Check(swr_alloc_set_opts2(&raw, &format.layout, format.sampleFormat, format.sampleRate,
-                                      const_cast<AVChannelLayout*>(&in->ch_layout),
-                                      AVSampleFormat(in->format), in->sample_rate, 0, nullptr),
+                                      const_cast<AVChannelLayout*>(&in->ch_layout), AVSampleFormat(in->format),
+                                      in->sample_rate, 0, nullptr),
                   QStringLiteral("Cannot convert the sound of"), input->file());
         resampler.reset(raw);
         av::Check(swr_init(resampler.get()), QStringLiteral("Cannot convert the sound of"), input->file());
@@ -71,7 +58,7 @@ void AudioClipSource::convert(const AVFrame* in) {
         av_channel_layout_copy(&inLayout, &in->ch_layout);
     }
 
-    const int room = swr_get_out_samples(resampler.get(), in ? in->nb_samples : 0);
+    const int room = swr_get_out_samples(resampler.get(), in->nb_samples);
     if (room <= 0)
         return;
     uint8_t** data = nullptr;
@@ -80,16 +67,16 @@ void AudioClipSource::convert(const AVFrame* in) {
     const int got = swr_convert(resampler.get(), data, room, const_cast<const uint8_t**>(in->extended_data),
                                 in->nb_samples);
     int keep = std::max(got, 0);
-    int skip = int(std::min<int64_t>(toSkip, keep));
-    toSkip -= skip;
-    keep -= skip;
+    const int dropped = int(std::min<int64_t>(skip, keep));
+    keep -= dropped;
     if (keep > 0) {
         uint8_t* planes[AV_NUM_DATA_POINTERS] = {};
         const int bytes = av_get_bytes_per_sample(format.sampleFormat);
         const bool planar = av_sample_fmt_is_planar(format.sampleFormat);
         for (int c = 0; c < (planar ? format.channels() : 1); ++c)
-            planes[c] = data[c] + skip * bytes * (planar ? 1 : format.channels());
+            planes[c] = data[c] + dropped * bytes * (planar ? 1 : format.channels());
         av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes), keep);
+        position += keep;
     }
     av_freep(&data[0]);
     av_freep(&data);
@@ -98,11 +85,11 @@ void AudioClipSource::convert(const AVFrame* in) {
 bool AudioClipSource::decodeMore() {
     if (ended)
         return false;
-    if (!input->decode(frame.get())) {
+    if (!input->next(frame.get())) {
         ended = true;
         return false;
     }
-    convert(frame.get());
+    place(frame.get());
     av_frame_unref(frame.get());
     return true;
 }

@@ -1,39 +1,33 @@
 #pragma once
 
 #include "engine/ffmpeg/audio_format.h"
-#include "engine/ffmpeg/input_file.h"
-#include "engine/ffmpeg/timeline.h"
+#include "engine/ffmpeg/media_reader.h"
 
 #include <memory>
 
-// The sound of a file from start to stop, converted to the output's sample
-// layout and cut to the sample. A file without sound, and any part of the span
-// past the file's end, give silence.
+// The sound of a file from a time on, converted to the output's sample layout,
+// placed by the decoded frames' own times: its first sample is the one that
+// plays at the start time, a stretch the decoder could not read becomes silence,
+// and so does anything before the file's sound starts or after it ends.
 class AudioClipSource {
 public:
-    AudioClipSource(const AudioClip& clip, const AudioFormat& format);
+    AudioClipSource(const QString& file, double start, const AudioFormat& format);
     ~AudioClipSource() { av_channel_layout_uninit(&inLayout); }
     AudioClipSource(const AudioClipSource&) = delete;
     AudioClipSource& operator=(const AudioClipSource&) = delete;
 
-    // Samples the clip lasts: the cut points rounded to samples, so consecutive
-    // clips of one file add up exactly.
-    int64_t length() const { return total; }
-
-    // Moves the clip's next `count` samples into `out`, silence past the file's end.
+    // Moves the clip's next `count` samples into `out`.
     void read(AVAudioFifo* out, int count);
 
 private:
-    void seekToStart();
     bool decodeMore();
-    void convert(const AVFrame* frame);
+    void place(const AVFrame* frame);
+    void convert(const AVFrame* frame, int64_t skip);
 
-    std::unique_ptr<InputFile> input;
+    std::unique_ptr<MediaReader> input;
     AudioFormat format;
-    double start = 0;
-    int64_t total = 0;
-    int64_t toSkip = 0;    // converted samples before the start still to drop
-    bool anchored = false; // the first decoded frame has fixed where the start lies
+    int64_t position = 0; // output-rate samples from the file's start of the next sample the FIFO gets
+    bool started = false;
     bool ended = false;
     av::SwrPtr resampler;
     AVChannelLayout inLayout{};

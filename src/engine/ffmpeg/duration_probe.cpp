@@ -1,35 +1,33 @@
 #include "engine/duration_probe.h"
 
 #include "engine/ffmpeg/av_error.h"
-#include "engine/ffmpeg/av_handles.h"
+#include "engine/ffmpeg/media_reader.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Demuxers of single pictures (a JPEG, PNG or BMP file): such a file has no
+// playing time to split, however its header reads.
+bool IsPicture(const AVFormatContext* format) {
+    const char* name = format->iformat ? format->iformat->name : "";
+    return std::strstr(name, "_pipe") || std::strcmp(name, "image2") == 0;
+}
+
+} // namespace
 
 double MeasureDuration(const QString& file) {
     const QString what = QStringLiteral("Cannot measure");
-    const QFileInfo info(file);
-    if (!info.exists())
-        av::Fail(what, file, QStringLiteral("the file does not exist"));
-    if (info.size() == 0)
-        av::Fail(what, file, QStringLiteral("the file is empty"));
-
-    AVFormatContext* raw = nullptr;
-    av::Check(avformat_open_input(&raw, QFile::encodeName(file).constData(), nullptr, nullptr), what, file);
-    av::InputPtr input(raw);
-    av::Check(avformat_find_stream_info(input.get(), nullptr), what, file);
-
-    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
-        return input->duration / double(AV_TIME_BASE);
-    // Some containers leave the total unset but know each stream's length.
-    double longest = 0;
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVStream* st = input->streams[i];
-        if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-            longest = std::max(longest, st->duration * av_q2d(st->time_base));
-    }
-    if (longest <= 0)
+    // The picture's extent, when there is one: the sound of a clip may run on
+    // after its last frame, and that sound cannot be split or joined on its own.
+    MediaReader video(file, AVMEDIA_TYPE_VIDEO, true);
+    if (IsPicture(video.format()))
+        av::Fail(what, file, QStringLiteral("it is a still picture, not a video"));
+    const MediaReader::Extent extent = video.stream() ? video.measureExtent()
+                                                      : MediaReader(file, AVMEDIA_TYPE_AUDIO).measureExtent();
+    if (!(extent.end > 0))
         av::Fail(what, file, QStringLiteral("its playing time is unknown"));
-    return longest;
+    // Microseconds are plenty, and a frame grid's end then reads as the whole number it is.
+    return std::round(extent.end * 1e6) / 1e6;
 }

@@ -13,11 +13,6 @@ public:
     // Seconds the clip is meant to last on the output timeline.
     virtual double length() const = 0;
 
-    // How far after the clip's start the next frame of an `fps` grid laid from
-    // the file's start lies: a cut between two frames has no picture of its own
-    // until then. 0 for anything but a cut from a file.
-    virtual double offsetAt(double /*fps*/) const { return 0; }
-
     // The next picture, its time in seconds from the clip's start and how long it
     // is shown, or null when the clip has no more pictures.
     virtual av::FramePtr next(double& time, double& shown) = 0;

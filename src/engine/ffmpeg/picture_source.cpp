@@ -1,19 +1,19 @@
 #include "engine/ffmpeg/picture_source.h"
 
 #include "engine/ffmpeg/av_error.h"
-#include "engine/ffmpeg/input_file.h"
+#include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_orientation.h"
 
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
-PictureSource::PictureSource(const VideoClip& clip) : seconds(std::max(0.0, clip.stop - clip.start)) {
+PictureSource::PictureSource(const QString& file, double seconds) : seconds(std::max(0.0, seconds)) {
     // Decoded once; every output frame of the clip shares this one picture.
-    InputFile input(clip.file, AVMEDIA_TYPE_VIDEO);
+    MediaReader input(file, AVMEDIA_TYPE_VIDEO);
     picture = av::NewFrame();
-    if (!input.decode(picture.get()))
-        av::Fail(QStringLiteral("Cannot read"), clip.file, QStringLiteral("the picture could not be decoded"));
+    if (!input.next(picture.get()))
+        av::Fail(QStringLiteral("Cannot read"), file, QStringLiteral("the picture could not be decoded"));
     picture = UprightPicture(std::move(picture));
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "engine/ffmpeg/frame_source.h"
-#include "engine/ffmpeg/timeline.h"
+#include <QString>
 
 // A still picture shown for the clip's stop - start seconds.
 class PictureSource : public FrameSource {
 public:
-    explicit PictureSource(const VideoClip& clip);
+    PictureSource(const QString& file, double seconds);
 
     double length() const override { return seconds; }
     av::FramePtr next(double& time, double& shown) override;

@@ -2,12 +2,16 @@
 
 #include "engine/ffmpeg/audio_track.h"
 #include "engine/ffmpeg/output_file.h"
+#include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/timeline_layout.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
 #include "engine/quillmark_error.h"
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 #include <cmath>
 #include <thread>
 
@@ -19,49 +23,51 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
 struct TimelineFacts {
     SourceShape first;
-    std::vector<double> lengths; // seconds of each video clip, clamped to its source
-    double firstCut = -1;        // where the first clip starts in its file, when it is a cut
-    double length = 0;           // seconds of video
-    std::vector<double> starts;  // where each video clip begins, in seconds
-
-    // Lays the clips out on an output of `fps`, as the video track will.
-    void layOut(double fps) {
-        length = 0;
-        starts.clear();
-        for (size_t i = 0; i < lengths.size(); ++i) {
-            starts.push_back(length);
-            length += lengths[i];
-        }
-        if (firstCut >= 0 && !lengths.empty()) {
-            const double lead = VideoClipSource::OffsetAt(firstCut, fps);
-            length -= lead;
-            for (size_t i = 1; i < starts.size(); ++i) starts[i] -= lead;
-        }
-    }
+    std::vector<ClipSpan> spans; // what each video clip really covers
 };
 
+// A clip's span within its file's pictures, so no clip reaches past the last
+// frame, whatever the container says the file lasts.
+ClipSpan CutSpan(const VideoClip& clip, const MediaReader::Extent& extent) {
+    const double start = std::clamp(clip.start, 0.0, extent.end);
+    const double stop = std::clamp(clip.stop, start, extent.end);
+    return ClipSpan{start, stop - start, true};
+}
+
+void CheckTimes(const VideoClip& clip) {
+    if (!std::isfinite(clip.start) || !std::isfinite(clip.stop))
+        throw QuillmarkError(QStringLiteral("Cannot render \"%1\": its clip runs from %2 to %3 s")
+                                 .arg(clip.file).arg(clip.start).arg(clip.stop));
+}
+
 // Opens every source once before anything is written, so a bad file fails the
-// render at once with its name, and learns what the output settings depend on.
-TimelineFacts Inspect(const Timeline& timeline, bool withAudio) {
+// render at once with its name, and learns where each clip's pictures lie.
+TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomic<bool>& stop) {
     if (timeline.video.empty())
         throw QuillmarkError(QStringLiteral("Nothing to render: the timeline has no video clip"));
     TimelineFacts facts;
-    for (size_t i = 0; i < timeline.video.size(); ++i) {
-        std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(timeline.video[i]);
-        facts.lengths.push_back(source->length());
-        if (i == 0)
-            if (auto* cut = dynamic_cast<VideoClipSource*>(source.get()))
-                facts.firstCut = cut->cutStart();
+    std::map<QString, MediaReader::Extent> extents;
+    for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
+        const VideoClip& clip = timeline.video[i];
+        CheckTimes(clip);
+        ClipSpan span{0, std::max(0.0, clip.stop - clip.start), false};
+        if (!PictureSource::IsPicture(clip.file)) {
+            auto known = extents.find(clip.file);
+            if (known == extents.end())
+                known = extents.emplace(clip.file, MediaReader(clip.file, AVMEDIA_TYPE_VIDEO).measureExtent()).first;
+            span = CutSpan(clip, known->second);
+        }
+        facts.spans.push_back(span);
         if (i == 0) {
             double time = 0, shown = 0;
-            av::FramePtr frame = source->next(time, shown);
+            av::FramePtr frame = VideoTrack::OpenSource(clip, span)->next(time, shown);
             if (frame)
                 facts.first = SourceShape{frame->width, frame->height, frame->sample_aspect_ratio};
         }
     }
     if (withAudio)
         for (const AudioClip& clip : timeline.audio)
-            InputFile(clip.file, AVMEDIA_TYPE_AUDIO, true);
+            MediaReader(clip.file, AVMEDIA_TYPE_AUDIO, true);
     return facts;
 }
 
@@ -79,8 +85,8 @@ av::FramePtr AudioFrame(const AudioFormat& format, int samples) {
 // Feeds the audio encoder up to a point on the output timeline.
 class AudioFeed {
 public:
-    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips)
-        : out(out), format(out.audioFormat()), track(clips, format), fifo(format.newFifo()),
+    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements)
+        : out(out), format(out.audioFormat()), track(clips, placements, format), fifo(format.newFifo()),
           frameSize(out.audioFrameSize()) {}
 
     // Encodes whole frames until `seconds` of sound are in the encoder.
@@ -117,15 +123,6 @@ private:
     int64_t pts = 0;
 };
 
-// Each audio clip waits for the first output frame of the video clip it follows,
-// on the same frame boundaries the video track uses.
-std::vector<AudioClip> AnchoredAudio(std::vector<AudioClip> clips, const TimelineFacts& facts, double fps) {
-    for (AudioClip& clip : clips)
-        if (clip.afterVideo >= 0 && clip.afterVideo < int(facts.starts.size()))
-            clip.anchor = VideoTrack::FirstFrameAt(facts.starts[clip.afterVideo], fps) / fps;
-    return clips;
-}
-
 // Runs the video track on its own thread for as long as the render lasts.
 class Producer {
 public:
@@ -145,22 +142,28 @@ private:
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const ProgressReport& progress) {
     const Timeline& timeline = request.timeline;
     const TVideoEdit::Properties& props = request.properties;
-    TimelineFacts facts = Inspect(timeline, props.outputAudio);
+    TimelineFacts facts = Inspect(timeline, props.outputAudio, stop);
     if (stop)
         return false;
 
     const OutputSettings settings = ChooseOutputSettings(props, facts.first, timeline.video.front().resizeMode);
-    OutputFile out(request.writePath, request.shownPath, settings);
     const VideoSettings& v = settings.video;
+    const int sampleRate = settings.audio ? settings.audio->sampleRate : 48000;
+    const TimelineLayout layout = LayOutTimeline(facts.spans, timeline.audio, v.frameRate, sampleRate);
+    if (layout.frames == 0)
+        throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
+                                 .arg(request.shownPath));
     const double fps = av_q2d(v.frameRate);
-    facts.layOut(fps);
+    const double length = layout.seconds(v.frameRate);
 
+    OutputFile out(request.writePath, request.shownPath, settings);
     std::unique_ptr<AudioFeed> audio;
     if (out.hasAudio())
-        audio = std::make_unique<AudioFeed>(out, AnchoredAudio(timeline.audio, facts, fps));
+        audio = std::make_unique<AudioFeed>(out, timeline.audio, layout.audio);
 
     FrameQueue queue(kQueuedFrames);
-    VideoTrack track(timeline, PictureShape{v.width, v.height, v.sampleAspect}, v.pixelFormat, v.frameRate);
+    VideoTrack track(timeline, facts.spans, layout, PictureShape{v.width, v.height, v.sampleAspect}, v.pixelFormat,
+                     v.frameRate);
     Producer producer(track, queue);
 
     auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;
@@ -175,18 +178,15 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= kProgressInterval) {
             lastReport = now;
-            progress(std::min(frames / fps, facts.length), facts.length);
+            progress(std::min(frames / fps, length), length);
         }
     }
     if (stop)
         return false;
     queue.rethrow();
-    if (frames == 0)
-        throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
-                                 .arg(request.shownPath));
     if (audio)
         audio->finishAt(frames / fps);
     out.finish();
-    progress(frames / fps, frames / fps);
+    progress(length, length);
     return true;
 }

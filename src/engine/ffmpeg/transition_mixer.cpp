@@ -2,7 +2,7 @@
 
 #include "engine/ffmpeg/frame_fitter.h"
 #include "engine/ffmpeg/transition_catalogue.h"
-#include "engine/ffmpeg/video_track.h"
+#include "engine/ffmpeg/timeline_layout.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -25,8 +25,8 @@ TransitionMixer::TransitionMixer(const std::vector<Transition>& transitions, con
     for (const Transition& t : transitions) {
         if (t.index < 0 || t.index >= int(effects.size()))
             continue; // not in the list: a plain cut
-        const int64_t first = VideoTrack::FirstFrameAt(std::max(0.0, t.start), fps);
-        const int64_t end = VideoTrack::FirstFrameAt(t.stop, fps);
+        const int64_t first = FirstFrameAt(std::max(0.0, t.start), fps);
+        const int64_t end = FirstFrameAt(t.stop, fps);
         if (end > first)
             spans.push_back(Span{first, end, effects[t.index].xfade});
     }

@@ -1,32 +1,24 @@
 #pragma once
 
 #include "engine/ffmpeg/frame_source.h"
-#include "engine/ffmpeg/input_file.h"
-#include "engine/ffmpeg/timeline.h"
+#include "engine/ffmpeg/media_reader.h"
 
 // The frames of a video file from start to stop: exactly those whose time lies in
-// [start, stop), found by seeking back and decoding forward, so consecutive clips
-// of one file neither repeat nor lose a frame.
+// [start, stop), so consecutive clips of one file neither repeat nor lose a frame.
+// The span is the one the render's layout worked out, already within the file.
 class VideoClipSource : public FrameSource {
 public:
-    explicit VideoClipSource(const VideoClip& clip);
+    VideoClipSource(const QString& file, double start, double stop);
 
     double length() const override { return stop - start; }
-    double offsetAt(double fps) const override { return OffsetAt(start, fps); }
-    // The same for a cut starting at `start`.
-    static double OffsetAt(double start, double fps);
-    // The clamped start of the cut, once the file's length is known.
-    double cutStart() const { return start; }
     av::FramePtr next(double& time, double& shown) override;
 
 private:
-    void seekToStart();
-
-    InputFile input;
+    MediaReader input;
     double start;
     double stop;
-    av::FramePtr pending; // first frame found by the seek, handed out first
+    av::FramePtr before; // the last frame before the span, while none inside it has come
+    bool handedOut = false;
     bool finished = false;
     double lastTime = -1;
-    double frameLength = 0; // nominal seconds per frame of the source
 };

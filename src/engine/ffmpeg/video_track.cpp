@@ -2,6 +2,7 @@
 
 #include "engine/ffmpeg/picture_source.h"
 #include "engine/ffmpeg/video_clip_source.h"
+#include "engine/quillmark_error.h"
 
 #include <cmath>
 
@@ -9,28 +10,27 @@ namespace {
 
 // Slack when comparing a picture's time with an output frame's, far below a frame.
 constexpr double kTimeTolerance = 1e-4;
+// A file that runs out of pictures this long before the end its packets promised
+// has failed under us; less is a last frame or two that would not decode.
+constexpr double kShortfallLimit = 0.5;
 
 } // namespace
 
-VideoTrack::VideoTrack(const Timeline& timeline, const PictureShape& output, AVPixelFormat format,
-                       AVRational frameRate)
-    : clips(timeline.video), fitter(output, format), mixer(timeline.transitions, output, format, frameRate),
-      rate(frameRate) {}
+VideoTrack::VideoTrack(const Timeline& timeline, std::vector<ClipSpan> spans, const TimelineLayout& layout,
+                       const PictureShape& output, AVPixelFormat format, AVRational frameRate)
+    : clips(timeline.video), spans(std::move(spans)), placements(layout.video), fitter(output, format),
+      mixer(timeline.transitions, output, format, frameRate), rate(frameRate) {}
 
-std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip) {
-    if (PictureSource::IsPicture(clip.file))
-        return std::make_unique<PictureSource>(clip);
-    return std::make_unique<VideoClipSource>(clip);
-}
-
-int64_t VideoTrack::FirstFrameAt(double seconds, double fps) {
-    return int64_t(std::ceil(seconds * fps - 1e-3));
+std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip, const ClipSpan& span) {
+    if (!span.cut)
+        return std::make_unique<PictureSource>(clip.file, span.length);
+    return std::make_unique<VideoClipSource>(clip.file, span.start, span.start + span.length);
 }
 
 void VideoTrack::run(FrameQueue& queue) noexcept {
     try {
-        for (const VideoClip& clip : clips)
-            if (!renderClip(clip, queue))
+        for (size_t i = 0; i < clips.size(); ++i)
+            if (!renderClip(i, queue))
                 return;
         queue.close();
     } catch (...) {
@@ -38,36 +38,27 @@ void VideoTrack::run(FrameQueue& queue) noexcept {
     }
 }
 
-bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
-    std::unique_ptr<FrameSource> source = OpenSource(clip);
+bool VideoTrack::renderClip(size_t index, FrameQueue& queue) {
+    const VideoPlacement& place = placements[index];
+    if (place.frames <= 0)
+        return true;
+    const VideoClip& clip = clips[index];
+    std::unique_ptr<FrameSource> source = OpenSource(clip, spans[index]);
     const double fps = av_q2d(rate);
-    // A render opens on the first frame of the grid at or after its first cut: a
-    // part cut between two frames then neither repeats the frame before the cut
-    // (the previous part's last) nor opens on a copy of the one after it.
-    const double lead = (nextFrame == 0 && clipsLength == 0) ? source->offsetAt(fps) : 0;
-    const double clipStart = nextFrame / fps - lead; // frame times count from the cut itself
-    // Frame boundaries follow the running sum of the clips' lengths, so rounding
-    // never accumulates across clips.
-    const double clipLength = source->length() - lead;
-    clipsLength += clipLength;
-    const int64_t endFrame = std::max(nextFrame, FirstFrameAt(clipsLength, fps));
 
     double upcomingTime = 0, upcomingShown = 0;
     av::FramePtr upcoming = source->next(upcomingTime, upcomingShown);
-    av::FramePtr shown;       // the fitted picture on screen now
-    double shownUntil = 0;    // when the last picture runs out, once the source has ended
-    const bool sourceEnded = !upcoming;
-    bool cutShort = false;
-    if (sourceEnded) {
-        clipsLength -= clipLength; // nothing to show: the clip lies past the end of its source
-        return true;
-    }
+    if (!upcoming)
+        throw QuillmarkError(QStringLiteral("Cannot read \"%1\": no picture could be decoded from %2 s on")
+                                 .arg(clip.file).arg(spans[index].start));
+    av::FramePtr shown;    // the fitted picture on screen now
+    double shownUntil = 0; // when the last picture runs out, once the source has ended
 
     // Each output frame shows the source picture nearest its time, so a source
     // whose frames sit a little off the output's grid still maps frame to frame.
     const double half = 0.5 / fps;
-    for (int64_t n = nextFrame; n < endFrame; ++n) {
-        const double t = n / fps - clipStart;
+    for (int64_t k = 0; k < place.frames; ++k) {
+        const double t = place.shift + k / fps;
         bool changed = false;
         while (upcoming && upcomingTime <= t + half - kTimeTolerance) {
             shownUntil = upcomingTime + upcomingShown;
@@ -82,20 +73,19 @@ bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
             shown = fitter.fit(upcoming.get(), clip.resizeMode);
             changed = true;
         }
-        if (!upcoming && !changed && t + half >= shownUntil - kTimeTolerance) {
-            // The source ran out of pictures before the clip's asked end.
-            cutShort = true;
-            break;
-        }
+        if (!upcoming && !changed && t > shownUntil + kShortfallLimit)
+            throw QuillmarkError(QStringLiteral("Cannot read \"%1\": its pictures stop at %2 s, before the %3 s "
+                                                "the file holds")
+                                     .arg(clip.file)
+                                     .arg(spans[index].start + shownUntil, 0, 'f', 2)
+                                     .arg(spans[index].start + spans[index].length, 0, 'f', 2));
+        // Past the last picture the clip holds it, so the layout, and the sound
+        // laid by it, stay as they are.
         av::FramePtr frame = av::RefFrame(shown.get());
-        frame->pts = n;
+        frame->pts = place.firstFrame + k;
         frame->pict_type = AV_PICTURE_TYPE_NONE;
         if (!queue.push(mixer.mix(std::move(frame))))
             return false;
-        nextFrame = n + 1;
     }
-    // A clip cut short by its source moves the boundary of the clips after it.
-    if (cutShort)
-        clipsLength = nextFrame / fps;
     return true;
 }

@@ -1,0 +1,69 @@
+#include "engine/ffmpeg/timeline_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// How far a sound clip may fall short of its picture and still be taken as that
+// picture's own sound (and stretched over it exactly).
+constexpr double kMatchingFrames = 1.5;
+
+} // namespace
+
+int64_t FirstFrameAt(double seconds, double fps) {
+    return int64_t(std::ceil(seconds * fps - 1e-3));
+}
+
+TimelineLayout LayOutTimeline(const std::vector<ClipSpan>& video, const std::vector<AudioClip>& audio,
+                              AVRational frameRate, int sampleRate) {
+    TimelineLayout layout;
+    const double fps = av_q2d(frameRate);
+    const auto sampleAt = [&](int64_t frame) {
+        return av_rescale_rnd(frame, int64_t(sampleRate) * frameRate.den, frameRate.num, AV_ROUND_NEAR_INF);
+    };
+
+    // The running end of the clips on the output, in seconds. A first cut between
+    // two frames of the grid starts the output at the later one.
+    double end = 0;
+    if (!video.empty() && video.front().cut)
+        end = -(FirstFrameAt(video.front().start, fps) / fps - video.front().start);
+    for (const ClipSpan& clip : video) {
+        VideoPlacement p;
+        p.firstFrame = layout.frames;
+        p.shift = p.firstFrame / fps - end;
+        end += clip.length;
+        p.frames = std::max<int64_t>(0, FirstFrameAt(end, fps) - p.firstFrame);
+        layout.frames += p.frames;
+        layout.video.push_back(p);
+    }
+
+    layout.audio.resize(audio.size());
+    if (video.empty())
+        return layout;
+    const int last = int(video.size()) - 1;
+    const auto groupOf = [&](const AudioClip& clip) { return std::clamp(clip.afterVideo, 0, last); };
+    for (size_t i = 0; i < audio.size();) {
+        const int group = groupOf(audio[i]);
+        size_t j = i;
+        while (j < audio.size() && groupOf(audio[j]) == group)
+            ++j;
+        const VideoPlacement& picture = layout.video[group];
+        const int64_t groupEnd = sampleAt(picture.firstFrame + picture.frames);
+        int64_t cursor = sampleAt(picture.firstFrame);
+        for (size_t k = i; k < j; ++k) {
+            const AudioClip& clip = audio[k];
+            AudioPlacement& a = layout.audio[k];
+            a.firstSample = cursor;
+            a.sourceStart = std::max(0.0, clip.start) + (k == i ? picture.shift : 0);
+            const double ownLength = std::max(0.0, clip.stop - std::max(0.0, clip.start));
+            const int64_t own = std::llround(ownLength * sampleRate);
+            const int64_t room = std::max<int64_t>(0, groupEnd - cursor);
+            const bool endsWithPicture = k + 1 == j && room - own <= std::llround(kMatchingFrames * sampleRate / fps);
+            a.samples = (own >= room || endsWithPicture) ? room : own;
+            cursor += a.samples;
+        }
+        i = j;
+    }
+    return layout;
+}
