@@ -24,13 +24,16 @@ AudioClipSource::AudioClipSource(const QString& file, double start, const AudioF
 }
 
 void AudioClipSource::place(const AVFrame* in) {
-    const double t = input->frameTime(in);
-    const bool first = !started;
-    started = true;
-    if (t < 0) {
-        convert(in, 0); // no time: it follows the samples before it
-        return;
-    }
+    double t = input->frameTime(in);
+    const bool first = !started; // nothing kept yet: the frame's time is the whole truth
+    if (t < 0 && nextTime < 0)
+        return; // a frame without a time before any with one: nowhere to put it
+    if (t < 0)
+        t = nextTime; // frames after the first of a packet carry no time of their own
+    else
+        t = OnFrameGrid(t, in);
+    nextTime = t + in->nb_samples / double(in->sample_rate);
+
     // The first frame fixes exactly where the wanted sample lies; after it, only
     // a real gap (frames the decoder could not read) or overlap is corrected.
     const int64_t at = std::llround(t * format.sampleRate);
@@ -38,8 +41,23 @@ void AudioClipSource::place(const AVFrame* in) {
     if (at - position >= jitter) {
         AppendSilence(fifo.get(), format, at - position);
         position = at;
+        started = true;
     }
     convert(in, position - at >= jitter ? position - at : 0);
+}
+
+double AudioClipSource::OnFrameGrid(double t, const AVFrame* in) const {
+    // Containers that count in milliseconds (ASF) place a frame only to within
+    // a millisecond; sound frames of one size follow each other from the
+    // stream's start, so the frame's true place is the nearest step of them.
+    const AVStream* st = input->stream();
+    const double tick = av_q2d(st->time_base);
+    if (tick * in->sample_rate <= 1 || in->nb_samples <= 0 || st->start_time == AV_NOPTS_VALUE)
+        return t;
+    const double origin = input->streamStart();
+    const double step = in->nb_samples / double(in->sample_rate);
+    const double snapped = origin + std::round((t - origin) / step) * step;
+    return std::abs(snapped - t) <= tick ? snapped : t;
 }
 
 void AudioClipSource::convert(const AVFrame* in, int64_t skip) {
@@ -77,6 +95,7 @@ void AudioClipSource::convert(const AVFrame* in, int64_t skip) {
             planes[c] = data[c] + dropped * bytes * (planar ? 1 : format.channels());
         av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(planes), keep);
         position += keep;
+        started = true;
     }
     av_freep(&data[0]);
     av_freep(&data);

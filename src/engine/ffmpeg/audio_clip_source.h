@@ -23,11 +23,13 @@ private:
     bool decodeMore();
     void place(const AVFrame* frame);
     void convert(const AVFrame* frame, int64_t skip);
+    double OnFrameGrid(double t, const AVFrame* frame) const;
 
     std::unique_ptr<MediaReader> input;
     AudioFormat format;
     int64_t position = 0; // output-rate samples from the file's start of the next sample the FIFO gets
     bool started = false;
+    double nextTime = -1; // where the frame after the last one placed begins
     bool ended = false;
     av::SwrPtr resampler;
     AVChannelLayout inLayout{};

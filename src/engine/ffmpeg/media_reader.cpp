@@ -107,6 +107,10 @@ double MediaReader::frameTime(const AVFrame* frame) const {
     return (ts - startTs) * av_q2d(st->time_base);
 }
 
+double MediaReader::streamStart() const {
+    return st->start_time == AV_NOPTS_VALUE ? 0 : (st->start_time - startTs) * av_q2d(st->time_base);
+}
+
 double MediaReader::frameLength(const AVFrame* frame) const {
     if (frame->sample_rate > 0 && frame->nb_samples > 0)
         return frame->nb_samples / double(frame->sample_rate);

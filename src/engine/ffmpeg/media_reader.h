@@ -26,6 +26,8 @@ public:
     double headerDuration() const;
     // Seconds from the file's start of a decoded frame, -1 when it has no time.
     double frameTime(const AVFrame* frame) const;
+    // Seconds from the file's start to the stream's own first timestamp.
+    double streamStart() const;
     // How long a decoded frame lasts, in seconds.
     double frameLength(const AVFrame* frame) const;
 
