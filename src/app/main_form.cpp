@@ -83,6 +83,7 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     connect(TabSheet6->TBXSettings, &QToolButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
     joinController = new JoinController(*TabSheet2, *VE2, *MP2, output, JoinOutputPath, formatSettings,
                                         pictureOptions, env.settingsFile, *VE1, services.makePlayer, this);
+    joinController->preview.measure = services.measureDuration;
     connect(joinController, &JoinController::exitRequested, this, &TMainForm::BitBtnExitJoinClick);
     connect(joinController, &JoinController::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(splitWizard, &SplitWizard::exitRequested, this, &TMainForm::BitBtnCancelSplitClick);

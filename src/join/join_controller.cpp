@@ -242,7 +242,9 @@ void JoinController::BitBtnJoinClick() {
         MP2.SetFileName(path);
         MP2.Open();
         MP2.SetTimeFormatMilliseconds();
-        return MP2.Length() / 1000.0;
+        // Transition times are sums of these lengths: they must be the lengths
+        // the engine lays the pictures out by, not the longest stream's.
+        return preview.measure ? preview.measure(path) : MP2.Length() / 1000.0;
     };
     BuildJoinTimeline(VE2, joinItems.all(), pictureOptions, setup, measure, makeTransitionDraw());
     MP2.Close();

@@ -67,7 +67,7 @@ void JoinPreview::TBPlayClick() {
         MP2.SetDisplay(page.Panel2);
         MP2.Open();
         MP2.SetTimeFormatMilliseconds();
-        JoinLoadedDuration = MP2.Length() / 1000.0;
+        JoinLoadedDuration = measure ? measure(file) : MP2.Length() / 1000.0;
         // After Remove the selection may name an entry that has gone or whose
         // number now belongs to another file: only the entry that still holds the
         // played file takes its length.

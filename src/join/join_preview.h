@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -25,6 +27,9 @@ public:
 
     double JoinLoadedDuration = 0;
     QTimer Timer2;
+    // Measures what the engine will really show of a file (its pictures' extent,
+    // where a player reports the longest stream); the player's length without it.
+    std::function<double(const QString& file)> measure;
 
     void TBPlayClick();
     void TBPauseClick();

@@ -167,3 +167,16 @@ TEST_F(JoinRunPage, RandomPicturesDrawFromAllButTheLastTransition) {
     EXPECT_EQ(highest, (QList<int>{10, 10}));
     EXPECT_EQ(pictures.TransitionIndex, 10);
 }
+
+TEST_F(JoinRunPage, LengthsComeFromThePicturesNotTheLongestStream) {
+    // B's sound runs half a second past its last frame: the player says 10.5 s,
+    // the pictures last 10 s, and the next picture's transition must start there.
+    controller.preview.measure = [](const QString& file) { return file == "/v/B.avi" ? 10.0 : -1.0; };
+    const QString a = picture("A.jpg");
+    add({"/v/B.avi", a});
+    page.EdSaveFileName->setText("out");
+    page.BitBtnJoin->click();
+    ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+    EXPECT_TRUE(timeline().contains("AddVideoClip(/v/B.avi, 0, 10, 0)"));
+    EXPECT_TRUE(timeline().contains("AddTransition(1, 10, 12)"));
+}
