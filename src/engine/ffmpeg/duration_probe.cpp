@@ -24,8 +24,15 @@ double MeasureDuration(const QString& file) {
     MediaReader video(file, AVMEDIA_TYPE_VIDEO, true);
     if (IsPicture(video.format()))
         av::Fail(what, file, QStringLiteral("it is a still picture, not a video"));
-    const MediaReader::Extent extent = video.stream() ? video.measureExtent()
-                                                      : MediaReader(file, AVMEDIA_TYPE_AUDIO).measureExtent();
+    MediaReader::Extent extent;
+    if (video.stream()) {
+        extent = video.measureExtent();
+    } else {
+        MediaReader sound(file, AVMEDIA_TYPE_AUDIO, true);
+        if (!sound.stream())
+            av::Fail(what, file, QStringLiteral("it holds no video or sound"));
+        extent = sound.measureExtent();
+    }
     if (!(extent.end > 0))
         av::Fail(what, file, QStringLiteral("its playing time is unknown"));
     // Microseconds are plenty, and a frame grid's end then reads as the whole number it is.

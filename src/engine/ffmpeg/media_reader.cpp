@@ -121,8 +121,16 @@ double MediaReader::frameLength(const AVFrame* frame) const {
 }
 
 void MediaReader::seekRaw(double seconds) {
+    touched = true;
     const int64_t ts = seconds <= 0 ? startTs : startTs + int64_t(seconds / av_q2d(st->time_base));
-    if (av_seek_frame(fmt.get(), st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+    // Streams whose clock may jump (transport and program streams) find their
+    // start by its bytes: their first picture may lie after the file's start time.
+    const bool byBytes = seconds <= 0 && (fmt->iformat->flags & AVFMT_TS_DISCONT)
+                         && !(fmt->iformat->flags & AVFMT_NO_BYTE_SEEK);
+    if (byBytes && avformat_seek_file(fmt.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE) >= 0) {
+        // at the first byte
+    } else if (avformat_seek_file(fmt.get(), st->index, INT64_MIN, ts, ts, 0) < 0
+        && av_seek_frame(fmt.get(), st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
         // Some files seek only by bytes or not at all: start again from the beginning.
         av::Check(avformat_seek_file(fmt.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE), kRead, path);
     }
@@ -144,8 +152,13 @@ void MediaReader::seekTo(double seconds) {
         const double from = seconds - settle - (sound ? 2 * settle : 0) - backoff;
         seekRaw(from);
         av::FramePtr frame = av::NewFrame();
-        if (!decode(frame.get()))
-            return; // nothing from there on: the caller sees the end
+        // Demuxers that land off a keyframe (transport streams) decode nothing, or
+        // only from a later keyframe on: those go further back.
+        if (!decode(frame.get())) {
+            if (from <= 0)
+                return; // nothing from the start on: the caller sees the end
+            continue;
+        }
         const double t = frameTime(frame.get());
         if (t <= seconds - settle + kTolerance || from <= 0) {
             pending = std::move(frame);
@@ -165,6 +178,7 @@ bool MediaReader::next(AVFrame* frame) {
 }
 
 bool MediaReader::readPacket() {
+    touched = true;
     for (;;) {
         if (bsf) {
             const int got = av_bsf_receive_packet(bsf, packet.get());
@@ -230,7 +244,8 @@ bool MediaReader::decode(AVFrame* frame) {
 
 MediaReader::Extent MediaReader::measureExtent() {
     Extent extent;
-    seekRaw(0);
+    if (touched)
+        seekRaw(0);
     av::FramePtr first = av::NewFrame();
     if (!decode(first.get()))
         av::Fail(kRead, path, QStringLiteral("its %1 holds nothing that can be played").arg(streamName()));
@@ -271,6 +286,5 @@ MediaReader::Extent MediaReader::measureExtent() {
         if (from <= 0)
             break;
     }
-    seekRaw(0);
     return extent;
 }

@@ -43,7 +43,7 @@ public:
     bool next(AVFrame* frame);
 
     // Where the pictures really lie: the time of the first decodable frame and the
-    // end of the last one. Leaves the reader at the file's start.
+    // end of the last one. Leaves the reader at the file's end.
     struct Extent {
         double first = 0;
         double end = 0;
@@ -64,6 +64,7 @@ private:
     av::PacketPtr packet = av::NewPacket();
     av::FramePtr pending;       // a frame decoded while seeking, handed out first
     bool draining = false;
+    bool touched = false; // read or moved since it was opened
     bool decodedAny = false;
     int rejected = 0;           // packets the decoder refused
     int64_t startTs = 0;

@@ -31,7 +31,7 @@ struct TimelineFacts {
 ClipSpan CutSpan(const VideoClip& clip, const MediaReader::Extent& extent) {
     const double start = std::clamp(clip.start, 0.0, extent.end);
     const double stop = std::clamp(clip.stop, start, extent.end);
-    return ClipSpan{start, stop - start, true};
+    return ClipSpan{start, stop - start, true, extent.first};
 }
 
 void CheckTimes(const VideoClip& clip) {

@@ -23,17 +23,23 @@ TimelineLayout LayOutTimeline(const std::vector<ClipSpan>& video, const std::vec
         return av_rescale_rnd(frame, int64_t(sampleRate) * frameRate.den, frameRate.num, AV_ROUND_NEAR_INF);
     };
 
-    // The running end of the clips on the output, in seconds. A first cut between
-    // two frames of the grid starts the output at the later one.
-    double end = 0;
-    if (!video.empty() && video.front().cut)
-        end = -(FirstFrameAt(video.front().start, fps) / fps - video.front().start);
-    for (const ClipSpan& clip : video) {
+    // Where each cut's first output frame lies in its file, past its start.
+    const auto leadOf = [fps](const ClipSpan& clip) {
+        if (!clip.cut)
+            return 0.0;
+        const double from = std::max(clip.start, clip.origin);
+        return clip.origin + FirstFrameAt(from - clip.origin, fps) / fps - clip.start;
+    };
+    const double firstLead = video.empty() ? 0 : leadOf(video.front());
+    double sum = 0; // the clips' lengths so far, in seconds of output
+    for (size_t i = 0; i < video.size(); ++i) {
+        const ClipSpan& clip = video[i];
         VideoPlacement p;
         p.firstFrame = layout.frames;
-        p.shift = p.firstFrame / fps - end;
-        end += clip.length;
-        p.frames = std::max<int64_t>(0, FirstFrameAt(end, fps) - p.firstFrame);
+        p.shift = clip.cut ? leadOf(clip) : p.firstFrame / fps - sum;
+        sum += clip.length;
+        const bool last = i + 1 == video.size();
+        p.frames = std::max<int64_t>(0, FirstFrameAt(last ? sum - firstLead : sum, fps) - p.firstFrame);
         layout.frames += p.frames;
         layout.video.push_back(p);
     }

@@ -12,6 +12,7 @@ struct ClipSpan {
     double start = 0;   // seconds in the file
     double length = 0;  // seconds
     bool cut = false;   // a span of a video file, not a still picture
+    double origin = 0;  // where the file's first picture lies: its frames' grid starts there
 };
 
 // Where one video clip lands: output frames [firstFrame, firstFrame + frames),
@@ -44,10 +45,12 @@ struct TimelineLayout {
 int64_t FirstFrameAt(double seconds, double fps);
 
 // Lays the clips on the output's frame grid:
-// - A render opens on the first frame of the grid (laid from the file's start) at
-//   or after its first cut, so parts cut between frames neither repeat nor drop
-//   one; later clips start where the running sum of the clip lengths falls, so
-//   transitions placed by those sums land on picture starts.
+// - Each cut opens on the first frame of its file's grid (laid from the file's
+//   first picture at the output rate) at or after the cut, so parts cut between
+//   frames neither repeat nor drop one, and a render's last frame is the last of
+//   that grid before its end. Clips after the first start where the running sum
+//   of the clip lengths falls, so transitions placed by those sums land on
+//   picture starts.
 // - Each audio clip belongs to the video clip added before it (the first one when
 //   none was) and starts with that clip's first frame, at the file time that frame
 //   shows; a clip's sound never reaches past its picture, so it never moves the

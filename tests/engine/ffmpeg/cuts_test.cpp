@@ -45,8 +45,16 @@ protected:
     std::unique_ptr<TVideoEdit> engine;
 };
 
+// A transport stream whose clock starts at 10 s and whose only keyframe is its
+// first frame: seeks land off keyframes and must find their way back.
+QString OffsetTransportStream() {
+    return testmedia::Make("cuts-offset.ts", {"-f", "lavfi", "-i", "testsrc=d=3:s=160x120:r=25", "-f", "lavfi", "-i",
+                                              "sine=d=3:r=48000", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "250", "-c:a", "aac",
+                                              "-output_ts_offset", "10"});
+}
+
 TEST_F(EngineCuts, ThreeConsecutiveClipsGiveEverySourceFrameOnce) {
-    for (const QString& source : {testmedia::H264Clip(), testmedia::MpegPsClip()}) {
+    for (const QString& source : {testmedia::H264Clip(), testmedia::MpegPsClip(), OffsetTransportStream()}) {
         engine->ClearClips();
         engine->AddVideoClip(source, 0, 1.2, 0);
         engine->AddVideoClip(source, 1.2, 2.2, 0);
