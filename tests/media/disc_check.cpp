@@ -37,12 +37,12 @@ ToolRun RunTool(const QString& program, const QStringList& args, const QString& 
     return run;
 }
 
-struct Picture {
+struct VideoFacts {
     QString codec;
     int width = 0, height = 0;
 };
 
-Picture VideoOf(const QString& file) {
+VideoFacts VideoOf(const QString& file) {
     const QJsonObject video = Stream(Probe(file), "video");
     return {video["codec_name"].toString(), video["width"].toInt(), video["height"].toInt()};
 }
@@ -74,7 +74,7 @@ QString DvdauthorComplaint(const QString& mpegFile) {
     // nearest DVD size, which players then show wrongly. The size it recorded
     // must be the picture's own.
     const auto size = QRegularExpression("Resolution: (\\d+)x(\\d+)").match(title.output);
-    const Picture picture = VideoOf(mpegFile);
+    const VideoFacts picture = VideoOf(mpegFile);
     if (!size.hasMatch() || size.captured(1).toInt() != picture.width || size.captured(2).toInt() != picture.height)
         return Complaint(QStringLiteral("dvdauthor filed a %1x%2 picture as %3")
                              .arg(picture.width)
@@ -109,7 +109,7 @@ QString VcdimagerComplaint(const QString& mpegFile, bool svcd) {
                          image.output);
 
     // vcdimager does not look at the frame size either.
-    const Picture picture = VideoOf(mpegFile);
+    const VideoFacts picture = VideoOf(mpegFile);
     const bool standardSize = svcd ? picture.width == 480 && (picture.height == 576 || picture.height == 480)
                                    : picture.width == 352 && (picture.height == 288 || picture.height == 240);
     if (!standardSize)

@@ -17,6 +17,11 @@ namespace {
 // that much early so the file still plays in sync.
 constexpr int kLameDelaySamples = 1105;
 
+// MP3 starts before zero (LAME's padding); shifting every stream to make up
+// for it rounds to whole frames in AVI's frame clock and leaves an empty chunk
+// after the first frame. AVI sound always starts at zero, so nothing is shifted.
+const QStringList kKeepAviClock{"-avoid_negative_ts", "disabled"};
+
 // Black frames with one white frame once a second, the first at frame fps/2.
 QString Flashes(const QString& size, int fps, double seconds) {
     return QStringLiteral("color=black:s=%1:r=%2:d=%3,drawbox=c=white:t=fill:enable='eq(mod(n-%4\\,%2)\\,0)'")
@@ -62,7 +67,8 @@ QString MakeShape(Shape shape) {
     case Shape::Mp3Avi: {
         QStringList args = Lavfi(Flashes("320x240", 25, 4));
         args << Lavfi(Beeps(44100, 4, SampleAt(FirstFlash(25), 44100) - kLameDelaySamples)) << "-c:v" << "mpeg4"
-             << "-q:v" << "4" << "-bf" << "0" << "-c:a" << "libmp3lame" << "-b:a" << "128k" << "-ac" << "2";
+             << "-q:v" << "4" << "-bf" << "0" << "-c:a" << "libmp3lame" << "-b:a" << "128k" << "-ac" << "2"
+             << kKeepAviClock;
         return Make("user_Mp3Avi.avi", args);
     }
     case Shape::Ac3Mpeg: {
@@ -147,7 +153,7 @@ QString MakeShape(Shape shape) {
     }
     case Shape::PackedXvid: {
         // libxvid packs each B-frame with the next P-frame as DivX did, but leaves
-        // three empty chunks after the first frame; renumbering the packets removes
+        // empty chunks after the first frame; renumbering the packets removes
         // them. FFmpeg shows a B-frame AVI's first frame one frame (40 ms) late,
         // so the beeps sit at 0.52 + k s less LAME's delay.
         const QString picture = Flashes("320x240", 25, 4) +
@@ -155,7 +161,7 @@ QString MakeShape(Shape shape) {
         QStringList args = Lavfi(picture);
         args << Lavfi(Beeps(44100, 4, SampleAt(FirstFlash(25) + 0.04, 44100) - kLameDelaySamples)) << "-c:v"
              << "libxvid" << "-bf" << "2" << "-q:v" << "4" << "-c:a" << "libmp3lame" << "-b:a" << "128k" << "-ac"
-             << "2";
+             << "2" << kKeepAviClock;
         const QString encoded = Make("user_PackedXvid_encoded.avi", args);
         return Make("user_PackedXvid.avi", {"-i", encoded, "-c", "copy", "-bsf:v", "setts=dts=N:pts=N"});
     }

@@ -23,7 +23,8 @@ enum class Shape {
     WmaAsf,         // 4 s, 320x240, 25 fps WMV2 + WMA2, ASF
     SoundLonger,    // picture 2.0 s, sound 2.5 s (AAC), MP4; flashes at 0.48 and 1.48 s, beeps also at
                     // 2.48 s (that last beep is cut to 20 ms by the end of the sound)
-    SoundShorter,   // picture 2.5 s, sound 2.0 s (AAC), MP4; flashes and beeps at 0.48 and 1.48 s
+    SoundShorter,   // picture 2.5 s (63 frames), sound 2.0 s (AAC), MP4; beeps at 0.48 and 1.48 s, flashes
+                    // also at 2.48 s on the last frame
     LateSound,      // 4 s picture; the audio stream starts 1.0 s after the video (ffprobe start_time
                     // 0.977: 1.0 less the AAC priming), AAC, MP4; its beeps sit at 1.48, 2.48, 3.48 s
                     // of the file clock (no beep with the first flash)
