@@ -9,7 +9,7 @@ packages=(
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libmpv-dev
   libgtest-dev libgmock-dev
-  ffmpeg
+  ffmpeg dvdauthor vcdimager
   xvfb xauth
 )
 
