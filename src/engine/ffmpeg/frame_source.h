@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/av_handles.h"
+#include "engine/ffmpeg/video_geometry.h"
 
 // Where the pictures of one video clip come from. A decoded clip yields its
 // frames in order; a still picture yields a single frame. The video track turns
@@ -17,6 +18,10 @@ public:
     // the file's start lies: a cut between two frames has no picture of its own
     // until then. 0 for anything but a cut from a file.
     virtual double offsetAt(double /*fps*/) const { return 0; }
+
+    // How the stream means its pictures to be shown: turn, fields, rate. The
+    // default is upright and progressive.
+    virtual VideoGeometry geometry() const { return {}; }
 
     // The next picture, its time in seconds from the clip's start and how long it
     // is shown, or null when the clip has no more pictures.

@@ -56,7 +56,7 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio) {
             double time = 0, shown = 0;
             av::FramePtr frame = source->next(time, shown);
             if (frame)
-                facts.first = SourceShape{frame->width, frame->height, frame->sample_aspect_ratio};
+                facts.first = ShapeOf(source->geometry(), *frame);
         }
     }
     if (withAudio)
@@ -81,7 +81,11 @@ class AudioFeed {
 public:
     AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips)
         : out(out), format(out.audioFormat()), track(clips, format), fifo(format.newFifo()),
-          frameSize(out.audioFrameSize()) {}
+          frameSize(out.audioFrameSize()), pts(out.audioLead()) {
+        // The encoder's priming stands in for the timeline's first samples.
+        track.read(fifo.get(), pts);
+        av_audio_fifo_drain(fifo.get(), int(pts));
+    }
 
     // Encodes whole frames until `seconds` of sound are in the encoder.
     void upTo(double seconds) {
@@ -114,7 +118,7 @@ private:
     AudioTrack track;
     av::FifoPtr fifo;
     int frameSize;
-    int64_t pts = 0;
+    int64_t pts;
 };
 
 // Each audio clip waits for the first output frame of the video clip it follows,
@@ -160,7 +164,8 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         audio = std::make_unique<AudioFeed>(out, AnchoredAudio(timeline.audio, facts, fps));
 
     FrameQueue queue(kQueuedFrames);
-    VideoTrack track(timeline, PictureShape{v.width, v.height, v.sampleAspect}, v.pixelFormat, v.frameRate);
+    VideoTrack track(timeline, OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder},
+                     v.pixelFormat);
     Producer producer(track, queue);
 
     auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;

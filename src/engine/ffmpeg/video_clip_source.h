@@ -17,6 +17,7 @@ public:
     static double OffsetAt(double start, double fps);
     // The clamped start of the cut, once the file's length is known.
     double cutStart() const { return start; }
+    VideoGeometry geometry() const override { return ReadVideoGeometry(input.format(), input.stream()); }
     av::FramePtr next(double& time, double& shown) override;
 
 private:

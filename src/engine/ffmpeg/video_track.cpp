@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/video_track.h"
 
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/upright_source.h"
 #include "engine/ffmpeg/video_clip_source.h"
 
 #include <cmath>
@@ -12,10 +13,9 @@ constexpr double kTimeTolerance = 1e-4;
 
 } // namespace
 
-VideoTrack::VideoTrack(const Timeline& timeline, const PictureShape& output, AVPixelFormat format,
-                       AVRational frameRate)
-    : clips(timeline.video), fitter(output, format), mixer(timeline.transitions, output, format, frameRate),
-      rate(frameRate) {}
+VideoTrack::VideoTrack(const Timeline& timeline, const OutputPictures& output, AVPixelFormat format)
+    : clips(timeline.video), output(output), fitter(output.shape, format),
+      mixer(timeline.transitions, output.shape, format, output.frameRate) {}
 
 std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip) {
     if (PictureSource::IsPicture(clip.file))
@@ -39,8 +39,8 @@ void VideoTrack::run(FrameQueue& queue) noexcept {
 }
 
 bool VideoTrack::renderClip(const VideoClip& clip, FrameQueue& queue) {
-    std::unique_ptr<FrameSource> source = OpenSource(clip);
-    const double fps = av_q2d(rate);
+    auto source = std::make_unique<UprightSource>(OpenSource(clip), clip.file, clip.resizeMode, output);
+    const double fps = av_q2d(output.frameRate);
     // A render opens on the first frame of the grid at or after its first cut: a
     // part cut between two frames then neither repeats the frame before the cut
     // (the previous part's last) nor opens on a copy of the one after it.

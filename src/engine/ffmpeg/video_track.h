@@ -15,7 +15,7 @@
 // Frame n of the output has pts n.
 class VideoTrack {
 public:
-    VideoTrack(const Timeline& timeline, const PictureShape& output, AVPixelFormat format, AVRational frameRate);
+    VideoTrack(const Timeline& timeline, const OutputPictures& output, AVPixelFormat format);
 
     // Pushes every output frame into the queue, then closes it (with the error
     // when one occurred). Returns early when the queue is cancelled.
@@ -29,9 +29,9 @@ private:
     bool renderClip(const VideoClip& clip, FrameQueue& queue);
 
     std::vector<VideoClip> clips;
+    OutputPictures output;
     FrameFitter fitter;
     TransitionMixer mixer;
-    AVRational rate;
     int64_t nextFrame = 0;
     double clipsLength = 0; // seconds of the clips done so far, as asked
 };
