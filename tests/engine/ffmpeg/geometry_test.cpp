@@ -311,10 +311,12 @@ TEST_F(EngineGeometry, FullRangeVideoKeepsItsBlacksAndWhites) {
                            "drawbox=x=80:y=0:w=80:h=120:color=white:t=fill";
     const QString mjpeg = testmedia::Make("fullrange_mjpeg.avi", {"-f", "lavfi", "-i", filter, "-c:v", "mjpeg",
                                                                   "-pix_fmt", "yuvj420p", "-q:v", "2"});
-    const QString h264 = testmedia::Make("fullrange_h264.mp4",
-                                         {"-f", "lavfi", "-i", filter, "-vf", "scale=out_range=pc", "-c:v", "libx264",
-                                          "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-color_range", "pc"});
-    for (const QString& clip : {mjpeg, h264}) {
+    // VP9 reports its range beside a plain 4:2:0 pixel format, not as a "J" one.
+    const QString vp9 = testmedia::Make("fullrange_vp9.webm",
+                                        {"-f", "lavfi", "-i", filter, "-vf", "scale=out_range=pc", "-c:v", "libvpx-vp9",
+                                         "-deadline", "realtime", "-pix_fmt", "yuv420p", "-color_range", "pc"});
+    ASSERT_EQ(video(vp9)["color_range"].toString(), "pc");
+    for (const QString& clip : {mjpeg, vp9}) {
         SCOPED_TRACE(clip.toStdString());
         engine->ClearClips();
         engine->SetOutputType(8);
