@@ -204,8 +204,10 @@ OutputSettings AviSettings(const TVideoEdit::Properties& props, const SourceShap
     if (vc.bitsPerPixel > 0)
         v.bitRate = BitRateFor(v.width, v.height, v.frameRate, vc.bitsPerPixel, 200000, 50000000);
     v.gop = std::max(1, int(std::lround(av_q2d(v.frameRate) * 10)));
+    // AVI keeps no presentation times: frames coded out of order (B-frames) would
+    // open the file on a decoder's delay, every picture late by it.
     if (v.encoder == "libx264")
-        v.options = {{"preset", "fast"}, {"crf", "23"}};
+        v.options = {{"preset", "fast"}, {"crf", "23"}, {"bf", "0"}};
 
     if (props.outputAudio) {
         const int audioIndex = props.useAudioCompressor ? props.audioCompressor : 0;
