@@ -1,5 +1,6 @@
 #include "engine/ffmpeg/picture_orientation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -53,19 +54,29 @@ av::FramePtr Converted(const AVFrame* picture, AVPixelFormat format) {
     return out;
 }
 
+// Each output row walks the source in a straight line: along a column for a
+// transpose, along a row otherwise, forwards or backwards. Tiles keep the source
+// rows a transpose reads in cache.
 template <typename Sample>
 void TurnPlane(const AVFrame* from, AVFrame* to, int plane, int width, int height, const Turn& t) {
+    constexpr int kTile = 32;
     const uint8_t* src = from->data[plane];
-    const int srcLine = from->linesize[plane];
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<Sample*>(to->data[plane] + y * to->linesize[plane]);
-        const int ty = t.flipY ? height - 1 - y : y;
-        for (int x = 0; x < width; ++x) {
-            const int tx = t.flipX ? width - 1 - x : x;
-            const uint8_t* line = src + (t.transpose ? tx : ty) * srcLine;
-            row[x] = reinterpret_cast<const Sample*>(line)[t.transpose ? ty : tx];
+    const ptrdiff_t srcLine = from->linesize[plane];
+    const ptrdiff_t along = t.transpose ? srcLine : ptrdiff_t(sizeof(Sample)); // next output column
+    const ptrdiff_t across = t.transpose ? ptrdiff_t(sizeof(Sample)) : srcLine; // next output row
+    const ptrdiff_t step = t.flipX ? -along : along;
+    for (int y0 = 0; y0 < height; y0 += kTile)
+        for (int x0 = 0; x0 < width; x0 += kTile) {
+            const int xEnd = std::min(width, x0 + kTile);
+            for (int y = y0; y < std::min(height, y0 + kTile); ++y) {
+                auto* row = reinterpret_cast<Sample*>(to->data[plane] + y * to->linesize[plane]);
+                const int ty = t.flipY ? height - 1 - y : y;
+                const int tx = t.flipX ? width - 1 - x0 : x0;
+                const uint8_t* at = src + ty * across + tx * along;
+                for (int x = x0; x < xEnd; ++x, at += step)
+                    row[x] = *reinterpret_cast<const Sample*>(at);
+            }
         }
-    }
 }
 
 } // namespace
