@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QImageReader>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -180,9 +181,11 @@ void JoinController::ListView2SelectItem(int row) {
             const TMediaPlayer::Mode mode = MP2.GetMode();
             if (mode == TMediaPlayer::Mode::Stopped || mode == TMediaPlayer::Mode::Open) MP2.Close();
         }
-        QPixmap picture;
-        if (!picture.load(path)) throw QuillmarkError("Cannot show the picture " + path);
-        page.Image2->setPixmap(picture);
+        QImageReader reader(path);
+        reader.setAutoTransform(true); // upright, as a camera's EXIF orientation says
+        const QImage picture = reader.read();
+        if (picture.isNull()) throw QuillmarkError("Cannot show the picture " + path);
+        page.Image2->setPixmap(QPixmap::fromImage(picture));
     }
     selection.JoinSelectedFile = path;
     selection.JoinSelectedNo = e;

@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QToolBar>
 #include <QDir>
+#include <QBuffer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,6 +90,29 @@ TEST_F(JoinListPage, SelectingEnablesTheMenuAndPlayOnlyForVideos) {
     EXPECT_TRUE(page.MenuPlay->isEnabled());
     page.ToolBtnRemoveAll->trigger();
     EXPECT_TRUE(page.MenuRemove->isEnabled());  // nothing disables them again
+}
+
+TEST_F(JoinListPage, APictureIsPreviewedTheWayItsCameraHeldIt) {
+    // A 32x24 JPEG whose EXIF orientation says to turn it a quarter clockwise.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(32, 24, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(&buffer, "JPG"));
+    const QByteArray tiff = QByteArray::fromHex("4d4d002a00000008" "0001" "011200030000000100060000" "00000000");
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1 = QByteArray::fromHex("ffe1");
+    app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xff)).append(payload);
+    const QString path = dir.path("turned.jpg");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    file.close();
+
+    add({path});
+    select(0);
+    EXPECT_EQ(page.Image2->pixmap().size(), QSize(24, 32));
 }
 
 TEST_F(JoinListPage, APictureClosesAStoppedPlayerButNotAPlayingOne) {

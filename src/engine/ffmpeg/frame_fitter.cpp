@@ -1,5 +1,7 @@
 #include "engine/ffmpeg/frame_fitter.h"
 
+#include <stdexcept>
+
 namespace {
 
 // A view of part of a frame: the same buffers with data pointers moved to the
@@ -15,9 +17,37 @@ av::FramePtr Crop(const AVFrame* frame, int x, int y, int w, int h) {
     return view;
 }
 
+// Levels 0..255 rather than 16..235: JPEG and Motion JPEG pictures, and videos
+// that say so. Black must stay black across the conversion.
+bool FullRange(AVPixelFormat format, AVColorRange range) {
+    return range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P
+           || format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P || format == AV_PIX_FMT_YUVJ411P;
+}
+
 } // namespace
 
-FrameFitter::FrameFitter(const PictureShape& output, AVPixelFormat format) : out(output), format(format) {}
+SwsContext* FrameFitter::NewScaler(const Scaler& s, AVPixelFormat to, bool toFull) {
+    SwsContext* sws = sws_alloc_context();
+    if (!sws)
+        throw std::bad_alloc();
+    av_opt_set_int(sws, "srcw", s.srcWidth, 0);
+    av_opt_set_int(sws, "srch", s.srcHeight, 0);
+    av_opt_set_int(sws, "src_format", s.srcFormat, 0);
+    av_opt_set_int(sws, "src_range", s.srcFull, 0);
+    av_opt_set_int(sws, "dstw", s.dstWidth, 0);
+    av_opt_set_int(sws, "dsth", s.dstHeight, 0);
+    av_opt_set_int(sws, "dst_format", to, 0);
+    av_opt_set_int(sws, "dst_range", toFull, 0);
+    av_opt_set_int(sws, "sws_flags", SWS_BICUBIC, 0);
+    if (sws_init_context(sws, nullptr, nullptr) < 0) {
+        sws_freeContext(sws);
+        throw std::runtime_error("cannot convert the picture's size or pixel format");
+    }
+    return sws;
+}
+
+FrameFitter::FrameFitter(const PictureShape& output, AVPixelFormat format)
+    : out(output), format(format), outFull(FullRange(format, AVCOL_RANGE_UNSPECIFIED)) {}
 
 av::FramePtr BlackFrame(const PictureShape& out, AVPixelFormat format) {
     av::FramePtr frame = av::NewFrame();
@@ -38,27 +68,26 @@ av::FramePtr BlackFrame(const PictureShape& out, AVPixelFormat format) {
 av::FramePtr FrameFitter::fit(const AVFrame* picture, int resizeMode) {
     const PictureShape src{picture->width, picture->height, picture->sample_aspect_ratio};
     const Placement p = PlacePicture(src, out, resizeMode);
+    const auto srcFormat = AVPixelFormat(picture->format);
+    const bool srcFull = FullRange(srcFormat, picture->color_range);
 
     const bool whole = p.srcX == 0 && p.srcY == 0 && p.srcWidth == picture->width && p.srcHeight == picture->height
                        && p.dstWidth == out.width && p.dstHeight == out.height;
-    if (whole && picture->format == format && p.srcWidth == p.dstWidth && p.srcHeight == p.dstHeight) {
+    const bool unscaled = p.srcWidth == p.dstWidth && p.srcHeight == p.dstHeight;
+    if (whole && unscaled && srcFormat == format && srcFull == outFull) {
         av::FramePtr same = av::RefFrame(picture); // nothing to do: pass the decoded picture on
         same->sample_aspect_ratio = out.sampleAspect;
         return same;
     }
 
-    const auto srcFormat = AVPixelFormat(picture->format);
-    if (!scaler || scalerSrcW != p.srcWidth || scalerSrcH != p.srcHeight || scalerDstW != p.dstWidth
-        || scalerDstH != p.dstHeight || scalerSrcFormat != srcFormat) {
-        scaler.reset(sws_getContext(p.srcWidth, p.srcHeight, srcFormat, p.dstWidth, p.dstHeight, format,
-                                    SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!scaler)
-            throw std::runtime_error("cannot convert the picture's size or pixel format");
-        scalerSrcW = p.srcWidth;
-        scalerSrcH = p.srcHeight;
-        scalerDstW = p.dstWidth;
-        scalerDstH = p.dstHeight;
-        scalerSrcFormat = srcFormat;
+    // A frame that stays interlaced has its two fields converted apart, so that
+    // no line is mixed with the other field's, taken a moment earlier or later.
+    const bool byField = picture->interlaced_frame && whole && unscaled && p.srcHeight % 4 == 0;
+    const int fields = byField ? 2 : 1;
+    const Scaler wanted{p.srcWidth, p.srcHeight / fields, p.dstWidth, p.dstHeight / fields, srcFormat, srcFull};
+    if (!scaler || !(built == wanted)) {
+        scaler.reset(NewScaler(wanted, format, outFull));
+        built = wanted;
     }
 
     av::FramePtr frame = whole ? av::NewFrame() : BlackFrame(out, format);
@@ -71,7 +100,21 @@ av::FramePtr FrameFitter::fit(const AVFrame* picture, int resizeMode) {
     }
     av::FramePtr from = Crop(picture, p.srcX, p.srcY, p.srcWidth, p.srcHeight);
     av::FramePtr to = Crop(frame.get(), p.dstX, p.dstY, p.dstWidth, p.dstHeight);
-    sws_scale(scaler.get(), from->data, from->linesize, 0, p.srcHeight, to->data, to->linesize);
+    for (int field = 0; field < fields; ++field) {
+        const uint8_t* srcData[4] = {};
+        uint8_t* dstData[4] = {};
+        int srcLines[4] = {}, dstLines[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            srcData[i] = from->data[i] ? from->data[i] + field * from->linesize[i] : nullptr;
+            dstData[i] = to->data[i] ? to->data[i] + field * to->linesize[i] : nullptr;
+            srcLines[i] = from->linesize[i] * fields;
+            dstLines[i] = to->linesize[i] * fields;
+        }
+        sws_scale(scaler.get(), srcData, srcLines, 0, wanted.srcHeight, dstData, dstLines);
+    }
     frame->sample_aspect_ratio = out.sampleAspect;
+    frame->color_range = outFull ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    frame->interlaced_frame = byField;
+    frame->top_field_first = byField && picture->top_field_first;
     return frame;
 }

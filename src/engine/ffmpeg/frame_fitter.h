@@ -6,8 +6,9 @@
 // A frame of one size and format, all black.
 av::FramePtr BlackFrame(const PictureShape& shape, AVPixelFormat format);
 
-// Turns decoded pictures of any size and pixel format into output frames of one
-// size and format, placed by a resize mode, black where the picture does not reach.
+// Turns decoded pictures of any size, pixel format and colour range into output
+// frames of one size and format, placed by a resize mode, black where the picture
+// does not reach.
 class FrameFitter {
 public:
     FrameFitter(const PictureShape& output, AVPixelFormat format);
@@ -15,10 +16,18 @@ public:
     av::FramePtr fit(const AVFrame* picture, int resizeMode);
 
 private:
+    // What a scaler is built for; rebuilt when a source differs.
+    struct Scaler {
+        int srcWidth = 0, srcHeight = 0, dstWidth = 0, dstHeight = 0;
+        AVPixelFormat srcFormat = AV_PIX_FMT_NONE;
+        bool srcFull = false;
+        bool operator==(const Scaler&) const = default;
+    };
+    static SwsContext* NewScaler(const Scaler& s, AVPixelFormat to, bool toFull);
+
     PictureShape out;
     AVPixelFormat format;
+    bool outFull;
     av::SwsPtr scaler;
-    // What the scaler was built for; rebuilt when a source differs.
-    int scalerSrcW = 0, scalerSrcH = 0, scalerDstW = 0, scalerDstH = 0;
-    AVPixelFormat scalerSrcFormat = AV_PIX_FMT_NONE;
+    Scaler built;
 };

@@ -88,6 +88,11 @@ void OutputFile::openVideo(const VideoSettings& v) {
         e->color_range = AVCOL_RANGE_JPEG;
     if (v.tag)
         e->codec_tag = v.tag;
+    if (v.fieldOrder == AV_FIELD_TT || v.fieldOrder == AV_FIELD_BB) {
+        e->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+        e->field_order = v.fieldOrder;
+        topFieldFirst = v.fieldOrder == AV_FIELD_TT;
+    }
     if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     Dict options(v.options);
@@ -143,7 +148,21 @@ int OutputFile::audioFrameSize() const {
     return size > 0 ? size : 1024;
 }
 
+int OutputFile::audioLead() const {
+    // ASF keeps the priming on its own clock (its decoders drop it), so there the
+    // timeline's sound starts at the first sample.
+    if (std::strcmp(muxer->oformat->name, "asf") == 0)
+        return 0;
+    return std::max(0, audioEncoder->initial_padding);
+}
+
 void OutputFile::writeVideo(AVFrame* frame) {
+    if (topFieldFirst) {
+        // Every frame of an interlaced output in one field order, stills and
+        // blends included, as disc players expect.
+        frame->interlaced_frame = 1;
+        frame->top_field_first = *topFieldFirst;
+    }
     encode(videoEncoder.get(), videoStream, frame);
 }
 

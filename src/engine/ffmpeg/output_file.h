@@ -4,6 +4,7 @@
 #include "engine/ffmpeg/output_settings.h"
 
 #include <QString>
+#include <optional>
 
 // The muxer and encoders of one render. Frames go in with pts counted in frames
 // (video) or samples (audio); packets come out interleaved into the file.
@@ -16,6 +17,11 @@ public:
     AudioFormat audioFormat() const;
     // Samples per audio frame the encoder takes.
     int audioFrameSize() const;
+    // Samples the audio encoder puts before the sound it is given (MP3 and AC-3
+    // priming). The first audio frame should carry the sound of this sample of
+    // the timeline: its first packet then lies at 0, and the sound decoded from a
+    // file that cannot say to skip the priming (AVI) plays at its time.
+    int audioLead() const;
 
     void writeVideo(AVFrame* frame);
     void writeAudio(AVFrame* frame);
@@ -35,5 +41,6 @@ private:
     av::CodecPtr audioEncoder;
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
+    std::optional<bool> topFieldFirst; // set for interlaced output
     av::PacketPtr packet = av::NewPacket();
 };

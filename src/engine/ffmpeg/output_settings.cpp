@@ -43,18 +43,57 @@ AVRational Reduced(int64_t num, int64_t den) {
     return r;
 }
 
+double Aspect(AVRational r) {
+    return r.num > 0 && r.den > 0 ? av_q2d(r) : 1.0;
+}
+
 double DisplayAspect(const SourceShape& s) {
     if (s.width <= 0 || s.height <= 0)
         return 4.0 / 3.0;
-    const double sar = s.sampleAspect.num > 0 && s.sampleAspect.den > 0 ? av_q2d(s.sampleAspect) : 1.0;
-    return s.width * sar / s.height;
+    return s.width * Aspect(s.sampleAspect) / s.height;
 }
 
-// Disc players know 4:3 and 16:9 pictures; a stretched source keeps the one
-// nearer its own shape, anything fitted into the frame is 4:3.
-AVRational DiscSampleAspect(int width, int height, const SourceShape& first, int resizeMode) {
-    const bool wide = resizeMode == 0 && DisplayAspect(first) > (4.0 / 3.0 + 16.0 / 9.0) / 2;
+// The pixel shape that shows a frame of width x height at a display aspect.
+AVRational SampleAspectFor(double displayAspect, int width, int height) {
+    return av_d2q(displayAspect * height / width, 1 << 16);
+}
+
+// Disc players know 4:3 and 16:9 pictures, VCD players 4:3 only. A stretched
+// source keeps the one nearer its own shape; anything fitted into the frame and
+// anything taller than wide is 4:3.
+AVRational DiscSampleAspect(int type, int width, int height, const SourceShape& first, int resizeMode) {
+    const bool vcd = type <= 1;
+    const bool wide = !vcd && resizeMode == 0 && DisplayAspect(first) > (4.0 / 3.0 + 16.0 / 9.0) / 2;
     return wide ? Reduced(16LL * height, 9LL * width) : Reduced(4LL * height, 3LL * width);
+}
+
+// MPEG-1 stores a pixel's shape as one of these heights per unit of width, and
+// its decoders read back the nearest fraction; asking for exactly that keeps the
+// shape the picture is fitted to the one players show.
+AVRational Mpeg1SampleAspect(AVRational wanted) {
+    static const double heights[] = {1.0,    0.6735, 0.7031, 0.7615, 0.8055, 0.8437, 0.8935,
+                                     0.9157, 0.9815, 1.0255, 1.0695, 1.0950, 1.1575, 1.2015};
+    const double want = Aspect(wanted);
+    double best = 1.0;
+    for (double h : heights)
+        if (std::abs(1 / h - want) < std::abs(1 / best - want))
+            best = h;
+    return av_d2q(1 / best, 255);
+}
+
+// MPEG-2 stores square pixels or a display aspect of 4:3, 16:9 or 2.21:1.
+AVRational Mpeg2SampleAspect(double displayAspect, int width, int height) {
+    const double square = double(width) / height;
+    const double stored[] = {square, 4.0 / 3.0, 16.0 / 9.0, 2.21};
+    double best = square;
+    for (double d : stored)
+        if (std::abs(std::log(d / displayAspect)) < std::abs(std::log(best / displayAspect)))
+            best = d;
+    if (best == square)
+        return AVRational{1, 1};
+    if (best == 2.21)
+        return Reduced(221LL * height, 100LL * width);
+    return best > 1.5 ? Reduced(16LL * height, 9LL * width) : Reduced(4LL * height, 3LL * width);
 }
 
 OutputSettings DiscSettings(int type, const TVideoEdit::Properties& props, const SourceShape& first, int resizeMode) {
@@ -72,7 +111,13 @@ OutputSettings DiscSettings(int type, const TVideoEdit::Properties& props, const
     v.width = d.width;
     v.height = d.height;
     v.frameRate = d.pal ? kPal : kNtsc;
-    v.sampleAspect = DiscSampleAspect(d.width, d.height, first, resizeMode);
+    v.sampleAspect = DiscSampleAspect(type, d.width, d.height, first, resizeMode);
+    if (v.encoder == "mpeg1video")
+        v.sampleAspect = Mpeg1SampleAspect(v.sampleAspect);
+    // VCD is progressive by its standard; SVCD and DVD keep a fitting source's fields.
+    const OutputPictures frames{{v.width, v.height, v.sampleAspect}, v.frameRate, first.fieldOrder};
+    if (type >= 2 && KeepsFields(first, frames, resizeMode))
+        v.fieldOrder = first.fieldOrder;
     v.bitRate = d.bitRate;
     v.maxRate = d.maxRate;
     v.minRate = d.minRate;
@@ -108,13 +153,19 @@ int SizeOrSource(int16_t asked, int source) {
     return asked > 0 ? asked : (source > 0 ? source : 320);
 }
 
-OutputSettings StandardMpegSettings(bool mpeg2, const TVideoEdit::Properties& props, const SourceShape& first) {
+OutputSettings StandardMpegSettings(bool mpeg2, const TVideoEdit::Properties& props, const SourceShape& first,
+                                    int resizeMode) {
     OutputSettings out;
     out.muxer = mpeg2 ? "vob" : "mpeg";
     VideoSettings& v = out.video;
     v.encoder = mpeg2 ? "mpeg2video" : "mpeg1video";
     v.width = EvenSize(SizeOrSource(props.outputFileWidth, first.width), 16, 4094);
     v.height = EvenSize(SizeOrSource(props.outputFileHeight, first.height), 16, 4094);
+    // Pixels shaped so the frame shows the source's shape; without resizing, the
+    // source's own pixels.
+    const double shown = resizeMode == 1 ? v.width * Aspect(first.sampleAspect) / v.height : DisplayAspect(first);
+    v.sampleAspect = mpeg2 ? Mpeg2SampleAspect(shown, v.width, v.height)
+                           : Mpeg1SampleAspect(SampleAspectFor(shown, v.width, v.height));
     v.frameRate = NearestFrameRate(v.encoder, props.frameRate);
     v.bitRate = BitRateFor(v.width, v.height, v.frameRate, mpeg2 ? 0.2 : 0.25, 500000, mpeg2 ? 15000000 : 8000000);
     if (mpeg2) {
@@ -153,8 +204,10 @@ OutputSettings AviSettings(const TVideoEdit::Properties& props, const SourceShap
     if (vc.bitsPerPixel > 0)
         v.bitRate = BitRateFor(v.width, v.height, v.frameRate, vc.bitsPerPixel, 200000, 50000000);
     v.gop = std::max(1, int(std::lround(av_q2d(v.frameRate) * 10)));
+    // AVI keeps no presentation times: frames coded out of order (B-frames) would
+    // open the file on a decoder's delay, every picture late by it.
     if (v.encoder == "libx264")
-        v.options = {{"preset", "fast"}, {"crf", "23"}};
+        v.options = {{"preset", "fast"}, {"crf", "23"}, {"bf", "0"}};
 
     if (props.outputAudio) {
         const int audioIndex = props.useAudioCompressor ? props.audioCompressor : 0;
@@ -227,7 +280,7 @@ OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const S
     if (type >= 0 && type <= 5)
         return DiscSettings(type, props, first, firstResizeMode);
     if (type == 6 || type == 7)
-        return StandardMpegSettings(type == 7, props, first);
+        return StandardMpegSettings(type == 7, props, first, firstResizeMode);
     if (type == 8)
         return AviSettings(props, first);
     if (type == 9)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/libav.h"
+#include "engine/ffmpeg/video_geometry.h"
 #include "engine/video_edit.h"
 
 #include <optional>
@@ -17,6 +18,8 @@ struct VideoSettings {
     int height = 0;
     AVRational frameRate{25, 1};
     AVRational sampleAspect{1, 1};
+    // AV_FIELD_TT or AV_FIELD_BB: interlaced frames, that field shown first.
+    AVFieldOrder fieldOrder = AV_FIELD_PROGRESSIVE;
     int64_t bitRate = 0; // 0: the encoder's own quality rule
     int64_t maxRate = 0;
     int64_t minRate = 0;
@@ -39,14 +42,6 @@ struct OutputSettings {
     Options muxerOptions;
     VideoSettings video;
     std::optional<AudioSettings> audio;
-};
-
-// What the first video clip looks like; "original size" and the kept display
-// aspect come from it.
-struct SourceShape {
-    int width = 0;
-    int height = 0;
-    AVRational sampleAspect{1, 1};
 };
 
 // Every encoding parameter of a render, derived from the engine's properties.

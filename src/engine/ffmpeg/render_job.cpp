@@ -60,9 +60,10 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
         facts.spans.push_back(span);
         if (i == 0) {
             double time = 0, shown = 0;
-            av::FramePtr frame = VideoTrack::OpenSource(clip, span)->next(time, shown);
+            std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(clip, span);
+            av::FramePtr frame = source->next(time, shown);
             if (frame)
-                facts.first = SourceShape{frame->width, frame->height, frame->sample_aspect_ratio};
+                facts.first = ShapeOf(source->geometry(), *frame);
         }
     }
     if (withAudio)
@@ -87,7 +88,11 @@ class AudioFeed {
 public:
     AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements)
         : out(out), format(out.audioFormat()), track(clips, placements, format), fifo(format.newFifo()),
-          frameSize(out.audioFrameSize()) {}
+          frameSize(out.audioFrameSize()), pts(out.audioLead()) {
+        // The encoder's priming stands in for the timeline's first samples.
+        track.read(fifo.get(), pts);
+        av_audio_fifo_drain(fifo.get(), int(pts));
+    }
 
     // Encodes whole frames until `seconds` of sound are in the encoder.
     void upTo(double seconds) {
@@ -120,7 +125,7 @@ private:
     AudioTrack track;
     av::FifoPtr fifo;
     int frameSize;
-    int64_t pts = 0;
+    int64_t pts;
 };
 
 // Runs the video track on its own thread for as long as the render lasts.
@@ -162,8 +167,8 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         audio = std::make_unique<AudioFeed>(out, timeline.audio, layout.audio);
 
     FrameQueue queue(kQueuedFrames);
-    VideoTrack track(timeline, facts.spans, layout, PictureShape{v.width, v.height, v.sampleAspect}, v.pixelFormat,
-                     v.frameRate);
+    VideoTrack track(timeline, facts.spans, layout,
+                     OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder}, v.pixelFormat);
     Producer producer(track, queue);
 
     auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;

@@ -11,6 +11,7 @@ public:
     VideoClipSource(const QString& file, double start, double stop);
 
     double length() const override { return stop - start; }
+    VideoGeometry geometry() const override { return ReadVideoGeometry(input.format(), input.stream()); }
     av::FramePtr next(double& time, double& shown) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/video_track.h"
 
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/upright_source.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
 
@@ -17,9 +18,9 @@ constexpr double kShortfallLimit = 0.5;
 } // namespace
 
 VideoTrack::VideoTrack(const Timeline& timeline, std::vector<ClipSpan> spans, const TimelineLayout& layout,
-                       const PictureShape& output, AVPixelFormat format, AVRational frameRate)
-    : clips(timeline.video), spans(std::move(spans)), placements(layout.video), fitter(output, format),
-      mixer(timeline.transitions, output, format, frameRate), rate(frameRate) {}
+                       const OutputPictures& output, AVPixelFormat format)
+    : clips(timeline.video), spans(std::move(spans)), placements(layout.video), output(output),
+      fitter(output.shape, format), mixer(timeline.transitions, output.shape, format, output.frameRate) {}
 
 std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip, const ClipSpan& span) {
     if (!span.cut)
@@ -43,8 +44,8 @@ bool VideoTrack::renderClip(size_t index, FrameQueue& queue) {
     if (place.frames <= 0)
         return true;
     const VideoClip& clip = clips[index];
-    std::unique_ptr<FrameSource> source = OpenSource(clip, spans[index]);
-    const double fps = av_q2d(rate);
+    auto source = std::make_unique<UprightSource>(OpenSource(clip, spans[index]), clip.file, clip.resizeMode, output);
+    const double fps = av_q2d(output.frameRate);
 
     double upcomingTime = 0, upcomingShown = 0;
     av::FramePtr upcoming = source->next(upcomingTime, upcomingShown);

@@ -16,7 +16,7 @@
 class VideoTrack {
 public:
     VideoTrack(const Timeline& timeline, std::vector<ClipSpan> spans, const TimelineLayout& layout,
-               const PictureShape& output, AVPixelFormat format, AVRational frameRate);
+               const OutputPictures& output, AVPixelFormat format);
 
     // Pushes every output frame into the queue, then closes it (with the error
     // when one occurred). Returns early when the queue is cancelled.
@@ -30,7 +30,7 @@ private:
     std::vector<VideoClip> clips;
     std::vector<ClipSpan> spans;
     std::vector<VideoPlacement> placements;
+    OutputPictures output;
     FrameFitter fitter;
     TransitionMixer mixer;
-    AVRational rate;
 };

@@ -154,3 +154,61 @@ TEST(EnginePlacement, KeepAspectHonoursNonSquarePixels) {
 }
 
 } // namespace
+
+namespace {
+
+const SourceShape kPalInterlaced{720, 576, {16, 15}, AV_FIELD_TT, {25, 1}};
+
+TEST(EngineDiscSettings, VcdIsFourThreeWhateverTheSource) {
+    for (int type : {0, 1}) {
+        const OutputSettings vcd = ChooseOutputSettings(Props(type), kWide, 0);
+        const double shown = vcd.video.width * av_q2d(vcd.video.sampleAspect) / vcd.video.height;
+        EXPECT_NEAR(shown, 4.0 / 3.0, 0.01) << type;
+    }
+}
+
+TEST(EngineDiscSettings, PortraitSourcesAreFourThree) {
+    const SourceShape portrait{180, 320, {1, 1}};
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), portrait, 0).video.sampleAspect, AVRational{16, 15}), 0);
+}
+
+TEST(EngineDiscSettings, InterlacedOutputOnlyForAFittingInterlacedSourceOnSvcdOrDvd) {
+    EXPECT_EQ(ChooseOutputSettings(Props(4), kPalInterlaced, 2).video.fieldOrder, AV_FIELD_TT);
+    SourceShape bottom = kPalInterlaced;
+    bottom.fieldOrder = AV_FIELD_BB;
+    EXPECT_EQ(ChooseOutputSettings(Props(4), bottom, 0).video.fieldOrder, AV_FIELD_BB);
+    SourceShape svcd = kPalInterlaced;
+    svcd.width = 480;
+    svcd.sampleAspect = {8, 5};
+    EXPECT_EQ(ChooseOutputSettings(Props(2), svcd, 0).video.fieldOrder, AV_FIELD_TT);
+
+    EXPECT_EQ(ChooseOutputSettings(Props(0), kPalInterlaced, 0).video.fieldOrder, AV_FIELD_PROGRESSIVE) << "VCD";
+    EXPECT_EQ(ChooseOutputSettings(Props(5), kPalInterlaced, 0).video.fieldOrder, AV_FIELD_PROGRESSIVE) << "NTSC";
+    EXPECT_EQ(ChooseOutputSettings(Props(2), kPalInterlaced, 0).video.fieldOrder, AV_FIELD_PROGRESSIVE) << "resized";
+    EXPECT_EQ(ChooseOutputSettings(Props(7), kPalInterlaced, 0).video.fieldOrder, AV_FIELD_PROGRESSIVE);
+    EXPECT_EQ(ChooseOutputSettings(Props(4), kFourThree, 0).video.fieldOrder, AV_FIELD_PROGRESSIVE);
+    // Square pixels fitted into a 4:3 frame are scaled, which fields cannot survive.
+    SourceShape square = kPalInterlaced;
+    square.sampleAspect = {1, 1};
+    EXPECT_EQ(ChooseOutputSettings(Props(4), square, 2).video.fieldOrder, AV_FIELD_PROGRESSIVE);
+}
+
+TEST(EngineStandardMpegSettings, PixelsShowTheSourcesShapeAsTheCodecCanStoreIt) {
+    TVideoEdit::Properties mpeg2 = Props(7);
+    mpeg2.outputFileWidth = 480;
+    mpeg2.outputFileHeight = 576;
+    // 4:3 at 480x576 takes pixels 8:5 wide; 16:9 takes 32:15.
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(mpeg2, kFourThree, 0).video.sampleAspect, AVRational{8, 5}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(mpeg2, kWide, 2).video.sampleAspect, AVRational{32, 15}), 0);
+    // Without resizing the source's pixels keep their shape.
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(mpeg2, kFourThree, 1).video.sampleAspect, AVRational{1, 1}), 0);
+
+    // MPEG-1 takes the nearest of its pixel shapes, exactly as its decoders read it back.
+    TVideoEdit::Properties mpeg1 = Props(6);
+    mpeg1.outputFileWidth = 352;
+    mpeg1.outputFileHeight = 288;
+    const AVRational sar = ChooseOutputSettings(mpeg1, kFourThree, 0).video.sampleAspect;
+    EXPECT_EQ(av_cmp_q(sar, av_d2q(1 / 0.9157, 255)), 0) << sar.num << ":" << sar.den;
+}
+
+} // namespace
