@@ -108,7 +108,8 @@ TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageLockedUntilStop) {
     add({"/v/B.avi"});
     page.EdSavePath2->setText(dir.path("file") + "/sub");
     page.BitBtnJoin->click();
-    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub."});
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub: \"" + dir.path("file") +
+                                 "\" is a file, not a folder."});
     EXPECT_FALSE(timeline().contains("ClearClips"));
     EXPECT_TRUE(locked());
     page.BitBtnStopJoin->click();

@@ -111,7 +111,8 @@ TEST_F(SplitWizardTest, AFolderThatCannotBeMadeIsReportedAndTheWizardStays) {
     page.EdSavePath->setText(dir.path("file/sub"));
     page.cbFormat->setCurrentIndex(9);
     page.BitBtnNext->click();
-    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file/sub") + "."});
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file/sub") + ": \"" + dir.path("file") +
+                                 "\" is a file, not a folder."});
     EXPECT_EQ(page.currentStep(), 1);
     EXPECT_EQ(output.OutputExt, "wmv");  // taken before the folder check
 }
