@@ -151,7 +151,7 @@ int SplitCommand(const QStringList& args) {
         const double fps = OutputFrameRate(setup.selectedFormat, setup.formats);
         if (ShorterThanOneFrame(length, fps)) {
             const QString option = o.mode == ByAmount ? QString("--parts %1").arg(o.parts) : QString("--every %1").arg(o.every);
-            PrintError(QString("%1 gives parts of %2 seconds, shorter than one frame of the output (%3 seconds)")
+            PrintError(QString("%1 gives parts of %2 seconds, shorter than one frame of the output, %3 seconds")
                            .arg(option, QString::number(length), QString::number(1 / fps, 'g', 4)));
             return kExitUsage;
         }

@@ -37,7 +37,7 @@ QString durationProblem(const QString& what, double seconds, double frameRate, b
     if (zeroAllowed && seconds == 0) return {};
     if (seconds < 0) return QStringLiteral("The %1 %2 seconds is below zero").arg(what, QString::number(seconds));
     if (ShorterThanOneFrame(seconds, frameRate)) {
-        return QStringLiteral("The %1 %2 seconds is shorter than one frame of the output (%3 seconds)")
+        return QStringLiteral("The %1 %2 seconds is shorter than one frame of the output, %3 seconds")
             .arg(what, QString::number(seconds), QString::number(1 / frameRate, 'g', 4));
     }
     return {};
