@@ -188,3 +188,18 @@ TEST(CliCrash, AKilledRenderLeavesARecognisedTemporaryThatALaterRenderClears) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CliJoinPictures, APngIsShownAsAPicture) {
+    const QString png = testmedia::Make("picture_120x90.png", {"-f", "lavfi", "-i", "testsrc=size=120x90", "-frames:v", "1"});
+    QTemporaryDir dir;
+    const QString out = dir.filePath("with png.avi");
+    const CliRun run = Cli({"join", png, testmedia::H264Clip(), "--out", out, "--format", "8", "--picture-seconds", "2",
+                            "--transition-seconds", "0"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const double video = testmedia::Stream(testmedia::Probe(out), "video")["duration"].toString().toDouble();
+    EXPECT_NEAR(video, 2 + 3, 0.1);
+}
+
+} // namespace
