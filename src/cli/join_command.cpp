@@ -48,11 +48,10 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
             o.format = value.toInt(&ok);
             ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
         } else if (word == "--picture-seconds") {
+            // Checked once the output's frame rate is known.
             o.pictureSeconds = value.toDouble(&ok);
-            ok = ok && *o.pictureSeconds > 0;
         } else if (word == "--transition-seconds") {
             o.transitionSeconds = value.toDouble(&ok);
-            ok = ok && *o.transitionSeconds >= 0;
         } else if (word == "--transition") {
             o.transition = value == "random" ? -1 : value.toInt(&ok);
             ok = ok && *o.transition >= -1;
@@ -65,6 +64,8 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
     }
     if (o.files.isEmpty()) return fail("no files to join");
     if (o.out.isEmpty()) return fail("no --out file");
+    if (IsNamelessFile(QFileInfo(o.out).fileName()))
+        return fail(QStringLiteral("--out \"%1\" names no file: give a name such as holiday.avi").arg(o.out));
     return true;
 }
 
@@ -92,13 +93,19 @@ int JoinCommand(const QStringList& args) {
 
     QList<JoinItem> items;
     for (const QString& file : o.files) items.append({QFileInfo(file).absoluteFilePath(), 0});
+    if (HasPictures(items)) {
+        const double fps = OutputFrameRate(setup.selectedFormat, setup.formats);
+        if (const QString problem = PictureTimingProblem(options, fps); !problem.isEmpty()) {
+            PrintError(problem);
+            return kExitUsage;
+        }
+    }
     // The output takes the format's extension, as the page names its file.
     const QFileInfo out(o.out);
     const QString output =
         JoinOutputFileName(out.absolutePath(), out.fileName(), FormatExtension(setup.selectedFormat));
     try {
-        if (!FolderExists(out.absolutePath()) && !CreateFolderPath(out.absolutePath()))
-            throw QuillmarkError("Cannot create " + out.absolutePath());
+        if (const QString failure = EnsureFolder(out.absolutePath()); !failure.isEmpty()) throw QuillmarkError(failure);
         BuildJoinTimeline(*engine, items, options, setup, MeasureDuration, ClockSeededDraw());
     } catch (const QuillmarkError& e) {
         PrintError(e.message());

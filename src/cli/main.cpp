@@ -1,5 +1,6 @@
 // quillmark-cli: the video engine from the command line, for scripts and tests.
 #include "cli/commands.h"
+#include "engine/ffmpeg/library_log.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -24,7 +25,8 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
 }
 
 void PrintUsage() {
-    PrintError(QStringLiteral("usage: quillmark-cli render SCRIPT OUTPUT\n"
+    PrintError(QStringLiteral("usage: quillmark-cli [--verbose] COMMAND ...   (--verbose: the libraries' own log too)\n"
+                              "       quillmark-cli render SCRIPT OUTPUT\n"
                               "       quillmark-cli probe FILE\n"
                               "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles\n"
                               "       quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
@@ -38,6 +40,8 @@ void PrintUsage() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    // The libraries' own log lines are for whoever asks; anywhere on the line.
+    SetLibraryLogVerbose(args.removeAll(QStringLiteral("--verbose")) > 0);
     if (args.isEmpty()) {
         PrintUsage();
         return kExitUsage;

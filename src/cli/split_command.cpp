@@ -136,7 +136,7 @@ int SplitCommand(const QStringList& args) {
         setup.selectedFormat = o.format.value_or(ini.readInteger("general", "outputformat", OutputFormat::Avi));
         setup.outputExt = FormatExtension(setup.selectedFormat);
         const QString folder = o.out.isEmpty() ? QFileInfo(setup.source).absolutePath() : o.out;
-        if (!FolderExists(folder) && !CreateFolderPath(folder)) throw QuillmarkError("Cannot create " + folder);
+        if (const QString failure = EnsureFolder(folder); !failure.isEmpty()) throw QuillmarkError(failure);
         setup.outputPath = WithTrailingSeparator(QDir(folder).absolutePath());
     } catch (const QuillmarkError& e) {
         PrintError(e.message());
@@ -145,6 +145,16 @@ int SplitCommand(const QStringList& args) {
     if (setup.sourceDuration <= 0) {
         PrintError(QString("\"%1\" has no length to split").arg(setup.source));
         return kExitFailed;
+    }
+    if (o.mode == ByAmount || o.mode == ByTime) {
+        const double length = o.mode == ByAmount ? setup.sourceDuration / o.parts : std::min(o.every, setup.sourceDuration);
+        const double fps = OutputFrameRate(setup.selectedFormat, setup.formats);
+        if (ShorterThanOneFrame(length, fps)) {
+            const QString option = o.mode == ByAmount ? QString("--parts %1").arg(o.parts) : QString("--every %1").arg(o.every);
+            PrintError(QString("%1 gives parts of %2 seconds, shorter than one frame of the output, %3 seconds")
+                           .arg(option, QString::number(length), QString::number(1 / fps, 'g', 4)));
+            return kExitUsage;
+        }
     }
 
     std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();

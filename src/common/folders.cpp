@@ -5,6 +5,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 QString WithTrailingSeparator(const QString& path) {
     if (path.isEmpty() || path.endsWith(QDir::separator()) || path.endsWith('/')) return path;
@@ -47,4 +50,40 @@ bool ChooseFolder(QWidget* parent, const QString& title, QString& folder) {
 
 bool FolderExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
 
-bool CreateFolderPath(const QString& path) { return !path.isEmpty() && QDir().mkpath(path) && FolderExists(path); }
+bool CreateFolderPath(const QString& path, QString* reason) {
+    auto fail = [reason](const QString& why) {
+        if (reason) *reason = why;
+        return false;
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("no folder was given"));
+    // Each missing level is made in turn, so the one that fails names the cause.
+    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QStringList levels = full.split('/', Qt::SkipEmptyParts);
+    QString made;
+    for (const QString& level : levels) {
+        made += '/' + level;
+        const QByteArray name = QFile::encodeName(made);
+        if (::mkdir(name.constData(), 0777) == 0) continue;
+        const int error = errno;
+        struct stat st {};
+        if (::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+        if (error == EEXIST) {
+            return fail(made == full ? QStringLiteral("a file of that name exists")
+                                     : QStringLiteral("\"%1\" is a file, not a folder").arg(made));
+        }
+        return fail(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    return FolderExists(full) || fail(QStringLiteral("it did not appear after it was made"));
+}
+
+QString EnsureFolder(const QString& path) {
+    if (FolderExists(path)) return {};
+    QString reason;
+    if (CreateFolderPath(path, &reason)) return {};
+    return QStringLiteral("Cannot create ") + path + QStringLiteral(": ") + reason;
+}
+
+bool IsNamelessFile(const QString& fileName) {
+    const int dot = fileName.lastIndexOf('.');
+    return (dot < 0 ? fileName : fileName.left(dot)).trimmed().isEmpty();
+}

@@ -27,5 +27,13 @@ bool ChooseFolder(QWidget* parent, const QString& title, QString& folder);
 void SetChooseFolderHandler(std::function<bool(const QString& title, QString& folder)> handler);
 
 bool FolderExists(const QString& path);
-// Creates the folder and any missing parents; false when it cannot.
-bool CreateFolderPath(const QString& path);
+// Creates the folder and any missing parents; false when it cannot, with the
+// reason in `reason` when given ("Permission denied", "a file of that name exists").
+bool CreateFolderPath(const QString& path, QString* reason = nullptr);
+// Makes sure the folder exists. Returns an empty string, or the message
+// "Cannot create <path>: <reason>" the pages and the command line show.
+QString EnsureFolder(const QString& path);
+
+// True for a file name with nothing before its extension ("", ".avi"): the name a
+// folder given where a file was meant turns into.
+bool IsNamelessFile(const QString& fileName);

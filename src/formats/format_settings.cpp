@@ -4,6 +4,8 @@
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
 
+#include <cmath>
+
 FormatSettings LoadFormatSettings(const IniFile& ini) {
     FormatSettings s;
     const FormatSettings d;
@@ -76,6 +78,25 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
     ini.writeBool("avi", "faviorigsize", s.AviOriginalSize);
 
     ini.writeInteger("wmv", "wmvprofile", s.WmvProfile);
+}
+
+double OutputFrameRate(int selectedFormat, const FormatSettings& s) {
+    // A rate the file holds that is no rate at all renders at 25, as the engine does.
+    auto setting = [](double fps) { return fps > 0 && std::isfinite(fps) ? fps : 25.0; };
+    switch (selectedFormat) {
+        case OutputFormat::VcdPal:
+        case OutputFormat::SvcdPal:
+        case OutputFormat::DvdPal: return 25;
+        case OutputFormat::StandardMpeg1:
+        case OutputFormat::StandardMpeg2: return setting(s.MpegFrameRate);
+        case OutputFormat::Avi: return setting(s.AviFrameRate);
+        default: return 29.97;
+    }
+}
+
+bool ShorterThanOneFrame(double seconds, double frameRate) {
+    // A hair of tolerance: 0.04 s at 25 fps is one frame, not a rounding error short of it.
+    return seconds < (1 / frameRate) * (1 - 1e-9);
 }
 
 void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSettings& s) {

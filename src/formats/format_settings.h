@@ -47,6 +47,14 @@ FormatSettings LoadFormatSettings(const IniFile& ini);
 // Writes every format key in the settings dialog's order. Raises on a failed write.
 void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
 
+// Frames per second of an output format: 25 for the PAL discs, 29.97 for the
+// NTSC ones, the frame-rate setting for MPEG and AVI. WMV takes its rate from the
+// profile, which only the engine knows; 29.97 is the fastest of them.
+double OutputFrameRate(int selectedFormat, const FormatSettings& settings);
+// True when `seconds` is shorter than one frame at `frameRate`: a part or a picture
+// that short would hold no picture at all.
+bool ShorterThanOneFrame(double seconds, double frameRate);
+
 // Hands the parameters of `selectedFormat` to an engine before a render. The caller
 // sets the engine's output type itself as part of the same preparation.
 void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSettings& settings);

@@ -61,14 +61,15 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     OpenDialog2.title = "Open video files to Join:";
     OpenDialog2.multiSelect = true;
     OpenDialog2.filters = {
-        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg)",
-         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg"},
+        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png)",
+         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png"},
         {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
         {"WMV files (*.wmv)", "*.wmv"},
         {"AVI files (*.avi)", "*.avi"},
         {"ASF files (*.asf)", "*.asf"},
         {"BMP files (*.bmp)", "*.bmp"},
         {"JPG files (*.jpg,jpeg)", "*.jpg;*.jpeg"},
+        {"PNG files (*.png)", "*.png"},
     };
     // The preview player draws into the panel, also while it measures a video for
     // a join, so no window of its own ever appears.
@@ -208,6 +209,7 @@ void JoinController::SpeedBtnSavePath2Click() {
 void JoinController::ToolBtnPicSetClick() {
     if (!picSetForm) {
         picSetForm = new TPicSetForm(window, pictureOptions, settingsFile, transitionList, makeMusicPlayer());
+        picSetForm->outputFrameRate = [this] { return OutputFrameRate(output.SelectedFormat, formats); };
     }
     picSetForm->hide();
     picSetForm->exec();
@@ -220,7 +222,8 @@ void JoinController::BitBtnJoinClick() {
         Messages::information(window, "Please add files to join.");
         return;
     }
-    if (page.EdSaveFileName->text().isEmpty()) {
+    // A name that is only an extension would give a hidden ".avi".
+    if (IsNamelessFile(page.EdSaveFileName->text())) {
         Messages::information(window, "Please input file name.");
         return;
     }
@@ -228,12 +231,16 @@ void JoinController::BitBtnJoinClick() {
         Messages::information(window, "Please select save path.");
         return;
     }
+    if (HasPictures(joinItems.all())) {
+        const QString problem = PictureTimingProblem(pictureOptions, OutputFrameRate(output.SelectedFormat, formats));
+        if (!problem.isEmpty()) throw QuillmarkError(problem);
+    }
     DisableJoinControls();
     // The join measures with the preview's player and closes it: a video playing
     // there ends first.
     preview.StopForJoin();
     const QString folder = page.EdSavePath2->text();
-    if (!FolderExists(folder) && !CreateFolderPath(folder)) throw QuillmarkError("Cannot create " + folder);
+    if (const QString failure = EnsureFolder(folder); !failure.isEmpty()) throw QuillmarkError(failure);
     JoinOutputPath = WithTrailingSeparator(folder);
     const QString outputFile = JoinOutputFileName(JoinOutputPath, page.EdSaveFileName->text(), output.OutputExt);
 

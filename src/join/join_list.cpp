@@ -2,13 +2,19 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <algorithm>
 
 bool IsPictureFile(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0) return false;
     const QString ext = name.mid(dot).toUpper();
-    return ext == QLatin1String(".BMP") || ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG");
+    return ext == QLatin1String(".BMP") || ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG") ||
+           ext == QLatin1String(".PNG");
+}
+
+bool HasPictures(const QList<JoinItem>& items) {
+    return std::any_of(items.begin(), items.end(), [](const JoinItem& item) { return IsPictureFile(item.path); });
 }
 
 double FileSizeMB(const QString& path) {

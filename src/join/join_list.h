@@ -11,8 +11,11 @@ struct JoinItem {
 };
 
 // A picture is a file whose extension, dot included and upper-cased, is exactly
-// ".BMP", ".JPG" or ".JPEG"; everything else is treated as a video.
+// ".BMP", ".JPG", ".JPEG" or ".PNG"; everything else is treated as a video.
 bool IsPictureFile(const QString& path);
+
+// True when any entry is a picture.
+bool HasPictures(const QList<JoinItem>& items);
 
 // A file's size in megabytes of 1,048,576 bytes; 0 for a file that is not there.
 double FileSizeMB(const QString& path);

@@ -186,8 +186,15 @@ void TPicSetForm::BitBtnOpenClick() {
 void TPicSetForm::BitBtnOKClick() {
     // Each step keeps its effect when a later one fails, so the order matters.
     options.MusicFile = EdMusicFile->text();
-    options.PictureDuration = ReadDuration(EdDuration->text());
-    options.TransitionDuration = ReadDuration(EdTransDuration->text());
+    // A duration no output could show is refused before it is taken.
+    const double fps = outputFrameRate();
+    const double picture = ReadDuration(EdDuration->text());
+    if (const QString problem = PictureDurationProblem(picture, fps); !problem.isEmpty()) throw QuillmarkError(problem);
+    options.PictureDuration = picture;
+    const double transition = ReadDuration(EdTransDuration->text());
+    if (const QString problem = TransitionDurationProblem(transition, fps); !problem.isEmpty())
+        throw QuillmarkError(problem);
+    options.TransitionDuration = transition;
     options.TransitionIndex = CBTransition->currentIndex() - 1;
     accept();
 }

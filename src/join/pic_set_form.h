@@ -4,6 +4,7 @@
 #include "join/picture_options.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -41,6 +42,9 @@ public:
     QPushButton* BitBtnOK;
     QPushButton* BitBtnCancel;
     OpenDialogSetup OpenDialog1;
+    // Frames per second of the output the durations are for; a duration shorter
+    // than one of its frames is refused.
+    std::function<double()> outputFrameRate = [] { return 25.0; };
 
     TMediaPlayer& MP1() { return *player; }
 

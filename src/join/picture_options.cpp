@@ -1,6 +1,7 @@
 #include "join/picture_options.h"
 
 #include "common/ini_file.h"
+#include "formats/format_settings.h"
 
 #include <cmath>
 
@@ -27,4 +28,31 @@ void SavePictureOptions(IniFile& ini, const PictureOptions& o) {
     ini.writeInteger("join", "jointransduration", wholeSeconds(o.TransitionDuration));
     ini.writeInteger("join", "jointransition", o.TransitionIndex);
     ini.writeBool("join", "randomtrans", o.RandomTransition);
+}
+
+namespace {
+QString durationProblem(const QString& what, double seconds, double frameRate, bool zeroAllowed) {
+    if (!std::isfinite(seconds))
+        return QStringLiteral("The %1 %2 is not a number of seconds").arg(what, QString::number(seconds));
+    if (zeroAllowed && seconds == 0) return {};
+    if (seconds < 0) return QStringLiteral("The %1 %2 seconds is below zero").arg(what, QString::number(seconds));
+    if (ShorterThanOneFrame(seconds, frameRate)) {
+        return QStringLiteral("The %1 %2 seconds is shorter than one frame of the output, %3 seconds")
+            .arg(what, QString::number(seconds), QString::number(1 / frameRate, 'g', 4));
+    }
+    return {};
+}
+}  // namespace
+
+QString PictureDurationProblem(double seconds, double frameRate) {
+    return durationProblem(QStringLiteral("picture duration"), seconds, frameRate, false);
+}
+
+QString TransitionDurationProblem(double seconds, double frameRate) {
+    return durationProblem(QStringLiteral("transition duration"), seconds, frameRate, true);
+}
+
+QString PictureTimingProblem(const PictureOptions& options, double frameRate) {
+    const QString picture = PictureDurationProblem(options.PictureDuration, frameRate);
+    return picture.isEmpty() ? TransitionDurationProblem(options.TransitionDuration, frameRate) : picture;
 }

@@ -17,3 +17,11 @@ struct PictureOptions {
 PictureOptions LoadPictureOptions(const IniFile& ini);
 // Writes the four stored keys; durations lose their fraction (2.9 s is stored as 2).
 void SavePictureOptions(IniFile& ini, const PictureOptions& options);
+
+// Why a picture shown for `seconds` cannot be rendered at `frameRate` frames per
+// second: not a number of seconds, or shorter than one frame. Empty when it can.
+QString PictureDurationProblem(double seconds, double frameRate);
+// The same for a transition, where 0 means a plain cut.
+QString TransitionDurationProblem(double seconds, double frameRate);
+// The first problem of the two durations in `options`; empty when there is none.
+QString PictureTimingProblem(const PictureOptions& options, double frameRate);

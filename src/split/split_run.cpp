@@ -1,5 +1,7 @@
 #include "split/split_run.h"
 
+#include "common/folders.h"
+#include "engine/ffmpeg/target_check.h"
 #include "engine/video_edit.h"
 
 #include <QDir>
@@ -25,6 +27,26 @@ void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
     g2 = 0;
 }
 
+bool SplitRun::partsCanBeWritten() {
+    for (int n = 1; n <= partCount; ++n) {
+        if (splitMode == BySettings && !rows[n - 1].save) continue;
+        const QString name = splitMode == BySettings ? rows[n - 1].fileName : PartFileName(setup.source, n, setup.outputExt);
+        const QString file = setup.outputPath + name;
+        QString problem;
+        if (IsNamelessFile(name)) {
+            problem = QString("Part %1 has no file name (%2); nothing was written.");
+        } else if (!InputAtTarget(file, {setup.source}).isEmpty()) {
+            problem = QString("Part %1 (%2) would overwrite the source file; nothing was written.");
+        }
+        if (!problem.isEmpty()) {
+            active = false;
+            emit failed(problem.arg(n).arg(QDir::toNativeSeparators(file)));
+            return false;
+        }
+    }
+    return true;
+}
+
 QString SplitRun::equalPartFile(int n) const {
     return setup.outputPath + PartFileName(setup.source, n, setup.outputExt);
 }
@@ -34,6 +56,7 @@ void SplitRun::StartSplitByAmount(const SplitSetup& s, int count) {
     begin(s, ByAmount);
     partCount = count;
     partLength = setup.sourceDuration / count;
+    if (!partsCanBeWritten()) return;
     currentPart = 1;
     startFirstPart(0, partLength, equalPartFile(1));
 }
@@ -43,6 +66,7 @@ void SplitRun::StartSplitByTime(const SplitSetup& s, double length) {
     begin(s, ByTime);
     partLength = length;
     partCount = CeilParts(setup.sourceDuration / length);
+    if (!partsCanBeWritten()) return;
     currentPart = 1;
     emit progressChanged(g1, g2, gauge2Maximum());
     startFirstPart(0, length, equalPartFile(1));
@@ -52,6 +76,7 @@ void SplitRun::StartSplitBySettings(const SplitSetup& s, const QList<SplitRow>& 
     begin(s, BySettings);
     rows = list;
     partCount = static_cast<int>(rows.size());
+    if (!partsCanBeWritten()) return;
     currentPart = 0;
     engine.ClearClips();
     currentPart = nextTickedRow(0);

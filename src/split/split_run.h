@@ -71,6 +71,9 @@ private:
     void FinishSplit();
 
     void begin(const SplitSetup& setup, SplitMode mode);
+    // Every part this run would write, checked before the first is: a name that is
+    // only an extension or a part that is the source itself ends the run at once.
+    bool partsCanBeWritten();
     // Renders part n: the first part of a run applies the format, later ones keep it.
     void startFirstPart(double start, double stop, const QString& file);
     void startNextPart(double start, double stop, const QString& file);

@@ -178,7 +178,7 @@ void SplitWizard::leaveStep1() {
         outputPath = WithTrailingSeparator(QDir::toNativeSeparators(QFileInfo(SourceFileName).absolutePath()));
     } else {
         const QString typed = page.EdSavePath->text();
-        if (!FolderExists(typed) && !CreateFolderPath(typed)) throw QuillmarkError("Cannot create " + typed);
+        if (const QString failure = EnsureFolder(typed); !failure.isEmpty()) throw QuillmarkError(failure);
         outputPath = WithTrailingSeparator(typed);
     }
     page.showStep(2);
@@ -208,6 +208,11 @@ void SplitWizard::leaveStep2() {
             Messages::information(window, "Please input correct parts number!");
             return;
         }
+        if (ShorterThanOneFrame(SourceDuration / PartCount, OutputFrameRate(output.SelectedFormat, formats))) {
+            Messages::information(window, QString("Please input correct parts number! %1 parts would each be shorter "
+                                                  "than one frame.").arg(PartCount));
+            return;
+        }
     } else if (page.RBTime->isChecked()) {
         splitMode = ByTime;
         int64_t minutes = 0, seconds = 0;
@@ -220,6 +225,11 @@ void SplitWizard::leaveStep2() {
         if (PartLength > SourceDuration) PartLength = SourceDuration;
         if (PartLength == 0) {
             Messages::information(window, "Please input correct number!");
+            return;
+        }
+        if (ShorterThanOneFrame(PartLength, OutputFrameRate(output.SelectedFormat, formats))) {
+            Messages::information(window, QString("Please input correct number! Parts of %1 seconds would be shorter "
+                                                  "than one frame.").arg(PartLength));
             return;
         }
     } else if (page.RBManual->isChecked()) {

@@ -220,8 +220,10 @@ TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
 
     EXPECT_EQ(f.joinController->OpenDialog2.title, "Open video files to Join:");
     EXPECT_TRUE(f.joinController->OpenDialog2.multiSelect);
-    ASSERT_EQ(f.joinController->OpenDialog2.filters.size(), 7);
+    ASSERT_EQ(f.joinController->OpenDialog2.filters.size(), 8);
     EXPECT_EQ(f.joinController->OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
+    EXPECT_EQ(f.joinController->OpenDialog2.filters[7].description, "PNG files (*.png)");
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Photo.JPEG"));
+    EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Scan.PNG"));
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[5], "scan.BMP"));
 }

@@ -158,9 +158,11 @@ TEST_F(JoinListPage, TheChosenFolderGainsASeparator) {
 TEST_F(JoinListPage, TheOpenDialogOffersVideosAndPictures) {
     EXPECT_EQ(controller.OpenDialog2.title, "Open video files to Join:");
     EXPECT_TRUE(controller.OpenDialog2.multiSelect);
-    ASSERT_EQ(controller.OpenDialog2.filters.size(), 7);
+    ASSERT_EQ(controller.OpenDialog2.filters.size(), 8);
     EXPECT_EQ(controller.OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
-    EXPECT_EQ(controller.OpenDialog2.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg");
+    EXPECT_EQ(controller.OpenDialog2.filters[7].description, "PNG files (*.png)");
+    EXPECT_EQ(controller.OpenDialog2.filters[7].patterns, "*.png");
+    EXPECT_EQ(controller.OpenDialog2.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png");
 }
 
 TEST_F(JoinListPage, TheToolBarAndMenuReadAsDesigned) {

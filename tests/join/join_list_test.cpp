@@ -11,11 +11,14 @@ QStringList paths(const JoinItems& list) {
 }
 }  // namespace
 
-TEST(JoinList, PicturesAreTheThreeExtensionsInAnyCase) {
+TEST(JoinList, PicturesAreTheFourExtensionsInAnyCase) {
     EXPECT_TRUE(IsPictureFile("/p/PIC.Jpeg"));
     EXPECT_TRUE(IsPictureFile("/p/a.bmp"));
     EXPECT_TRUE(IsPictureFile("/p/a.JPG"));
-    EXPECT_FALSE(IsPictureFile("/p/a.png"));
+    EXPECT_TRUE(IsPictureFile("/p/a.png"));
+    EXPECT_TRUE(IsPictureFile("/p/A.PNG"));
+    EXPECT_FALSE(IsPictureFile("/p/a.png.avi"));
+    EXPECT_FALSE(IsPictureFile("/p/a.gif"));
     EXPECT_FALSE(IsPictureFile("/p/a.jpg.avi"));
     EXPECT_FALSE(IsPictureFile("/p/jpg"));
     EXPECT_FALSE(IsPictureFile("/p.jpg/movie"));

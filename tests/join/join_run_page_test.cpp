@@ -108,7 +108,8 @@ TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageLockedUntilStop) {
     add({"/v/B.avi"});
     page.EdSavePath2->setText(dir.path("file") + "/sub");
     page.BitBtnJoin->click();
-    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub."});
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub: \"" + dir.path("file") +
+                                 "\" is a file, not a folder."});
     EXPECT_FALSE(timeline().contains("ClearClips"));
     EXPECT_TRUE(locked());
     page.BitBtnStopJoin->click();
@@ -179,4 +180,33 @@ TEST_F(JoinRunPage, LengthsComeFromThePicturesNotTheLongestStream) {
     ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
     EXPECT_TRUE(timeline().contains("AddVideoClip(/v/B.avi, 0, 10, 0)"));
     EXPECT_TRUE(timeline().contains("AddTransition(1, 10, 12)"));
+}
+
+TEST_F(JoinRunPage, ANameThatIsOnlyAnExtensionIsRefused) {
+    add({"/v/B.avi"});
+    page.EdSaveFileName->setText(".avi");
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, QStringList{"Information: Please input file name."});
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(unlocked());
+}
+
+TEST_F(JoinRunPage, APictureShorterThanOneFrameIsRefusedBeforeAnythingHappens) {
+    const QString a = picture("A.png");
+    add({a, "/v/B.avi"});
+    output.Select(4);  // 25 frames a second
+    pictures.PictureDuration = 0.03;
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, QStringList{"Quillmark: The picture duration 0.03 seconds is shorter than one frame of the "
+                                 "output, 0.04 seconds."});
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(player.calls.isEmpty());
+    EXPECT_TRUE(unlocked());
+
+    // Without pictures the picture duration does not matter; a PNG is a picture.
+    boxes.clear();
+    pictures.PictureDuration = 1;
+    page.BitBtnJoin->click();
+    ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+    EXPECT_EQ(timeline().mid(1, 2), (QStringList{"AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 1, 0)"}));
 }

@@ -172,3 +172,31 @@ TEST_F(JoinOptionsPage, TheDialogIsMadeOnceAndKeepsItsText) {
     EXPECT_TRUE(pictures.MusicFile.isEmpty());
     ASSERT_TRUE(musicPlayer);
 }
+
+TEST_F(PicSetFormTest, DurationsNoFrameCanShowAreRefusedNamingTheValue) {
+    form->outputFrameRate = [] { return 25.0; };
+    form->show();
+    form->EdDuration->setText("1e-9");
+    form->BitBtnOK->click();
+    form->EdDuration->setText("0.03");
+    form->BitBtnOK->click();
+    EXPECT_EQ(boxes, (QStringList{"Quillmark: The picture duration 1e-09 seconds is shorter than one frame of the "
+                                  "output, 0.04 seconds.",
+                                  "Quillmark: The picture duration 0.03 seconds is shorter than one frame of the "
+                                  "output, 0.04 seconds."}));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_DOUBLE_EQ(options.PictureDuration, 4);
+
+    boxes.clear();
+    form->EdDuration->setText("0.04");
+    form->EdTransDuration->setText("0.01");
+    form->BitBtnOK->click();
+    EXPECT_EQ(boxes, QStringList{"Quillmark: The transition duration 0.01 seconds is shorter than one frame of the "
+                                 "output, 0.04 seconds."});
+    EXPECT_DOUBLE_EQ(options.PictureDuration, 0.04);
+    EXPECT_DOUBLE_EQ(options.TransitionDuration, 2);
+    form->EdTransDuration->setText("0");  // no transition at all
+    form->BitBtnOK->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_DOUBLE_EQ(options.TransitionDuration, 0);
+}

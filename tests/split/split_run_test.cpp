@@ -1,7 +1,10 @@
 #include "fakes/recording_video_edit.h"
 #include "split/split_run.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -151,4 +154,37 @@ TEST_F(SplitRunTest, AnEngineErrorEndsTheRunNamingThePart) {
     EXPECT_TRUE(events[2].endsWith("No space left on device"));
     engine.emitComplete();
     EXPECT_EQ(events.size(), 3);
+}
+
+// Parts are checked against the source before the first one is written: a part
+// that is the source under any name, or a name that is only an extension, ends the
+// run with no render at all.
+TEST_F(SplitRunTest, APartThatWouldOverwriteTheSourceStopsTheRunBeforeAnyRender) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("clip.avi");
+    QFile(source).open(QIODevice::WriteOnly);
+    const QByteArray from = QFile::encodeName(source);
+    ASSERT_EQ(::symlink(from, QFile::encodeName(dir.filePath("clip-2.avi"))), 0);
+    ASSERT_EQ(::link(from, QFile::encodeName(dir.filePath("hard.avi"))), 0);
+    SplitSetup s = setup(source, 90);
+    s.outputPath = dir.path() + "/";
+    s.outputExt = "avi";
+
+    run.StartSplitByAmount(s, 3);  // part 2 is a link to the source
+    run.StartSplitByTime(s, 30);
+    run.StartSplitBySettings(s, {{0, 30, "first.avi", true}, {30, 60, "hard.avi", true}});
+    run.StartSplitBySettings(s, {{0, 30, "first.avi", true}, {30, 60, "clip.avi", true}});
+    run.StartSplitBySettings(s, {{0, 30, "first.avi", true}, {30, 60, ".avi", true}});
+    EXPECT_FALSE(engine.calls.join('\n').contains("StartRender")) << engine.calls.join('\n').toStdString();
+    EXPECT_FALSE(run.running());
+    const QString part2 = "failed: Part 2 (" + dir.filePath("%1") + ") would overwrite the source file; nothing was written.";
+    EXPECT_EQ(events, (QStringList{part2.arg("clip-2.avi"), part2.arg("clip-2.avi"), part2.arg("hard.avi"),
+                                   part2.arg("clip.avi"),
+                                   "failed: Part 2 has no file name (" + dir.filePath(".avi") + "); nothing was written."}));
+
+    // An unticked row is never written, so it may name anything.
+    events.clear();
+    run.StartSplitBySettings(s, {{0, 30, "first.avi", true}, {30, 60, "clip.avi", false}});
+    EXPECT_EQ(engine.calls.last(), "StartRender(" + dir.filePath("first.avi") + ")");
+    EXPECT_EQ(events, QStringList{"part 1"});
 }

@@ -111,7 +111,8 @@ TEST_F(SplitWizardTest, AFolderThatCannotBeMadeIsReportedAndTheWizardStays) {
     page.EdSavePath->setText(dir.path("file/sub"));
     page.cbFormat->setCurrentIndex(9);
     page.BitBtnNext->click();
-    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file/sub") + "."});
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file/sub") + ": \"" + dir.path("file") +
+                                 "\" is a file, not a folder."});
     EXPECT_EQ(page.currentStep(), 1);
     EXPECT_EQ(output.OutputExt, "wmv");  // taken before the folder check
 }
@@ -329,4 +330,40 @@ TEST_F(SplitWizardTest, ChoosingAFolderAddsTheSeparator) {
     EXPECT_TRUE(offered.isEmpty());
     EXPECT_EQ(page.EdSavePath->text(), QDir::toNativeSeparators("/films/out/"));
     EXPECT_EQ(outputPath, QDir::toNativeSeparators("/films/out/"));
+}
+
+TEST_F(SplitWizardTest, PartsShorterThanOneFrameOfTheFormatAreRefused) {
+    page.cbFormat->setCurrentIndex(4);  // DVD PAL: 25 frames a second
+    toStep2("/v/clip.avi", 90);
+    page.EdAmount->setText("2251");
+    page.BitBtnNext->click();
+    EXPECT_EQ(boxes, QStringList{"Information: Please input correct parts number! 2251 parts would each be shorter "
+                                 "than one frame."});
+    EXPECT_EQ(page.currentStep(), 2);
+    page.EdAmount->setText("2250");  // exactly one frame each
+    page.BitBtnNext->click();
+    EXPECT_EQ(page.currentStep(), 3);
+
+    page.BitBtnBack->click();
+    page.BitBtnBack->click();
+    boxes.clear();
+    toStep2("/v/short.avi", 0.03);
+    page.RBTime->click();
+    page.EdMin->setText("0");
+    page.EdSec->setText("5");
+    page.BitBtnNext->click();
+    EXPECT_EQ(boxes, QStringList{"Information: Please input correct number! Parts of 0.03 seconds would be shorter "
+                                 "than one frame."});
+    EXPECT_EQ(page.currentStep(), 2);
+}
+
+TEST_F(SplitWizardTest, TheAviFrameRateSettingSetsTheShortestPart) {
+    formats.AviFrameRate = 50;
+    toStep2("/v/clip.avi", 90);  // AVI is the format chosen
+    page.EdAmount->setText("4501");
+    page.BitBtnNext->click();
+    EXPECT_EQ(boxes.size(), 1);
+    page.EdAmount->setText("4500");
+    page.BitBtnNext->click();
+    EXPECT_EQ(page.currentStep(), 3) << boxes.join('\n').toStdString();
 }

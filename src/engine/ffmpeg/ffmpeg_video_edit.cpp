@@ -1,60 +1,57 @@
 #include "engine/ffmpeg/ffmpeg_video_edit.h"
 
-#include "engine/ffmpeg/libav.h"
+#include "engine/ffmpeg/library_log.h"
 #include "engine/ffmpeg/output_catalogue.h"
 #include "engine/ffmpeg/render_job.h"
+#include "engine/ffmpeg/target_check.h"
+#include "engine/ffmpeg/temporary_file.h"
 #include "engine/ffmpeg/transition_catalogue.h"
 #include "engine/quillmark_error.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <cmath>
+#include <optional>
 
 namespace {
 
-// Two names for one file, also when the output does not exist yet.
-QString CanonicalTarget(const QString& path) {
-    const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? info.absoluteFilePath() : QDir(folder).filePath(info.fileName());
+// The first of a span's two times that is not a finite number: such a clip
+// would have no end.
+std::optional<double> NonFinite(double start, double stop) {
+    for (const double t : {start, stop})
+        if (!std::isfinite(t))
+            return t;
+    return std::nullopt;
 }
 
-// The bytes go to a hidden temporary file in the target folder, renamed over the
-// target only when complete, so no one ever sees a partial file there. Created
-// new (never reusing a name) with the permissions any new file would get.
-QString CreateTemporaryBeside(const QString& target, QString& reason) {
-    const QFileInfo info(target);
-    if (!QFileInfo(info.absolutePath()).isDir()) {
-        reason = QStringLiteral("the folder \"%1\" does not exist").arg(info.absolutePath());
-        return {};
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/.%2.%3.part")
-                                 .arg(info.absolutePath(), info.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
-        if (!file.exists()) {
-            reason = file.errorString();
-            return {};
-        }
-    }
-    reason = QStringLiteral("no free temporary name in its folder");
+// Why the timeline cannot be rendered, naming the clip's file and the value; empty when it can.
+QString BadClipTime(const Timeline& timeline, const QString& output) {
+    const QString refusal = QStringLiteral("Cannot render \"%1\": the %2 time %3 is not a number of seconds");
+    for (const VideoClip& clip : timeline.video)
+        if (const auto t = NonFinite(clip.start, clip.stop))
+            return refusal.arg(clip.file, QStringLiteral("clip"), QString::number(*t));
+    for (const AudioClip& clip : timeline.audio)
+        if (const auto t = NonFinite(clip.start, clip.stop))
+            return refusal.arg(clip.file, QStringLiteral("clip"), QString::number(*t));
+    for (const Transition& transition : timeline.transitions)
+        if (const auto t = NonFinite(transition.start, transition.stop))
+            return refusal.arg(output, QStringLiteral("transition"), QString::number(*t));
     return {};
+}
+
+QStringList InputFiles(const Timeline& timeline) {
+    QStringList files;
+    for (const VideoClip& clip : timeline.video)
+        files << clip.file;
+    for (const AudioClip& clip : timeline.audio)
+        files << clip.file;
+    return files;
 }
 
 } // namespace
 
 FfmpegVideoEdit::FfmpegVideoEdit(QObject* parent) : TVideoEdit(parent) {
-    // Library chatter would land on the program's stderr; failures reach the
-    // caller through OnError instead.
-    av_log_set_level(AV_LOG_ERROR);
+    RouteLibraryLog();
 }
 
 FfmpegVideoEdit::~FfmpegVideoEdit() {
@@ -110,17 +107,16 @@ bool FfmpegVideoEdit::StartRender(const QString& outputFile) {
         refuse(QStringLiteral("Cannot render: no output file was given"));
         return false;
     }
-    const QString target = CanonicalTarget(outputFile);
-    for (const VideoClip& clip : timeline.video)
-        if (CanonicalTarget(clip.file) == target) {
-            refuse(QStringLiteral("Cannot write \"%1\": it is one of the render's own input files").arg(outputFile));
-            return false;
-        }
-    for (const AudioClip& clip : timeline.audio)
-        if (CanonicalTarget(clip.file) == target) {
-            refuse(QStringLiteral("Cannot write \"%1\": it is one of the render's own input files").arg(outputFile));
-            return false;
-        }
+    if (const QString problem = BadClipTime(timeline, outputFile); !problem.isEmpty()) {
+        refuse(problem);
+        return false;
+    }
+    if (const QString input = InputAtTarget(outputFile, InputFiles(timeline)); !input.isEmpty()) {
+        refuse(QStringLiteral("Cannot write \"%1\": it is the render's own input file \"%2\"").arg(outputFile, input));
+        return false;
+    }
+    // Temporaries a crash left behind would pile up in the folder forever.
+    RemoveStaleTemporaries(QFileInfo(outputFile).absolutePath());
 
     QString reason;
     tempPath = CreateTemporaryBeside(outputFile, reason);
@@ -174,13 +170,9 @@ void FfmpegVideoEdit::renderFinished(quint64 render, bool complete, const QStrin
         emit OnError(error);
         return;
     }
-    // rename(2) replaces an existing file in one step, never leaving it half-written.
-    const QByteArray from = QFile::encodeName(tempPath);
-    const QByteArray to = QFile::encodeName(targetPath);
+    const QString temporary = tempPath;
     tempPath.clear();
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(QFile::decodeName(from));
+    if (const QString reason = ReplaceWithTemporary(temporary, targetPath); !reason.isEmpty()) {
         emit OnError(QStringLiteral("Cannot write \"%1\": %2").arg(targetPath, reason));
         return;
     }

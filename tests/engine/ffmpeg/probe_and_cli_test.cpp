@@ -1,6 +1,7 @@
 // The duration probe, the render script reader and quillmark-cli end to end.
 #include "cli/progress_bar.h"
 #include "cli/render_script.h"
+#include "cli_run.h"
 #include "engine/duration_probe.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
@@ -15,8 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QString kCli = QStringLiteral(QUILLMARK_BIN_DIR "/quillmark-cli");
 
 TEST(EngineDurationProbe, MeasuresSecondsAndNamesAnUnreadableFile) {
     EXPECT_NEAR(MeasureDuration(testmedia::H264Clip()), 3.0, 0.05);
@@ -76,22 +75,6 @@ TEST(CliProgressBar, ShowsPercentAndTimeLeft) {
     EXPECT_EQ(ProgressBar::Render(0.5, 75), "[###############---------------]  50%  1:15 left");
     EXPECT_EQ(ProgressBar::Render(0, -1), "[------------------------------]   0%  --:-- left");
     EXPECT_EQ(ProgressBar::Render(1, 3725), "[##############################] 100%  1:02:05 left");
-}
-
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-CliRun Cli(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(kCli, args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
 }
 
 TEST(CliProgram, ListsProbesAndRejectsBadUsage) {

@@ -1,0 +1,46 @@
+// Making output folders: a whole missing chain, and a reason when it cannot be made.
+#include "common/folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+TEST(Folders, AMissingChainIsMadeAndAnExistingFolderIsFine) {
+    QTemporaryDir dir;
+    const QString deep = dir.filePath("a/b c/ünï");
+    EXPECT_EQ(EnsureFolder(deep), "");
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+    EXPECT_EQ(EnsureFolder(deep), "");
+    EXPECT_EQ(EnsureFolder(deep + "/"), "");
+}
+
+TEST(Folders, AFolderThatCannotBeMadeSaysWhy) {
+    QTemporaryDir dir;
+    QFile(dir.filePath("taken")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(EnsureFolder(dir.filePath("taken")), "Cannot create " + dir.filePath("taken") + ": a file of that name exists");
+    EXPECT_EQ(EnsureFolder(dir.filePath("taken/sub")),
+              "Cannot create " + dir.filePath("taken/sub") + ": \"" + dir.filePath("taken") + "\" is a file, not a folder");
+    QString reason;
+    EXPECT_FALSE(CreateFolderPath("", &reason));
+    EXPECT_FALSE(reason.isEmpty());
+
+    // Under a folder without write permission; root passes that check, /proc refuses even root.
+    QString locked = dir.filePath("locked");
+    if (geteuid() == 0) {
+        locked = "/proc";
+    } else {
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QString failure = EnsureFolder(locked + "/new");
+    const QString start = "Cannot create " + locked + "/new: ";
+    EXPECT_TRUE(failure.startsWith(start) && failure.size() > start.size()) << failure.toStdString();
+    if (geteuid() != 0) EXPECT_TRUE(failure.endsWith("Permission denied")) << failure.toStdString();
+}
+
+TEST(Folders, ANameWithNothingBeforeItsExtensionIsNameless) {
+    for (const char* name : {"", ".avi", " .avi", "."}) EXPECT_TRUE(IsNamelessFile(name)) << name;
+    for (const char* name : {"a.avi", "holiday", ".hidden.avi", "my.video.mpg"}) EXPECT_FALSE(IsNamelessFile(name)) << name;
+}
