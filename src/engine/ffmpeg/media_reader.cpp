@@ -139,6 +139,10 @@ void MediaReader::seekRaw(double seconds) {
         av_bsf_flush(bsf);
     pending.reset();
     draining = false;
+    // Pictures that come out before the first keyframe after a jump into the
+    // file lean on frames that were never decoded (leading B-frames of an open
+    // GOP, whose times old AVIs only guess): they are grey smears, never shown.
+    awaitingKey = seconds > 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
 }
 
 void MediaReader::seekTo(double seconds) {
@@ -213,7 +217,12 @@ bool MediaReader::readPacket() {
 bool MediaReader::decode(AVFrame* frame) {
     for (;;) {
         const int got = avcodec_receive_frame(dec.get(), frame);
+        if (got == 0 && awaitingKey && !frame->key_frame && frame->pict_type != AV_PICTURE_TYPE_I) {
+            av_frame_unref(frame);
+            continue;
+        }
         if (got == 0) {
+            awaitingKey = false;
             decodedAny = true;
             return true;
         }

@@ -64,6 +64,7 @@ private:
     av::PacketPtr packet = av::NewPacket();
     av::FramePtr pending;       // a frame decoded while seeking, handed out first
     bool draining = false;
+    bool awaitingKey = false;  // just moved into the file: no picture before a keyframe
     bool touched = false; // read or moved since it was opened
     bool decodedAny = false;
     int rejected = 0;           // packets the decoder refused
