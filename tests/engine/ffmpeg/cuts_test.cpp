@@ -22,16 +22,7 @@ namespace {
 class EngineCuts : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        engine = CreateVideoEdit();
-        // Uncompressed at the source's size and rate: each output frame can be
-        // compared bit for bit with the source frame it should be.
-        engine->SetOutputType(8);
-        engine->SetUseVideoCompressor(false);
-        engine->SetUseAudioCompressor(false);
-        engine->SetOutputFileWidth(160);
-        engine->SetOutputFileHeight(120);
-        engine->SetFrameRate(25);
+        engine = LosslessAviEngine(160, 120);
     }
 
     QStringList renderHashes() {

@@ -10,14 +10,7 @@ namespace {
 class EnginePictures : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        engine = CreateVideoEdit();
-        engine->SetOutputType(8);
-        engine->SetUseVideoCompressor(false);
-        engine->SetUseAudioCompressor(false); // PCM: sound lengths to the sample
-        engine->SetOutputFileWidth(160);
-        engine->SetOutputFileHeight(120);
-        engine->SetFrameRate(25);
+        engine = LosslessAviEngine(160, 120);
     }
 
     QString render() {

@@ -53,3 +53,15 @@ RenderOutcome RenderAndWait(TVideoEdit& engine, const QString& output, int timeo
 QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
+
+std::unique_ptr<TVideoEdit> LosslessAviEngine(int width, int height) {
+    EnsureApplication();
+    std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
+    engine->SetOutputType(8);
+    engine->SetUseVideoCompressor(false);
+    engine->SetUseAudioCompressor(false);
+    engine->SetOutputFileWidth(int16_t(width));
+    engine->SetOutputFileHeight(int16_t(height));
+    engine->SetFrameRate(25);
+    return engine;
+}

@@ -84,14 +84,7 @@ int FirstFrameCount(double seconds, double fps) { return int(std::ceil(seconds *
 class SoundCuts : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        engine = CreateVideoEdit();
-        engine->SetOutputType(8);
-        engine->SetUseVideoCompressor(false);
-        engine->SetUseAudioCompressor(false); // 16-bit PCM at 44.1 kHz
-        engine->SetOutputFileWidth(160);
-        engine->SetOutputFileHeight(120);
-        engine->SetFrameRate(25);
+        engine = LosslessAviEngine(160, 120);
     }
 
     QString render(const QString& name) {

@@ -17,14 +17,7 @@ using testmedia::Shape;
 class UsersFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        engine = CreateVideoEdit();
-        engine->SetOutputType(8);
-        engine->SetUseVideoCompressor(false);
-        engine->SetUseAudioCompressor(false);
-        engine->SetOutputFileWidth(320);
-        engine->SetOutputFileHeight(240);
-        engine->SetFrameRate(25);
+        engine = LosslessAviEngine(320, 240);
     }
 
     QTemporaryDir dir;
