@@ -228,9 +228,12 @@ QString AwkwardlyNamedClip() {
     return WriteOnce(QString::fromUtf8("Tom's \"Urlaub\" Ürümqi 1.mp4"), [&] { return ReadAll(source); });
 }
 
-QString DamagedSoundMp4() {
+namespace {
+
+// The AacMp4 clip with its AAC packets from `from` to `to` s overwritten.
+QString WithDamagedSound(const QString& name, double from, double to) {
     const QString source = UserClip(Shape::AacMp4);
-    return WriteOnce("user_DamagedSound.mp4", [&] {
+    return WriteOnce(name, [&] {
         QByteArray bytes = ReadAll(source);
         const QByteArray packets = Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
                                                    "packet=pts_time,pos,size", "-of", "compact=p=0", source});
@@ -239,7 +242,7 @@ QString DamagedSoundMp4() {
         for (const auto& packet : CompactRows(packets)) {
             const double pts = packet.value("pts_time").toDouble();
             const qint64 size = packet.value("size").toLongLong(), pos = packet.value("pos").toLongLong();
-            if (pts < 1.5 || pts >= 2.5 || pos <= 0 || pos + size > bytes.size())
+            if (pts < from || pts >= to || pos <= 0 || pos + size > bytes.size())
                 continue;
             for (qint64 i = pos; i < pos + size; ++i) {
                 noise = noise * 1103515245u + 12345u;
@@ -248,6 +251,16 @@ QString DamagedSoundMp4() {
         }
         return bytes;
     });
+}
+
+} // namespace
+
+QString DamagedSoundMp4() {
+    return WithDamagedSound("user_DamagedSound.mp4", 1.5, 2.5);
+}
+
+QString UndecodableSoundMp4() {
+    return WithDamagedSound("user_UndecodableSound.mp4", -1, 1e9);
 }
 
 QString TruncatedMp4() {

@@ -52,6 +52,8 @@ QString AwkwardlyNamedClip();
 // The AacMp4 clip with its AAC packets from 1.5 s to 2.5 s overwritten with
 // garbage: the container and the picture stay readable, the sound there does not.
 QString DamagedSoundMp4();
+// The same with every AAC packet overwritten: no sound can be decoded at all.
+QString UndecodableSoundMp4();
 // The AacMp4 clip cut to its first 100 bytes.
 QString TruncatedMp4();
 

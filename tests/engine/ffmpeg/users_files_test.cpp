@@ -62,6 +62,17 @@ double FirstPictureTime(const QString& file) {
     return out.split('\n').first().trimmed().toDouble();
 }
 
+TEST_F(UsersFiles, SoundThatCannotBeDecodedAtAllIsNamedInOurWords) {
+    const QString source = testmedia::UndecodableSoundMp4();
+    engine->AddVideoClip(source, 0, 4, 0);
+    engine->AddAudioClip(source, 0, 4);
+    const RenderOutcome r = RenderAndWait(*engine, dir.filePath("undecodable.avi"));
+    EXPECT_FALSE(r.completed);
+    EXPECT_TRUE(r.error.contains("user_UndecodableSound.mp4") && r.error.contains("audio stream (aac)"))
+        << r.error.toStdString();
+    EXPECT_FALSE(r.error.contains("patches welcome")) << r.error.toStdString();
+}
+
 TEST_F(UsersFiles, APackedBFrameFileShowsItsRealPictureAfterACut) {
     // Before: the first frame after a cut was grey. The command line decodes the
     // file from its start, where packed frames are no trouble.
