@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds Quillmark with AddressSanitizer and UndefinedBehaviorSanitizer in a second
+# build folder and runs every test under them. Any sanitizer report fails the run.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${QUILLMARK_SANITIZED_BUILD_DIR:-$here/build-sanitized}"
+bash "$here/scripts/install-deps.sh"
+flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
+cd "$build"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 900 "$@"
