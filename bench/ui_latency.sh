@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The window's worst stall during each of five things users do (see
+# bench/ui_latency/ui_latency.cpp). Target: under 50 ms for every action.
+#
+# Usage: bench/ui_latency.sh [build folder]   (default: ./build)
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-${QUILLMARK_BUILD_DIR:-$here/build}}"
+bin="$build/bench/ui_latency"
+cmake --build "$build" --target ui_latency >/dev/null
+media="${QUILLMARK_BENCH_MEDIA:-$build/bench-media}"
+mkdir -p "$media"
+[ -f "$media/hour.mp4" ] || ffmpeg -v error -y -f lavfi -i color=c=gray:s=64x64:r=25:d=3600 \
+  -f lavfi -i sine=d=3600:r=8000 -c:v libx264 -preset ultrafast -g 250 -c:a aac -b:a 16k "$media/hour.mp4"
+[ -f "$media/clip.mp4" ] || ffmpeg -v error -y -f lavfi -i testsrc2=s=640x360:r=25:d=10 \
+  -f lavfi -i sine=d=10:r=48000 -c:v libx264 -preset veryfast -c:a aac "$media/clip.mp4"
+[ -f "$media/big.jpg" ] || ffmpeg -v error -y -f lavfi -i testsrc2=s=4000x3000 -frames:v 1 -q:v 3 "$media/big.jpg"
+"$bin" "$media"

@@ -1,0 +1,177 @@
+// How long the window stops answering while it does what users do: a 5 ms timer on
+// the UI thread records its worst lateness during each action, offscreen, with the
+// real engine, players and probe.
+//
+// Usage: ui_latency MEDIA_FOLDER   (bench/ui_latency.sh makes the media and runs it)
+#include "app/main_form.h"
+#include "engine/duration_probe.h"
+#include "engine/media_player.h"
+#include "engine/video_edit.h"
+#include "common/file_filters.h"
+#include "join/join_page.h"
+#include "split/split_page.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Worst lateness of a 5 ms timer while the event loop runs.
+class StallMeter : public QObject {
+public:
+    StallMeter() {
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(5);
+        connect(&timer, &QTimer::timeout, this, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            worst = std::max(worst, (now - last) / 1e6 - 5);
+            last = now;
+        });
+        clock.start();
+    }
+    void begin() {
+        worst = 0;
+        last = clock.nsecsElapsed();
+        timer.start();
+    }
+    double end() {
+        timer.stop();
+        return std::max(worst, (clock.nsecsElapsed() - last) / 1e6 - 5);
+    }
+
+private:
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    double worst = 0;
+};
+
+// Runs the event loop until `done` holds or `ms` pass.
+void SpinUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+void Spin(int ms) {
+    SpinUntil([] { return false; }, ms);
+}
+
+// Each step is queued so the meter's timer runs between them, as the user's
+// clicks and keys would arrive.
+void Steps(const std::vector<std::function<void()>>& steps, int pauseMs) {
+    for (const auto& step : steps) {
+        QTimer::singleShot(0, step);
+        Spin(pauseMs);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ui_latency MEDIA_FOLDER\n");
+        return 2;
+    }
+    const QDir media(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir work;
+    TMainForm::Services services;
+    services.makeEngine = [] { return CreateVideoEdit(); };
+    services.makePlayer = [] { return CreateMediaPlayer(); };
+    services.measureDuration = MeasureDuration;
+    auto* form = new TMainForm({QDir(QCoreApplication::applicationDirPath()).filePath("") + "/",
+                                work.filePath("setup.ini")},
+                               services);
+    form->show();
+    Spin(200);
+    StallMeter meter;
+    std::printf("%-52s %10s\n", "action", "worst stall (ms)");
+    const auto report = [&](const char* action, double ms) { std::printf("%-52s %10.1f\n", action, ms); };
+
+    {   // Probe a one-hour source through the split wizard's step 1.
+        SplitPage& page = *form->TabSheet1;
+        SetOpenDialogHandler([&](const OpenDialogSetup&) { return QStringList{media.filePath("hour.mp4")}; });
+        meter.begin();
+        QTimer::singleShot(0, [&] { page.SpeedBtnOpen->click(); });
+        SpinUntil([&] { return page.BitBtnNext->isEnabled() && !page.EdFilePathName->text().isEmpty(); }, 60000);
+        Spin(100);
+        report("probe a 1-hour source", meter.end());
+    }
+    {   // One render, start to end.
+        auto engine = CreateVideoEdit();
+        engine->SetOutputType(4);
+        engine->AddVideoClip(media.filePath("clip.mp4"), 0, 10, 0);
+        engine->AddAudioClip(media.filePath("clip.mp4"), 0, 10);
+        bool done = false;
+        QObject::connect(engine.get(), &TVideoEdit::OnComplete, [&] { done = true; });
+        QObject::connect(engine.get(), &TVideoEdit::OnError, [&](const QString&) { done = true; });
+        meter.begin();
+        QTimer::singleShot(0, [&] { engine->StartRender(work.filePath("render.mpg")); });
+        SpinUntil([&] { return done; }, 120000);
+        report("run a render (10 s to DVD PAL)", meter.end());
+    }
+    {   // Stop a 200-clip render right after Start.
+        auto engine = CreateVideoEdit();
+        engine->SetOutputType(8);
+        for (int i = 0; i < 200; ++i)
+            engine->AddVideoClip(media.filePath("clip.mp4"), i % 10, i % 10 + 0.5, 0);
+        meter.begin();
+        QTimer::singleShot(0, [&] {
+            engine->StartRender(work.filePath("stopped.avi"));
+            engine->StopRender();
+        });
+        Spin(300);
+        report("Stop a 200-clip render right after Start", meter.end());
+    }
+    {   // 100 pictures of 4000x3000 into the join list, each selected in turn.
+        JoinPage& page = *form->TabSheet2;
+        QStringList pictures;
+        for (int i = 0; i < 100; ++i)
+            pictures << media.filePath("big.jpg");
+        SetOpenDialogHandler([&](const OpenDialogSetup&) { return pictures; });
+        meter.begin();
+        QTimer::singleShot(0, [&] { page.ToolBtnOpen->trigger(); });
+        Spin(200);
+        std::vector<std::function<void()>> selections;
+        for (int row = 0; row < 100; ++row)
+            selections.push_back([&page, row] {
+                if (row < page.ListView2->topLevelItemCount())
+                    page.ListView2->setCurrentItem(page.ListView2->topLevelItem(row));
+            });
+        Steps(selections, 20);
+        Spin(500);
+        report("add 100 pictures of 4000x3000 and select each", meter.end());
+    }
+    {   // Type 99999999 into the amount box with "By Amount" chosen.
+        SplitPage& page = *form->TabSheet1;
+        page.RBAmount->setChecked(true);
+        page.EdAmount->clear();
+        meter.begin();
+        std::vector<std::function<void()>> keys;
+        for (int n = 1; n <= 8; ++n)
+            keys.push_back([&page, n] {
+                page.EdAmount->setText(QString(n, '9'));
+                page.repaint(); // the pie chart paints what the box now says
+            });
+        Steps(keys, 30);
+        report("type 99999999 into the amount box", meter.end());
+    }
+    SetOpenDialogHandler({});
+    delete form;
+    return 0;
+}
