@@ -97,6 +97,8 @@ void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest&
         error = e.message();
     } catch (const std::exception& e) {
         error = QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, QString::fromUtf8(e.what()));
+    } catch (...) {
+        error = QStringLiteral("Cannot write \"%1\": the render failed").arg(request.shownPath);
     }
 
     if (!complete)
