@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "common/folders.h"
 #include "engine/duration_probe.h"
+#include "engine/ffmpeg/render_workers.h"
 #include "engine/media_player.h"
 #include "engine/video_edit.h"
 
@@ -13,7 +14,14 @@ int main(int argc, char* argv[]) {
     services.makeEngine = [] { return CreateVideoEdit(); };
     services.makePlayer = [] { return CreateMediaPlayer(); };
     services.measureDuration = MeasureDuration;
-    TMainForm mainForm({programFolder, SettingsFilePath(programFolder)}, services);
-    mainForm.show();
-    return app.exec();
+    int code = 0;
+    {
+        TMainForm mainForm({programFolder, SettingsFilePath(programFolder)}, services);
+        mainForm.show();
+        code = app.exec();
+    }
+    // Closing the window stopped any render; its worker removes the temporary
+    // as it winds down, and is given a few seconds for that, not forever.
+    WaitForRenderWorkers(std::chrono::seconds(5));
+    return code;
 }

@@ -1,6 +1,7 @@
 // quillmark-cli: the video engine from the command line, for scripts and tests.
 #include "cli/commands.h"
 #include "engine/ffmpeg/library_log.h"
+#include "engine/ffmpeg/render_workers.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -51,5 +52,9 @@ int main(int argc, char** argv) {
         PrintUsage();
         return kExitUsage;
     }
-    return command->second(args);
+    const int code = command->second(args);
+    // A stopped render's worker removes its temporary as it winds down; it is
+    // given a moment, but a worker stuck on a dead share does not hold the exit.
+    WaitForRenderWorkers(std::chrono::seconds(3));
+    return code;
 }

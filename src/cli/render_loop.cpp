@@ -25,7 +25,7 @@ int RenderToCompletion(TVideoEdit& engine, const QString& output) {
     });
     Interrupt interrupt;
     QObject::connect(&interrupt, &Interrupt::raised, [&] {
-        engine.StopRender(); // removes the partial file before we go
+        engine.StopRender(); // its worker removes the partial file as it winds down
         bar.finish();
         PrintError(QStringLiteral("Stopped; \"%1\" was not written").arg(output));
         result = kExitFailed;

@@ -4,12 +4,8 @@
 #include "engine/ffmpeg/output_catalogue.h"
 #include "engine/ffmpeg/render_job.h"
 #include "engine/ffmpeg/target_check.h"
-#include "engine/ffmpeg/temporary_file.h"
 #include "engine/ffmpeg/transition_catalogue.h"
-#include "engine/quillmark_error.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <cmath>
 #include <optional>
 
@@ -46,6 +42,17 @@ QStringList InputFiles(const Timeline& timeline) {
     for (const AudioClip& clip : timeline.audio)
         files << clip.file;
     return files;
+}
+
+// Why the render cannot start at all; empty when it can.
+QString Refusal(const Timeline& timeline, const QString& output) {
+    if (output.trimmed().isEmpty())
+        return QStringLiteral("Cannot render: no output file was given");
+    if (const QString problem = BadClipTime(timeline, output); !problem.isEmpty())
+        return problem;
+    if (const QString input = InputAtTarget(output, InputFiles(timeline)); !input.isEmpty())
+        return QStringLiteral("Cannot write \"%1\": it is the render's own input file \"%2\"").arg(output, input);
+    return {};
 }
 
 } // namespace
@@ -93,106 +100,26 @@ QStringList FfmpegVideoEdit::WMVProfiles() const {
     return WmvProfileNames();
 }
 
-void FfmpegVideoEdit::refuse(const QString& message) {
-    const quint64 render = generation;
-    QMetaObject::invokeMethod(
-        this, [this, render, message] { renderFinished(render, false, message); }, Qt::QueuedConnection);
-}
-
 bool FfmpegVideoEdit::StartRender(const QString& outputFile) {
     StopRender();
-    const quint64 render = ++generation;
-
-    if (outputFile.trimmed().isEmpty()) {
-        refuse(QStringLiteral("Cannot render: no output file was given"));
+    job = new RenderJob(RenderRequest{timeline, properties(), {}, outputFile}, this);
+    connect(job, &RenderJob::progress, this, &TVideoEdit::OnProcessing);
+    connect(job, &RenderJob::completed, this, &TVideoEdit::OnComplete);
+    connect(job, &RenderJob::failed, this, &TVideoEdit::OnError);
+    if (const QString refusal = Refusal(timeline, outputFile); !refusal.isEmpty()) {
+        job->refuse(refusal);
         return false;
     }
-    if (const QString problem = BadClipTime(timeline, outputFile); !problem.isEmpty()) {
-        refuse(problem);
-        return false;
-    }
-    if (const QString input = InputAtTarget(outputFile, InputFiles(timeline)); !input.isEmpty()) {
-        refuse(QStringLiteral("Cannot write \"%1\": it is the render's own input file \"%2\"").arg(outputFile, input));
-        return false;
-    }
-    // Temporaries a crash left behind would pile up in the folder forever.
-    RemoveStaleTemporaries(QFileInfo(outputFile).absolutePath());
-
-    QString reason;
-    tempPath = CreateTemporaryBeside(outputFile, reason);
-    if (tempPath.isEmpty()) {
-        refuse(QStringLiteral("Cannot write \"%1\": %2").arg(outputFile, reason));
-        return false;
-    }
-    targetPath = outputFile;
-
-    RenderRequest request{timeline, properties(), tempPath, outputFile};
-    stopFlag = std::make_shared<std::atomic<bool>>(false);
-    auto stop = stopFlag;
-    worker = std::thread([this, render, request = std::move(request), stop] {
-        auto report = [this, render](double position, double duration) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, render, position, duration] {
-                    if (render == generation)
-                        emit OnProcessing(position, duration);
-                },
-                Qt::QueuedConnection);
-        };
-        bool complete = false;
-        QString error;
-        try {
-            complete = RunRender(request, *stop, report);
-        } catch (const QuillmarkError& e) {
-            error = e.message();
-        } catch (const std::exception& e) {
-            error = QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, QString::fromUtf8(e.what()));
-        }
-        if (!complete)
-            QFile::remove(request.writePath);
-        if (*stop)
-            return;
-        QMetaObject::invokeMethod(
-            this, [this, render, complete, error] { renderFinished(render, complete, error); }, Qt::QueuedConnection);
-    });
-    return true;
-}
-
-void FfmpegVideoEdit::renderFinished(quint64 render, bool complete, const QString& error) {
-    if (render != generation)
-        return; // a stopped or replaced render
-    finishWorker();
-    ++generation; // this render has said its last word
-    if (!complete) {
-        if (!tempPath.isEmpty())
-            QFile::remove(tempPath);
-        tempPath.clear();
-        emit OnError(error);
-        return;
-    }
-    const QString temporary = tempPath;
-    tempPath.clear();
-    if (const QString reason = ReplaceWithTemporary(temporary, targetPath); !reason.isEmpty()) {
-        emit OnError(QStringLiteral("Cannot write \"%1\": %2").arg(targetPath, reason));
-        return;
-    }
-    emit OnComplete();
-}
-
-void FfmpegVideoEdit::finishWorker() {
-    if (worker.joinable())
-        worker.join();
-    stopFlag.reset();
+    return job->start();
 }
 
 void FfmpegVideoEdit::StopRender() {
-    ++generation; // whatever is still queued from the running render is now ignored
-    if (stopFlag)
-        *stopFlag = true;
-    finishWorker();
-    if (!tempPath.isEmpty())
-        QFile::remove(tempPath);
-    tempPath.clear();
+    if (!job)
+        return;
+    job->stop();
+    // Stop may come from a handler of the job's own report: it goes once that returns.
+    job->deleteLater();
+    job = nullptr;
 }
 
 std::unique_ptr<TVideoEdit> CreateVideoEdit(QObject* parent) {

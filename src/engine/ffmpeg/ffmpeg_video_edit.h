@@ -3,13 +3,10 @@
 #include "engine/ffmpeg/timeline.h"
 #include "engine/video_edit.h"
 
-#include <atomic>
-#include <memory>
-#include <thread>
+class RenderJob;
 
-// TVideoEdit on the FFmpeg libraries. The render runs on a worker thread; what it
-// reports is posted to this object's thread and dropped there when it belongs to
-// a render that has since been stopped or replaced.
+// TVideoEdit on the FFmpeg libraries. Each render is a job of its own; stopping
+// or replacing one lets it wind down in the background, heard from no more.
 class FfmpegVideoEdit : public TVideoEdit {
     Q_OBJECT
 public:
@@ -30,15 +27,6 @@ public:
     QStringList WMVProfiles() const override;
 
 private:
-    void finishWorker();
-    void renderFinished(quint64 render, bool complete, const QString& error);
-    void refuse(const QString& message);
-
     Timeline timeline;
-
-    quint64 generation = 0; // the render whose reports are still wanted (UI thread only)
-    std::thread worker;
-    std::shared_ptr<std::atomic<bool>> stopFlag;
-    QString tempPath;
-    QString targetPath;
+    RenderJob* job = nullptr; // the render whose reports are wanted; a child of this object
 };

@@ -25,13 +25,19 @@ constexpr int kHopeless = 500;
 
 } // namespace
 
-MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional) : path(file) {
+MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, const std::atomic<bool>* stop)
+    : path(file), stop(stop) {
     if (!QFileInfo::exists(file))
         av::Fail(kRead, file, QStringLiteral("the file does not exist"));
     if (QFileInfo(file).size() == 0)
         av::Fail(kRead, file, QStringLiteral("the file is empty"));
 
-    AVFormatContext* raw = nullptr;
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw)
+        throw std::bad_alloc();
+    // A file on a stalled share can block a read for a long time; the libraries
+    // ask this between and inside their reads. (A failed open frees the context.)
+    raw->interrupt_callback = {&MediaReader::Interrupted, this};
     av::Check(avformat_open_input(&raw, QFile::encodeName(file).constData(), nullptr, nullptr), kRead, file);
     fmt.reset(raw);
     av::Check(avformat_find_stream_info(fmt.get(), nullptr), kRead, file);
@@ -78,6 +84,10 @@ MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional) :
         startTs = av_rescale_q(fmt->start_time, AV_TIME_BASE_Q, st->time_base);
     else if (st->start_time != AV_NOPTS_VALUE)
         startTs = st->start_time;
+}
+
+int MediaReader::Interrupted(void* reader) {
+    return static_cast<const MediaReader*>(reader)->stopped() ? 1 : 0;
 }
 
 MediaReader::~MediaReader() {
@@ -153,6 +163,8 @@ void MediaReader::seekTo(double seconds) {
         return;
     }
     for (double backoff : kBackoffs) {
+        if (stopped())
+            return;
         const double from = seconds - settle - (sound ? 2 * settle : 0) - backoff;
         seekRaw(from);
         av::FramePtr frame = av::NewFrame();
@@ -184,6 +196,8 @@ bool MediaReader::next(AVFrame* frame) {
 bool MediaReader::readPacket() {
     touched = true;
     for (;;) {
+        if (stopped())
+            return false;
         if (bsf) {
             const int got = av_bsf_receive_packet(bsf, packet.get());
             if (got == 0)
@@ -268,6 +282,8 @@ MediaReader::Extent MediaReader::measureExtent() {
     const double nominal = rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
     const double tb = av_q2d(st->time_base);
     for (double back : {3.0, 10.0, 30.0, 1e9}) {
+        if (stopped())
+            break;
         const double from = std::max(0.0, hint - back);
         seekRaw(from);
         bool found = false;

@@ -3,6 +3,7 @@
 #include "engine/ffmpeg/av_handles.h"
 
 #include <QString>
+#include <atomic>
 
 // One stream of a media file, decoded: the demuxer, the chosen stream and its
 // decoder, for video and sound alike. Times are seconds from the start of the
@@ -12,7 +13,10 @@ class MediaReader {
 public:
     // Raises QuillmarkError naming the file when it cannot be opened or has no
     // stream of the type. With optional, a missing stream leaves stream() null.
-    MediaReader(const QString& file, AVMediaType type, bool optional = false);
+    // Once `*stop` is raised the reader gives up: a blocked read returns, seeks
+    // end, and it reads as if at the end of the file (its owner is stopping).
+    MediaReader(const QString& file, AVMediaType type, bool optional = false,
+                const std::atomic<bool>* stop = nullptr);
     ~MediaReader();
     MediaReader(const MediaReader&) = delete;
     MediaReader& operator=(const MediaReader&) = delete;
@@ -55,8 +59,11 @@ private:
     bool readPacket();
     void seekRaw(double seconds);
     QString streamName() const;
+    bool stopped() const { return stop && *stop; }
+    static int Interrupted(void* reader);
 
     QString path;
+    const std::atomic<bool>* stop;
     av::InputPtr fmt;
     AVStream* st = nullptr;
     av::CodecPtr dec;

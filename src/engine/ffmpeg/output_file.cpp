@@ -1,10 +1,10 @@
 #include "engine/ffmpeg/output_file.h"
 
 #include "engine/ffmpeg/av_error.h"
+#include "engine/ffmpeg/codec_threads.h"
 
 #include <QFile>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -27,10 +27,6 @@ void CopyCodedSideData(const AVCodecContext* encoder, AVStream* stream) {
             throw std::bad_alloc();
         memcpy(copy, sd.data, sd.size);
     }
-}
-
-int EncoderThreads() {
-    return static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
 }
 
 } // namespace
@@ -82,7 +78,7 @@ void OutputFile::openVideo(const VideoSettings& v) {
     e->rc_max_rate = v.maxRate;
     e->rc_min_rate = v.minRate;
     e->rc_buffer_size = v.bufferSize;
-    e->thread_count = EncoderThreads();
+    e->thread_count = CodecThreads();
     e->thread_type = FF_THREAD_SLICE | FF_THREAD_FRAME;
     if (v.pixelFormat == AV_PIX_FMT_YUVJ420P)
         e->color_range = AVCOL_RANGE_JPEG;

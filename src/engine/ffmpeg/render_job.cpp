@@ -1,197 +1,129 @@
 #include "engine/ffmpeg/render_job.h"
 
-#include "engine/ffmpeg/audio_track.h"
-#include "engine/ffmpeg/output_file.h"
-#include "engine/ffmpeg/media_reader.h"
-#include "engine/ffmpeg/picture_source.h"
-#include "engine/ffmpeg/timeline_layout.h"
-#include "engine/ffmpeg/video_clip_source.h"
-#include "engine/ffmpeg/video_track.h"
+#include "engine/ffmpeg/render_workers.h"
+#include "engine/ffmpeg/temporary_file.h"
 #include "engine/quillmark_error.h"
 
-#include <algorithm>
-#include <chrono>
-#include <map>
-#include <cmath>
-#include <thread>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <mutex>
 
-namespace {
-
-// Enough frames in flight to keep the encoder fed, few enough to keep memory low.
-constexpr size_t kQueuedFrames = 8;
-constexpr auto kProgressInterval = std::chrono::milliseconds(250);
-
-struct TimelineFacts {
-    SourceShape first;
-    std::vector<ClipSpan> spans; // what each video clip really covers
+// What the job and its worker share. The worker reaches the job only through
+// `receiver`, under `mutex`, and only while the job is neither stopped nor gone.
+struct RenderJob::Shared {
+    std::atomic<bool> stop{false};
+    std::atomic<Status> status{Status::Idle};
+    std::mutex mutex;
+    RenderJob* receiver = nullptr;
+    bool handedOver = false; // the worker queued its result and left the temporary to the job
 };
 
-// A clip's span within its file's pictures, so no clip reaches past the last
-// frame, whatever the container says the file lasts.
-ClipSpan CutSpan(const VideoClip& clip, const MediaReader::Extent& extent) {
-    const double start = std::clamp(clip.start, 0.0, extent.end);
-    const double stop = std::clamp(clip.stop, start, extent.end);
-    return ClipSpan{start, stop - start, true, extent.first};
+RenderJob::RenderJob(RenderRequest request, QObject* parent)
+    : QObject(parent), request(std::move(request)), shared(std::make_shared<Shared>()) {
+    shared->receiver = this;
 }
 
-void CheckTimes(const VideoClip& clip) {
-    if (!std::isfinite(clip.start) || !std::isfinite(clip.stop))
-        throw QuillmarkError(QStringLiteral("Cannot render \"%1\": its clip runs from %2 to %3 s")
-                                 .arg(clip.file).arg(clip.start).arg(clip.stop));
+RenderJob::~RenderJob() {
+    stop();
+    std::lock_guard lock(shared->mutex);
+    shared->receiver = nullptr;
 }
 
-// Opens every source once before anything is written, so a bad file fails the
-// render at once with its name, and learns where each clip's pictures lie.
-TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomic<bool>& stop) {
-    if (timeline.video.empty())
-        throw QuillmarkError(QStringLiteral("Nothing to render: the timeline has no video clip"));
-    TimelineFacts facts;
-    std::map<QString, MediaReader::Extent> extents;
-    for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
-        const VideoClip& clip = timeline.video[i];
-        CheckTimes(clip);
-        ClipSpan span{0, std::max(0.0, clip.stop - clip.start), false};
-        if (!PictureSource::IsPicture(clip.file)) {
-            auto known = extents.find(clip.file);
-            if (known == extents.end())
-                known = extents.emplace(clip.file, MediaReader(clip.file, AVMEDIA_TYPE_VIDEO).measureExtent()).first;
-            span = CutSpan(clip, known->second);
-        }
-        facts.spans.push_back(span);
-        if (i == 0) {
-            double time = 0, shown = 0;
-            std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(clip, span);
-            av::FramePtr frame = source->next(time, shown);
-            if (frame)
-                facts.first = ShapeOf(source->geometry(), *frame);
-        }
-    }
-    if (withAudio)
-        for (const AudioClip& clip : timeline.audio)
-            MediaReader(clip.file, AVMEDIA_TYPE_AUDIO, true);
-    return facts;
+RenderJob::Status RenderJob::status() const {
+    return shared->status;
 }
 
-av::FramePtr AudioFrame(const AudioFormat& format, int samples) {
-    av::FramePtr frame = av::NewFrame();
-    frame->nb_samples = samples;
-    frame->format = format.sampleFormat;
-    frame->sample_rate = format.sampleRate;
-    av_channel_layout_copy(&frame->ch_layout, &format.layout);
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
-        throw std::bad_alloc();
-    return frame;
+void RenderJob::later(std::function<void()> report) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, report = std::move(report)] {
+            if (status() != Status::Stopping)
+                report();
+        },
+        Qt::QueuedConnection);
 }
 
-// Feeds the audio encoder up to a point on the output timeline.
-class AudioFeed {
-public:
-    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements)
-        : out(out), format(out.audioFormat()), track(clips, placements, format), fifo(format.newFifo()),
-          frameSize(out.audioFrameSize()), pts(out.audioLead()) {
-        // The encoder's priming stands in for the timeline's first samples.
-        track.read(fifo.get(), pts);
-        av_audio_fifo_drain(fifo.get(), int(pts));
-    }
+void RenderJob::refuse(const QString& message) {
+    later([this, message] {
+        shared->status = Status::Failed;
+        emit failed(message);
+    });
+}
 
-    // Encodes whole frames until `seconds` of sound are in the encoder.
-    void upTo(double seconds) {
-        const int64_t target = std::llround(seconds * format.sampleRate);
-        while (pts + frameSize <= target)
-            encode(frameSize);
-    }
-
-    // The sound's last frame, cut to end exactly with the video.
-    void finishAt(double seconds) {
-        const int64_t target = std::llround(seconds * format.sampleRate);
-        while (pts < target)
-            encode(int(std::min<int64_t>(frameSize, target - pts)));
-    }
-
-private:
-    void encode(int samples) {
-        const int missing = samples - av_audio_fifo_size(fifo.get());
-        if (missing > 0)
-            track.read(fifo.get(), missing);
-        av::FramePtr frame = AudioFrame(format, samples);
-        av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples);
-        frame->pts = pts;
-        pts += samples;
-        out.writeAudio(frame.get());
-    }
-
-    OutputFile& out;
-    AudioFormat format;
-    AudioTrack track;
-    av::FifoPtr fifo;
-    int frameSize;
-    int64_t pts;
-};
-
-// Runs the video track on its own thread for as long as the render lasts.
-class Producer {
-public:
-    Producer(VideoTrack& track, FrameQueue& queue) : queue(queue), thread([&track, &queue] { track.run(queue); }) {}
-    ~Producer() {
-        queue.cancel();
-        thread.join();
-    }
-
-private:
-    FrameQueue& queue;
-    std::thread thread;
-};
-
-} // namespace
-
-bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const ProgressReport& progress) {
-    const Timeline& timeline = request.timeline;
-    const TVideoEdit::Properties& props = request.properties;
-    TimelineFacts facts = Inspect(timeline, props.outputAudio, stop);
-    if (stop)
+bool RenderJob::start() {
+    // Temporaries a crash left behind would pile up in the folder forever.
+    RemoveStaleTemporaries(QFileInfo(request.shownPath).absolutePath());
+    QString reason;
+    request.writePath = CreateTemporaryBeside(request.shownPath, reason);
+    if (request.writePath.isEmpty()) {
+        refuse(QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, reason));
         return false;
-
-    const OutputSettings settings = ChooseOutputSettings(props, facts.first, timeline.video.front().resizeMode);
-    const VideoSettings& v = settings.video;
-    const int sampleRate = settings.audio ? settings.audio->sampleRate : 48000;
-    const TimelineLayout layout = LayOutTimeline(facts.spans, timeline.audio, v.frameRate, sampleRate);
-    if (layout.frames == 0)
-        throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
-                                 .arg(request.shownPath));
-    const double fps = av_q2d(v.frameRate);
-    const double length = layout.seconds(v.frameRate);
-
-    OutputFile out(request.writePath, request.shownPath, settings);
-    std::unique_ptr<AudioFeed> audio;
-    if (out.hasAudio())
-        audio = std::make_unique<AudioFeed>(out, timeline.audio, layout.audio);
-
-    FrameQueue queue(kQueuedFrames);
-    VideoTrack track(timeline, facts.spans, layout,
-                     OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder}, v.pixelFormat);
-    Producer producer(track, queue);
-
-    auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;
-    int64_t frames = 0;
-    while (av::FramePtr frame = queue.pop()) {
-        if (stop)
-            return false;
-        if (audio)
-            audio->upTo((frame->pts + 1) / fps);
-        out.writeVideo(frame.get());
-        frames = frame->pts + 1;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastReport >= kProgressInterval) {
-            lastReport = now;
-            progress(std::min(frames / fps, length), length);
-        }
     }
-    if (stop)
-        return false;
-    queue.rethrow();
-    if (audio)
-        audio->finishAt(frames / fps);
-    out.finish();
-    progress(length, length);
+    shared->status = Status::Inspecting;
+    StartRenderWorker([shared = shared, request = request] { Work(shared, request); });
     return true;
+}
+
+void RenderJob::stop() {
+    const Status now = status();
+    if (now == Status::Stopping || now == Status::Done || now == Status::Failed)
+        return;
+    shared->status = Status::Stopping;
+    shared->stop = true;
+    std::lock_guard lock(shared->mutex);
+    shared->receiver = nullptr;
+    // A worker that has already queued its result no longer looks at the
+    // temporary; the result will not be delivered, so nobody else removes it.
+    if (shared->handedOver)
+        QFile::remove(request.writePath);
+}
+
+void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest& request) {
+    auto writing = [&shared] {
+        Status inspecting = Status::Inspecting;
+        shared->status.compare_exchange_strong(inspecting, Status::Rendering);
+    };
+    auto progress = [&shared](double position, double duration) {
+        std::lock_guard lock(shared->mutex);
+        if (RenderJob* job = shared->receiver)
+            job->later([job, position, duration] { emit job->progress(position, duration); });
+    };
+    bool complete = false;
+    QString error;
+    try {
+        complete = RunRender(request, shared->stop, writing, progress);
+    } catch (const QuillmarkError& e) {
+        error = e.message();
+    } catch (const std::exception& e) {
+        error = QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, QString::fromUtf8(e.what()));
+    } catch (...) {
+        error = QStringLiteral("Cannot write \"%1\": the render failed").arg(request.shownPath);
+    }
+
+    if (!complete)
+        QFile::remove(request.writePath); // gone before anything is said about it
+    std::lock_guard lock(shared->mutex);
+    RenderJob* job = shared->receiver;
+    if (!job || shared->stop) {
+        QFile::remove(request.writePath);
+        return;
+    }
+    shared->handedOver = true;
+    job->later([job, complete, error] { job->finish(complete, error); });
+}
+
+void RenderJob::finish(bool complete, const QString& error) {
+    QString message = error;
+    if (complete) {
+        const QString reason = ReplaceWithTemporary(request.writePath, request.shownPath);
+        if (reason.isEmpty()) {
+            shared->status = Status::Done;
+            emit completed();
+            return;
+        }
+        message = QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, reason);
+    }
+    shared->status = Status::Failed;
+    emit failed(message);
 }

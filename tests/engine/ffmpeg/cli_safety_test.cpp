@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -185,6 +186,34 @@ TEST(CliCrash, AKilledRenderLeavesARecognisedTemporaryThatALaterRenderClears) {
                                        .arg(testmedia::H264Clip()).toUtf8();
     ASSERT_EQ(Cli({"render", "-", dir.filePath("short.mpg")}, shortScript).code, 0);
     EXPECT_EQ(Entries(dir.path()), QStringList{"short.mpg"});
+}
+
+TEST(CliInterrupt, CtrlCRightAfterStartOfAManyClipRenderExitsAtOnceAndLeavesNothing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sources"));
+    QString script = "OutputType 4\n";
+    for (int i = 0; i < 200; ++i) {
+        const QString name = dir.filePath(QStringLiteral("sources/clip %1.mp4").arg(i));
+        ASSERT_EQ(::link(QFile::encodeName(testmedia::H264Clip()), QFile::encodeName(name)), 0);
+        script += QStringLiteral("AddVideoClip \"%1\" 0 3 0\nAddAudioClip \"%1\" 0 3\n").arg(name);
+    }
+    QProcess p;
+    p.start(kCli, {"render", "-", dir.filePath("many.mpg")});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(200);
+    ASSERT_EQ(p.state(), QProcess::Running) << "the render ended before it could be interrupted";
+    ::kill(pid_t(p.processId()), SIGINT);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(p.waitForFinished(20000));
+    // A second is far above an exit that does not wait for the clips' inspection.
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Stopped"));
+    EXPECT_EQ(Entries(dir.path()), QStringList());
 }
 
 } // namespace
