@@ -15,7 +15,8 @@ LoadedSettings LoadSettings(const QString& iniPath, const QString& defaultFolder
 
 void SaveMainSettings(const QString& iniPath, const MainSettings& settings) {
     IniFile ini(iniPath);
-    ini.writeString("general", "outputpath", settings.OutputPath);
-    ini.writeInteger("general", "outputformat", settings.SelectedFormat);
-    ini.writeString("join", "joinoutputpath", settings.JoinOutputPath);
+    ini.setString("general", "outputpath", settings.OutputPath);
+    ini.setInteger("general", "outputformat", settings.SelectedFormat);
+    ini.setString("join", "joinoutputpath", settings.JoinOutputPath);
+    ini.save();
 }

@@ -23,5 +23,5 @@ struct LoadedSettings {
 // default. `defaultFolder` stands for both output folders when none is stored.
 LoadedSettings LoadSettings(const QString& iniPath, const QString& defaultFolder);
 
-// Writes the main window's three keys, in order. Raises "Unable to write to ..." on failure.
+// Writes the main window's three keys, in order, in one save. Raises "Unable to write to ..." on failure.
 void SaveMainSettings(const QString& iniPath, const MainSettings& settings);

@@ -6,28 +6,114 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
+#include <QStringDecoder>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-bool sectionName(const QString& line, QString& name) {
-    const QString t = line.trimmed();
+// A save in progress writes "<file>.saving-<pid>" beside the file.
+const QString temporaryMarker = QStringLiteral(".saving-");
+
+QString decode(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    // Files from older Windows editors hold ANSI paths; show them as the user typed them.
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+// The line without surrounding blanks, its '\r' or the byte order mark an editor may put first.
+QByteArray content(const QByteArray& line) {
+    static const QByteArray bom("\xEF\xBB\xBF");
+    return (line.startsWith(bom) ? line.mid(bom.size()) : line).trimmed();
+}
+
+bool sectionName(const QByteArray& line, QString& name) {
+    const QByteArray t = content(line);
     if (t.size() < 2 || !t.startsWith('[')) return false;
     const int close = t.indexOf(']');
     if (close < 0) return false;
-    name = t.mid(1, close - 1).trimmed();
+    name = decode(t.mid(1, close - 1).trimmed());
     return true;
 }
 
-bool keyValue(const QString& line, QString& key, QString& value) {
-    const QString t = line.trimmed();
+bool keyValue(const QByteArray& line, QString& key, QByteArray& value) {
+    const QByteArray t = content(line);
     if (t.isEmpty() || t.startsWith(';')) return false;
     const int eq = t.indexOf('=');
     if (eq <= 0) return false;
-    key = t.left(eq).trimmed();
+    key = decode(t.left(eq).trimmed());
     value = t.mid(eq + 1).trimmed();
     return true;
+}
+
+[[noreturn]] void cannotWrite(const QString& path) {
+    throw QuillmarkError(QString("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
+}
+
+bool writeAll(int fd, const QByteArray& data) {
+    const char* next = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+// A save killed before its rename leaves its temporary; once the process that
+// made it is gone, the next save clears it away.
+void removeAbandonedTemporaries(const QFileInfo& file) {
+    const QString prefix = file.fileName() + temporaryMarker;
+    QDir folder = file.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!name.startsWith(prefix)) continue;
+        bool ok = false;
+        const qint64 pid = QStringView(name).mid(prefix.size()).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // still running
+        folder.remove(name);
+    }
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);  // makes the rename itself survive a power cut; the file is whole either way
+    ::close(fd);
+}
+
+// The old file stays in place until the rename, which swaps in the new one at once.
+void replaceFile(const QString& path, const QByteArray& data) {
+    const QFileInfo link(path);
+    // A settings file that is a link to elsewhere keeps being that link.
+    const QFileInfo file(link.isSymLink() && link.exists() ? link.canonicalFilePath() : link.absoluteFilePath());
+    if (!QDir().mkpath(file.absolutePath())) cannotWrite(path);
+    removeAbandonedTemporaries(file);
+
+    const QByteArray finalName = QFile::encodeName(file.absoluteFilePath());
+    const QByteArray temporary = finalName + QFile::encodeName(temporaryMarker) + QByteArray::number(::getpid());
+    ::unlink(temporary.constData());  // a leftover of a dead process that had our number
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) cannotWrite(path);
+    struct stat old {};
+    bool ok = writeAll(fd, data);
+    if (ok && ::stat(finalName.constData(), &old) == 0) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), finalName.constData()) == 0;
+    if (!ok) {
+        ::unlink(temporary.constData());
+        cannotWrite(path);
+    }
+    syncFolder(file.absolutePath());
 }
 
 }  // namespace
@@ -35,12 +121,13 @@ bool keyValue(const QString& line, QString& key, QString& value) {
 IniFile::IniFile(const QString& path) : filePath(path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return;
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.contains(QLatin1String("\r\n"))) newline = QStringLiteral("\r\n");
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    lines = text.split('\n');
+    const QByteArray data = file.readAll();
+    if (data.isEmpty()) return;
+    crlf = data.contains("\r\n");
+    lines = data.split('\n');
     // A final newline is a terminator, not the start of an empty last line.
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    finalNewline = data.endsWith('\n');
+    if (finalNewline) lines.removeLast();
 }
 
 IniFile::Location IniFile::locate(const QString& section, const QString& key) const {
@@ -58,8 +145,9 @@ IniFile::Location IniFile::locate(const QString& section, const QString& key) co
             continue;
         }
         if (!inSection) continue;
-        if (!lines[i].trimmed().isEmpty()) loc.lastLine = i;
-        QString k, v;
+        if (!content(lines[i]).isEmpty()) loc.lastLine = i;
+        QString k;
+        QByteArray v;
         if (loc.keyLine < 0 && keyValue(lines[i], k, v) && k.compare(key, Qt::CaseInsensitive) == 0) {
             loc.keyLine = i;
         }
@@ -71,7 +159,10 @@ bool IniFile::lookup(const QString& section, const QString& key, QString& value)
     const Location loc = locate(section, key);
     if (loc.keyLine < 0) return false;
     QString k;
-    return keyValue(lines[loc.keyLine], k, value);
+    QByteArray bytes;
+    keyValue(lines[loc.keyLine], k, bytes);
+    value = decode(bytes);
+    return true;
 }
 
 bool IniFile::hasKey(const QString& section, const QString& key) const {
@@ -104,41 +195,50 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
     return readInteger(section, key, defaultValue ? 1 : 0) == 1;
 }
 
-void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+void IniFile::insertLine(int index, const QByteArray& text) {
+    // The old last line gets a terminator once something follows it.
+    if (index == lines.size()) finalNewline = true;
+    lines.insert(index, crlf ? text + '\r' : text);
+}
+
+void IniFile::setString(const QString& section, const QString& key, const QString& value) {
     const Location loc = locate(section, key);
-    const QString line = key + '=' + value;
+    const QByteArray bytes = value.toUtf8();
     if (loc.keyLine >= 0) {
-        // Keep the key's spelling as the file has it.
-        QString k, v;
-        keyValue(lines[loc.keyLine], k, v);
-        lines[loc.keyLine] = k + '=' + value;
+        QByteArray& line = lines[loc.keyLine];
+        QString k;
+        QByteArray old;
+        keyValue(line, k, old);
+        if (decode(old) == value) return;  // the line stays exactly as it was
+        // Keep the key's spelling, the spacing up to the value and the line end.
+        qsizetype start = line.indexOf('=') + 1;
+        while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+        line = line.left(start) + bytes + (line.endsWith('\r') ? "\r" : "");
     } else if (loc.sectionLine >= 0) {
-        lines.insert(loc.lastLine + 1, line);
+        insertLine(loc.lastLine + 1, key.toUtf8() + '=' + bytes);
     } else {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
-        lines << '[' + section + ']' << line;
+        if (!lines.isEmpty() && !content(lines.last()).isEmpty()) insertLine(lines.size(), QByteArray());
+        insertLine(lines.size(), '[' + section.toUtf8() + ']');
+        insertLine(lines.size(), key.toUtf8() + '=' + bytes);
     }
-    save();
 }
 
-void IniFile::writeInteger(const QString& section, const QString& key, int value) {
-    writeString(section, key, QString::number(value));
+void IniFile::setInteger(const QString& section, const QString& key, int value) {
+    setString(section, key, QString::number(value));
 }
 
-void IniFile::writeFloat(const QString& section, const QString& key, double value) {
-    writeString(section, key, formatFloat(value));
+void IniFile::setFloat(const QString& section, const QString& key, double value) {
+    setString(section, key, formatFloat(value));
 }
 
-void IniFile::writeBool(const QString& section, const QString& key, bool value) {
-    writeInteger(section, key, value ? 1 : 0);
+void IniFile::setBool(const QString& section, const QString& key, bool value) {
+    setInteger(section, key, value ? 1 : 0);
 }
 
 QString IniFile::formatFloat(double value) { return QLocale::c().toString(value, 'g', 15); }
 
 void IniFile::save() {
-    const QString folder = QFileInfo(filePath).absolutePath();
-    QSaveFile file(filePath);
-    const bool ok = QDir().mkpath(folder) && file.open(QIODevice::WriteOnly) &&
-                    file.write((lines.join(newline) + newline).toUtf8()) >= 0 && file.commit();
-    if (!ok) throw QuillmarkError(QString("Unable to write to %1").arg(QDir::toNativeSeparators(filePath)));
+    QByteArray data = lines.join('\n');
+    if (finalNewline && !lines.isEmpty()) data += '\n';
+    replaceFile(filePath, data);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 // A small INI file with the classic desktop profile semantics the settings file
 // has always had: sections and keys match without regard to case, values are kept
@@ -9,8 +10,13 @@
 // the key's own line and keeps every other line, comments and foreign keys as they
 // are, and a missing section or key is appended.
 //
-// Each object reads the file once when made; each write reaches the disk at once,
-// atomically (temporary file, then rename), so a crash never leaves half a file.
+// The file is read once when the object is made. The set functions change only the
+// copy in memory; save() puts all of them on disk in one atomic replacement, so a
+// program killed at any moment leaves either the old file or the new one.
+//
+// The file is handled as bytes: a line no set function changed is written back
+// exactly as it was read (its spacing, line end and encoding). Values the program
+// writes are UTF-8; a stored value that is not valid UTF-8 reads as Latin-1.
 class IniFile {
 public:
     explicit IniFile(const QString& path);
@@ -26,11 +32,15 @@ public:
     // Flags are stored as 1 and 0; only 1 counts as true.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
 
-    // Each raises QuillmarkError "Unable to write to <path>" when the file cannot be written.
-    void writeString(const QString& section, const QString& key, const QString& value);
-    void writeInteger(const QString& section, const QString& key, int value);
-    void writeFloat(const QString& section, const QString& key, double value);
-    void writeBool(const QString& section, const QString& key, bool value);
+    void setString(const QString& section, const QString& key, const QString& value);
+    void setInteger(const QString& section, const QString& key, int value);
+    void setFloat(const QString& section, const QString& key, double value);
+    void setBool(const QString& section, const QString& key, bool value);
+
+    // Replaces the file with the contents in memory: a temporary beside it, synced
+    // to disk, then renamed over it. Raises QuillmarkError "Unable to write to
+    // <path>" when that fails, and then leaves no temporary behind.
+    void save();
 
     // The shortest general form with up to 15 significant digits: "23.976", "25".
     static QString formatFloat(double value);
@@ -43,9 +53,11 @@ private:
     };
     Location locate(const QString& section, const QString& key) const;
     bool lookup(const QString& section, const QString& key, QString& value) const;
-    void save();
+    void insertLine(int index, const QByteArray& text);
 
     QString filePath;
-    QStringList lines;
-    QString newline = QStringLiteral("\n");
+    // Each line without its '\n'; a '\r' before it stays part of the line.
+    QList<QByteArray> lines;
+    bool finalNewline = true;
+    bool crlf = false;  // lines the program adds end in "\r\n" too in a Windows-style file
 };

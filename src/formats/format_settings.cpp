@@ -46,38 +46,39 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
 }
 
 void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
-    ini.writeInteger("general", "resizemode", s.ResizeMode);
-    ini.writeBool("general", "videoonly", s.VideoOnly);
+    ini.setInteger("general", "resizemode", s.ResizeMode);
+    ini.setBool("general", "videoonly", s.VideoOnly);
 
-    ini.writeInteger("vcd", "vcdmode", s.VcdMode);
-    ini.writeInteger("vcd", "vcdwidth", s.VcdWidth);
-    ini.writeInteger("vcd", "vcdheight", s.VcdHeight);
-    ini.writeFloat("vcd", "vcdFrameRate", s.VcdFrameRate);
+    ini.setInteger("vcd", "vcdmode", s.VcdMode);
+    ini.setInteger("vcd", "vcdwidth", s.VcdWidth);
+    ini.setInteger("vcd", "vcdheight", s.VcdHeight);
+    ini.setFloat("vcd", "vcdFrameRate", s.VcdFrameRate);
 
-    ini.writeInteger("svcd", "svcdmode", s.SvcdMode);
-    ini.writeInteger("svcd", "svcdwidth", s.SvcdWidth);
-    ini.writeInteger("svcd", "svcdheight", s.SvcdHeight);
-    ini.writeFloat("svcd", "svcdFrameRate", s.SvcdFrameRate);
+    ini.setInteger("svcd", "svcdmode", s.SvcdMode);
+    ini.setInteger("svcd", "svcdwidth", s.SvcdWidth);
+    ini.setInteger("svcd", "svcdheight", s.SvcdHeight);
+    ini.setFloat("svcd", "svcdFrameRate", s.SvcdFrameRate);
 
-    ini.writeInteger("dvd", "dvdmode", s.DvdMode);
-    ini.writeInteger("dvd", "dvdwidth", s.DvdWidth);
-    ini.writeInteger("dvd", "dvdheight", s.DvdHeight);
-    ini.writeFloat("dvd", "dvdFrameRate", s.DvdFrameRate);
+    ini.setInteger("dvd", "dvdmode", s.DvdMode);
+    ini.setInteger("dvd", "dvdwidth", s.DvdWidth);
+    ini.setInteger("dvd", "dvdheight", s.DvdHeight);
+    ini.setFloat("dvd", "dvdFrameRate", s.DvdFrameRate);
 
-    ini.writeInteger("mpeg", "dvdwidth", s.MpegWidth);
-    ini.writeInteger("mpeg", "dvdheight", s.MpegHeight);
-    ini.writeFloat("mpeg", "dvdFrameRate", s.MpegFrameRate);
-    ini.writeInteger("mpeg", "dvdbitrate", s.MpegAudioBitrate);
-    ini.writeInteger("mpeg", "dvdSampleRate", s.MpegAudioSampleRate);
+    ini.setInteger("mpeg", "dvdwidth", s.MpegWidth);
+    ini.setInteger("mpeg", "dvdheight", s.MpegHeight);
+    ini.setFloat("mpeg", "dvdFrameRate", s.MpegFrameRate);
+    ini.setInteger("mpeg", "dvdbitrate", s.MpegAudioBitrate);
+    ini.setInteger("mpeg", "dvdSampleRate", s.MpegAudioSampleRate);
 
-    ini.writeInteger("avi", "aviwidth", s.AviWidth);
-    ini.writeInteger("avi", "aviheight", s.AviHeight);
-    ini.writeFloat("avi", "aviFrameRate", s.AviFrameRate);
-    ini.writeInteger("avi", "aviaudcompr", s.AviAudioCompressor);
-    ini.writeInteger("avi", "avividcompr", s.AviVideoCompressor);
-    ini.writeBool("avi", "faviorigsize", s.AviOriginalSize);
+    ini.setInteger("avi", "aviwidth", s.AviWidth);
+    ini.setInteger("avi", "aviheight", s.AviHeight);
+    ini.setFloat("avi", "aviFrameRate", s.AviFrameRate);
+    ini.setInteger("avi", "aviaudcompr", s.AviAudioCompressor);
+    ini.setInteger("avi", "avividcompr", s.AviVideoCompressor);
+    ini.setBool("avi", "faviorigsize", s.AviOriginalSize);
 
-    ini.writeInteger("wmv", "wmvprofile", s.WmvProfile);
+    ini.setInteger("wmv", "wmvprofile", s.WmvProfile);
+    ini.save();
 }
 
 double OutputFrameRate(int selectedFormat, const FormatSettings& s) {

@@ -44,7 +44,8 @@ struct FormatSettings {
 
 // Reads every format key; missing or unreadable values give the defaults above.
 FormatSettings LoadFormatSettings(const IniFile& ini);
-// Writes every format key in the settings dialog's order. Raises on a failed write.
+// Sets every format key in the settings dialog's order and saves the file once, so
+// it holds all of the new values or none. Raises on a failed save.
 void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
 
 // Frames per second of an output format: 25 for the PAL discs, 29.97 for the

@@ -24,10 +24,11 @@ int wholeSeconds(double seconds) {
 }  // namespace
 
 void SavePictureOptions(IniFile& ini, const PictureOptions& o) {
-    ini.writeInteger("join", "joinpicduration", wholeSeconds(o.PictureDuration));
-    ini.writeInteger("join", "jointransduration", wholeSeconds(o.TransitionDuration));
-    ini.writeInteger("join", "jointransition", o.TransitionIndex);
-    ini.writeBool("join", "randomtrans", o.RandomTransition);
+    ini.setInteger("join", "joinpicduration", wholeSeconds(o.PictureDuration));
+    ini.setInteger("join", "jointransduration", wholeSeconds(o.TransitionDuration));
+    ini.setInteger("join", "jointransition", o.TransitionIndex);
+    ini.setBool("join", "randomtrans", o.RandomTransition);
+    ini.save();
 }
 
 namespace {

@@ -15,7 +15,8 @@ struct PictureOptions {
 };
 
 PictureOptions LoadPictureOptions(const IniFile& ini);
-// Writes the four stored keys; durations lose their fraction (2.9 s is stored as 2).
+// Sets the four stored keys and saves the file once; durations lose their fraction
+// (2.9 s is stored as 2).
 void SavePictureOptions(IniFile& ini, const PictureOptions& options);
 
 // Why a picture shown for `seconds` cannot be rendered at `frameRate` frames per

@@ -75,6 +75,25 @@ TEST(SaveMainSettings, WritesExactlyTheThreeKeys) {
     EXPECT_EQ(back.main.OutputPath, QString("C:\\"));
 }
 
+TEST(SaveMainSettings, PathsTheUserWroteInLatin1ComeBackAsWrittenAndStayUntouched) {
+    TempFolder dir;
+    const QByteArray before = "[General]\r\nOutputPath = /media/Vid\xe9os/\r\nOutputFormat=3\r\n"
+                              "[join]\r\njoinoutputpath=/home/j\xfcrgen/\r\n";
+    const QString path = dir.write("setup.ini", before);
+    const LoadedSettings s = LoadSettings(path, "/x/");
+    EXPECT_EQ(s.main.OutputPath, QString::fromUtf8("/media/Vidéos/"));
+    EXPECT_EQ(s.main.JoinOutputPath, QString::fromUtf8("/home/jürgen/"));
+    // Closing the window with nothing changed leaves the file as it was.
+    SaveMainSettings(path, s.main);
+    EXPECT_EQ(dir.read("setup.ini"), before);
+    MainSettings changed = s.main;
+    changed.SelectedFormat = 5;
+    SaveMainSettings(path, changed);
+    QByteArray expected = before;
+    expected.replace("OutputFormat=3", "OutputFormat=5");
+    EXPECT_EQ(dir.read("setup.ini"), expected);
+}
+
 TEST(FormatSettingsFile, RoundTripsEveryKeyUnderItsOwnName) {
     TempFolder dir;
     const QString path = dir.path("setup.ini");

@@ -3,6 +3,8 @@
 #include "support/temp_folder.h"
 
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 TEST(IniFileRead, MatchesSectionsAndKeysInAnyCase) {
@@ -64,7 +66,8 @@ TEST(IniFileWrite, ReplacesTheKeyInPlaceAndKeepsEverythingElse) {
         "; my notes\n[general]\nOutputPath=/old/\n  foreign = kept  \n\n[other]\nx=1\n";
     const QString path = dir.write("setup.ini", before);
     IniFile ini(path);
-    ini.writeString("general", "outputpath", "/new/");
+    ini.setString("general", "outputpath", "/new/");
+    ini.save();
     EXPECT_EQ(dir.read("setup.ini"), "; my notes\n[general]\nOutputPath=/new/\n  foreign = kept  \n\n[other]\nx=1\n");
 }
 
@@ -72,8 +75,9 @@ TEST(IniFileWrite, AppendsMissingKeysToTheirSectionAndMissingSectionsAtTheEnd) {
     TempFolder dir;
     const QString path = dir.write("setup.ini", "[general]\na=1\n\n[join]\nb=2\n");
     IniFile ini(path);
-    ini.writeInteger("general", "outputformat", 4);
-    ini.writeFloat("dvd", "dvdFrameRate", 29.97);
+    ini.setInteger("general", "outputformat", 4);
+    ini.setFloat("dvd", "dvdFrameRate", 29.97);
+    ini.save();
     EXPECT_EQ(dir.read("setup.ini"), "[general]\na=1\noutputformat=4\n\n[join]\nb=2\n\n[dvd]\ndvdFrameRate=29.97\n");
     // A fresh object sees what the first wrote.
     EXPECT_DOUBLE_EQ(IniFile(path).readFloat("DVD", "DVDFRAMERATE", 0), 29.97);
@@ -83,8 +87,10 @@ TEST(IniFileWrite, KeepsWindowsLineEndings) {
     TempFolder dir;
     const QString path = dir.write("setup.ini", "[general]\r\na=1\r\n");
     IniFile ini(path);
-    ini.writeInteger("general", "a", 2);
-    EXPECT_EQ(dir.read("setup.ini"), "[general]\r\na=2\r\n");
+    ini.setInteger("general", "a", 2);
+    ini.setInteger("general", "b", 3);
+    ini.save();
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\r\na=2\r\nb=3\r\n");
 }
 
 TEST(IniFileWrite, FloatsUseTheShortestForm) {
@@ -98,25 +104,126 @@ TEST(IniFileWrite, FailureSaysWhichFile) {
     dir.write("blocker", "a file where a folder should be");
     const QString path = dir.path("blocker/setup.ini");
     IniFile ini(path);
+    ini.setInteger("general", "a", 2);
     try {
-        ini.writeInteger("general", "a", 2);
+        ini.save();
         FAIL() << "no error raised";
     } catch (const QuillmarkError& e) {
         EXPECT_EQ(e.message(), "Unable to write to " + path);
     }
 }
 
-TEST(IniFileWrite, FailureWhenThePathIsAFolder) {
+// Every file in the folder: a failed or finished save leaves no temporary behind.
+QStringList filesIn(const TempFolder& dir) {
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+TEST(IniFileWrite, FailureWhenThePathIsAFolderLeavesNoTemporary) {
     TempFolder dir;
     QDir(dir.path()).mkdir("setup.ini");
     IniFile ini(dir.path("setup.ini"));
-    EXPECT_THROW(ini.writeInteger("general", "a", 2), QuillmarkError);
+    ini.setInteger("general", "a", 2);
+    EXPECT_THROW(ini.save(), QuillmarkError);
+    EXPECT_EQ(filesIn(dir), QStringList{"setup.ini"});
 }
 
-TEST(IniFileWrite, LeavesNoTemporaryFilesBehind) {
+TEST(IniFileWrite, FailureInAReadOnlyFolderKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     TempFolder dir;
+    const QString path = dir.write("setup.ini", "[general]\na=1\n");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    IniFile ini(path);
+    ini.setInteger("general", "a", 2);
+    EXPECT_THROW(ini.save(), QuillmarkError);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\na=1\n");
+    EXPECT_EQ(filesIn(dir), QStringList{"setup.ini"});
+}
+
+TEST(IniFileWrite, SetsReachTheDiskOnlyOnSave) {
+    TempFolder dir;
+    const QString path = dir.write("setup.ini", "[general]\na=1\n");
+    IniFile ini(path);
+    ini.setInteger("general", "a", 2);
+    ini.setInteger("general", "b", 3);
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\na=1\n");
+    EXPECT_EQ(ini.readInteger("general", "b", 0), 3);  // the object sees its own sets at once
+    ini.save();
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\na=2\nb=3\n");
+    EXPECT_EQ(filesIn(dir), QStringList{"setup.ini"});
+}
+
+TEST(IniFileWrite, ALeftoverOfAKilledSaveIsClearedButALiveOneIsNot) {
+    TempFolder dir;
+    // No process has a number this large (pid_max is at most 2^22).
+    dir.write("setup.ini.saving-999999999", "[general]\na=half");
+    const QString alive = "setup.ini.saving-1";  // init never goes away
+    dir.write(alive, "[general]\n");
     IniFile ini(dir.path("setup.ini"));
-    ini.writeInteger("general", "a", 1);
-    ini.writeInteger("general", "b", 2);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"setup.ini"});
+    ini.setInteger("general", "a", 1);
+    ini.save();
+    EXPECT_EQ(filesIn(dir), (QStringList{"setup.ini", alive}));
+}
+
+TEST(IniFileWrite, KeepsThePermissionsOfTheFile) {
+    TempFolder dir;
+    const QString path = dir.write("setup.ini", "[general]\na=1\n");
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    IniFile ini(path);
+    ini.setInteger("general", "a", 2);
+    ini.save();
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+}
+
+TEST(IniFileBytes, LinesASaveDoesNotChangeAreKeptByteForByte) {
+    TempFolder dir;
+    // A Latin-1 path, CRLF line ends, a line with only LF, odd spacing, a comment.
+    const QByteArray latin1Line = "OutputPath = C:\\Pfad\\M\xfcll  \r";
+    const QByteArray before = "\xEF\xBB\xBF; notes\r\n[ General ]\r\n" + latin1Line +
+                              "\n\t OutputFormat\t=  3 \r\nfoo==bar\n\r\n[join]\r\njoinoutputpath=/x/\r\n";
+    const QString path = dir.write("setup.ini", before);
+    IniFile ini(path);
+    EXPECT_EQ(ini.readString("general", "outputpath", ""), QString::fromUtf8("C:\\Pfad\\Müll"));
+    ini.setInteger("general", "outputformat", 7);
+    ini.setString("general", "outputpath", QString::fromUtf8("C:\\Pfad\\Müll"));  // unchanged
+    ini.setInteger("general", "outputformat", 7);
+    ini.save();
+    const QByteArray after = "\xEF\xBB\xBF; notes\r\n[ General ]\r\n" + latin1Line +
+                             "\n\t OutputFormat\t=  7\r\nfoo==bar\n\r\n[join]\r\njoinoutputpath=/x/\r\n";
+    EXPECT_EQ(dir.read("setup.ini"), after);
+}
+
+TEST(IniFileBytes, ValuesAreWrittenAsUtf8AndReadBack) {
+    TempFolder dir;
+    const QString value = QString::fromUtf8("/home/zoë/Vidéos «neu»/");
+    {
+        IniFile ini(dir.path("setup.ini"));
+        ini.setString("general", "outputpath", value);
+        ini.save();
+    }
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\noutputpath=" + value.toUtf8() + "\n");
+    EXPECT_EQ(IniFile(dir.path("setup.ini")).readString("general", "outputpath", ""), value);
+}
+
+TEST(IniFileBytes, AChangedLatin1ValueIsRewrittenAsUtf8) {
+    TempFolder dir;
+    const QString path = dir.write("setup.ini", "[general]\noutputpath=C:\\M\xfcll\n");
+    IniFile ini(path);
+    ini.setString("general", "outputpath", QString::fromUtf8("C:\\Müll\\neu"));
+    ini.save();
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\noutputpath=C:\\M\xc3\xbcll\\neu\n");
+}
+
+TEST(IniFileBytes, AFileWithoutAFinalNewlineKeepsItsLastLine) {
+    TempFolder dir;
+    const QString path = dir.write("setup.ini", "[general]\na=1\n[join]\nb=2");
+    IniFile ini(path);
+    ini.setInteger("general", "a", 5);
+    ini.save();
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\na=5\n[join]\nb=2");
+    ini.setInteger("join", "c", 3);
+    ini.save();
+    EXPECT_EQ(dir.read("setup.ini"), "[general]\na=5\n[join]\nb=2\nc=3\n");
 }
