@@ -94,9 +94,13 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
 }
 
 TMainForm::~TMainForm() {
-    // A render or probe still running must end before the engines go.
+    // A render still running must end before the engines go; a probe is abandoned.
+    // The wizard is a child of the window, but it drives the split engine and the
+    // preview player, so it goes first, while they are still there.
     splitWizard->Shutdown();
     joinController->Shutdown();
+    delete splitWizard;
+    splitWizard = nullptr;
 }
 
 QWidget* TMainForm::buildBottomBar() {

@@ -1,6 +1,7 @@
 #include "join/join_controller.h"
 
 #include "common/folders.h"
+#include "common/guarded_handler.h"
 #include "common/messages.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
@@ -28,9 +29,7 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
       JoinOutputPath(joinOutputPath), formats(formatSettings), pictureOptions(pictures), settingsFile(settings),
       transitionList(transitions), makeMusicPlayer(std::move(musicPlayer)), window(owner), run(engine),
       engineAlive(&engine), playerAlive(&player) {
-    auto guard = [this](void (JoinController::*handler)()) {
-        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
-    };
+    const auto guard = GuardedHandlers(window, this);
     connect(page.ToolBtnOpen, &QAction::triggered, this, guard(&JoinController::ToolBtnOpenClick));
     connect(page.ToolBtnRemove, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveClick));
     connect(page.ToolBtnRemoveAll, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveAllClick));
@@ -53,6 +52,13 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     connect(page.BitBtnJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnJoinClick));
     connect(page.BitBtnStopJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnStopJoinClick));
     connect(page.BitBtnExitJoin, &QPushButton::clicked, this, guard(&JoinController::BitBtnExitJoinClick));
+
+    connect(&pictureLoader, &PictureLoader::loaded, this, [this](const QString& path, const QImage& picture) {
+        if (path == selection.JoinSelectedFile) page.Image2->setPixmap(QPixmap::fromImage(picture));
+    });
+    connect(&pictureLoader, &PictureLoader::failed, this, [this](const QString& path) {
+        if (path == selection.JoinSelectedFile) Messages::error(window, "Cannot show the picture " + path);
+    });
 
     connect(&run, &JoinRun::progressChanged, page.Gauge3, &QProgressBar::setValue);
     connect(&run, &JoinRun::finished, this, &JoinController::onRunFinished);
@@ -176,17 +182,18 @@ void JoinController::ListView2SelectItem(int row) {
     if (!joinItems.contains(e)) return;
     const QString path = joinItems.at(e).path;
     if (!IsPictureFile(path)) {
+        pictureLoader.cancel();
         preview.EnablePlay(true);
     } else {
         if (MP2.IsOpen()) {
             const TMediaPlayer::Mode mode = MP2.GetMode();
             if (mode == TMediaPlayer::Mode::Stopped || mode == TMediaPlayer::Mode::Open) MP2.Close();
         }
-        QImageReader reader(path);
-        reader.setAutoTransform(true); // upright, as a camera's EXIF orientation says
-        const QImage picture = reader.read();
-        if (picture.isNull()) throw QuillmarkError("Cannot show the picture " + path);
-        page.Image2->setPixmap(QPixmap::fromImage(picture));
+        // Only the header is read here, so a file that is no picture is refused at
+        // once; the picture itself is read on a worker and shown when it is ready.
+        if (!QImageReader(path).canRead()) throw QuillmarkError("Cannot show the picture " + path);
+        page.Image2->clear();
+        pictureLoader.request(path, page.Image2->size());
     }
     selection.JoinSelectedFile = path;
     selection.JoinSelectedNo = e;

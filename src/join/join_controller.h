@@ -7,6 +7,7 @@
 #include "join/join_preview.h"
 #include "join/join_run.h"
 #include "join/join_timeline.h"
+#include "join/picture_loader.h"
 #include "join/picture_options.h"
 
 #include <QObject>
@@ -98,6 +99,7 @@ private:
     PlayerFactory makeMusicPlayer;
     QWidget* window;
     JoinRun run;
+    PictureLoader pictureLoader;
     // Cleared when the objects behind the references above are destroyed.
     QPointer<TVideoEdit> engineAlive;
     QPointer<TMediaPlayer> playerAlive;

@@ -1,5 +1,6 @@
 #include "join/join_preview.h"
 
+#include "common/guarded_handler.h"
 #include "common/messages.h"
 #include "engine/media_player.h"
 #include "join/join_list.h"
@@ -23,9 +24,7 @@ JoinPreview::JoinPreview(JoinPage& p, TMediaPlayer& player, JoinItems& list, con
                          QWidget* owner)
     : page(p), MP2(player), items(list), selection(sel), window(owner) {
     Timer2.setInterval(1000);
-    auto guard = [this](void (JoinPreview::*handler)()) {
-        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
-    };
+    const auto guard = GuardedHandlers(window, this);
     connect(&Timer2, &QTimer::timeout, this, guard(&JoinPreview::Timer2Timer));
     connect(page.TBPlay, &QToolButton::clicked, this, guard(&JoinPreview::TBPlayClick));
     connect(page.TBPause, &QToolButton::clicked, this, guard(&JoinPreview::TBPauseClick));
@@ -33,7 +32,8 @@ JoinPreview::JoinPreview(JoinPage& p, TMediaPlayer& player, JoinItems& list, con
     connect(page.MenuPlay, &QAction::triggered, this, guard(&JoinPreview::TBPlayClick));
     connect(page.MenuPause, &QAction::triggered, this, guard(&JoinPreview::TBPauseClick));
     connect(page.MenuStop, &QAction::triggered, this, guard(&JoinPreview::TBStopClick));
-    page.TrackBar2->installEventFilter(this);
+    positionBar = page.TrackBar2;
+    positionBar->installEventFilter(this);
 }
 
 bool JoinPreview::playing() const { return MP2.IsOpen() && MP2.GetMode() == TMediaPlayer::Mode::Playing; }
@@ -129,7 +129,9 @@ void JoinPreview::TrackBar2Released() {
 }
 
 bool JoinPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == page.TrackBar2 && event->type() == QEvent::MouseButtonRelease &&
+    // The bar's own events reach here while the page around it is being destroyed,
+    // so the page is read only for a real release, never to recognise the bar.
+    if (watched == positionBar && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Messages::guarded(window, [this] { TrackBar2Released(); });
     }

@@ -3,11 +3,13 @@
 #include <functional>
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 class JoinItems;
 class JoinPage;
+class QSlider;
 class TMediaPlayer;
 
 // The entry last reported by the join list's selection handler.
@@ -61,4 +63,5 @@ private:
     JoinItems& items;
     const JoinSelection& selection;
     QWidget* window;
+    QPointer<QSlider> positionBar;
 };

@@ -1,5 +1,6 @@
 #include "join/pic_set_form.h"
 
+#include "common/guarded_handler.h"
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/up_down.h"
@@ -120,9 +121,7 @@ TPicSetForm::TPicSetForm(QWidget* parent, PictureOptions& pictureOptions, const 
     EdMusicFile->setMinimumWidth(220);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    auto guard = [this](void (TPicSetForm::*handler)()) {
-        return [this, handler] { Messages::guarded(this, [this, handler] { (this->*handler)(); }); };
-    };
+    const auto guard = GuardedHandlers(this, this);
     connect(CBTransition, &QComboBox::activated, this, guard(&TPicSetForm::CBTransitionChange));
     connect(BitBtnOpen, &QPushButton::clicked, this, guard(&TPicSetForm::BitBtnOpenClick));
     connect(BitBtnOK, &QPushButton::clicked, this, guard(&TPicSetForm::BitBtnOKClick));

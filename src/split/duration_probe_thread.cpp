@@ -2,8 +2,54 @@
 
 #include "engine/quillmark_error.h"
 
-TGetFileDuration::TGetFileDuration(Probe p, QString f, int g, QObject* parent)
-    : QThread(parent), probe(std::move(p)), file(std::move(f)), generation(g) {}
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSet>
+
+namespace {
+
+// Probes are made and deleted on the UI thread only, so this needs no lock.
+QSet<TGetFileDuration*>& live() {
+    static QSet<TGetFileDuration*> probes;
+    return probes;
+}
+
+constexpr int ExitWaitMs = 2000;
+
+}  // namespace
+
+TGetFileDuration::TGetFileDuration(Probe p, QString f, int g)
+    : probe(std::move(p)), file(std::move(f)), generation(g) {}
+
+TGetFileDuration::~TGetFileDuration() { live().remove(this); }
+
+TGetFileDuration* TGetFileDuration::launch(Probe probe, QString file, int generation) {
+    auto* thread = new TGetFileDuration(std::move(probe), std::move(file), generation);
+    live().insert(thread);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    static const bool exitHooked = [] {
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            QObject::connect(app, &QCoreApplication::aboutToQuit, [] { waitForRunning(ExitWaitMs); });
+        }
+        return true;
+    }();
+    (void)exitHooked;
+    thread->start();
+    return thread;
+}
+
+int TGetFileDuration::runningCount() {
+    int n = 0;
+    for (TGetFileDuration* t : live()) n += t->isRunning() ? 1 : 0;
+    return n;
+}
+
+bool TGetFileDuration::waitForRunning(int ms) {
+    const QDeadlineTimer deadline(ms);
+    bool allEnded = true;
+    for (TGetFileDuration* t : live()) allEnded = t->wait(deadline) && allEnded;
+    return allEnded;
+}
 
 void TGetFileDuration::run() {
     try {
@@ -12,5 +58,7 @@ void TGetFileDuration::run() {
         emit failed(generation, e.message());
     } catch (const std::exception& e) {
         emit failed(generation, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        emit failed(generation, "Cannot measure " + file);
     }
 }

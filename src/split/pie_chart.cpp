@@ -1,6 +1,12 @@
 #include "split/pie_chart.h"
 
 #include <QPainter>
+#include <numbers>
+
+namespace {
+// The narrowest slice worth drawing, measured along the rim.
+constexpr double NarrowestSlicePixels = 2.0;
+}  // namespace
 
 PieChart::PieChart(QWidget* parent) : QWidget(parent) { setFixedSize(99, 90); }
 
@@ -17,24 +23,40 @@ QColor PieChart::sliceColor(int i) {
     return palette[i % (sizeof(palette) / sizeof(palette[0]))];
 }
 
+QRectF PieChart::circle() const {
+    const int side = std::min(width(), height()) - 4;
+    return QRectF((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+}
+
+int PieChart::mostVisibleSlices() const {
+    return std::max(1, static_cast<int>(std::numbers::pi * circle().width() / NarrowestSlicePixels));
+}
+
 void PieChart::paintEvent(QPaintEvent*) {
     if (count <= 0) return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const int side = std::min(width(), height()) - 4;
-    const QRectF circle((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+    const QRectF disc = circle();
+    const int drawn = drawnSlices();
     p.setPen(count > 60 ? Qt::NoPen : QPen(QColor(60, 60, 60), 0.6));
-    if (count == 1) {
+    if (drawn <= 1) {
         p.setBrush(sliceColor(0));
-        p.drawEllipse(circle);
+        p.drawEllipse(disc);
+        if (drawn == 0) {
+            QFont f = font();
+            f.setBold(true);
+            p.setFont(f);
+            p.setPen(Qt::white);
+            p.drawText(disc, Qt::AlignCenter, QString::number(count));
+        }
         return;
     }
     // Angles are in sixteenths of a degree; starting at 12 o'clock, clockwise.
-    const double span = 360.0 * 16 / count;
-    for (int i = 0; i < count; ++i) {
+    const double span = 360.0 * 16 / drawn;
+    for (int i = 0; i < drawn; ++i) {
         p.setBrush(sliceColor(i));
         const int start = static_cast<int>(90 * 16 - i * span);
         const int end = static_cast<int>(90 * 16 - (i + 1) * span);
-        p.drawPie(circle, start, end - start);
+        p.drawPie(disc, start, end - start);
     }
 }

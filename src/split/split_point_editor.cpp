@@ -1,5 +1,6 @@
 #include "split/split_point_editor.h"
 
+#include "common/guarded_handler.h"
 #include "common/messages.h"
 #include "engine/media_player.h"
 #include "split/edit_selection_form.h"
@@ -23,9 +24,7 @@
 
 SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* owner)
     : panel(p), list(l), window(owner) {
-    auto guard = [this](void (SplitPointEditor::*handler)()) {
-        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
-    };
+    const auto guard = GuardedHandlers(window, this);
     connect(panel.SpeedBtnPlay, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnPlayClick));
     connect(panel.SpeedBtnPause, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnPauseClick));
     connect(panel.SpeedBtnStop, &QToolButton::clicked, this, guard(&SplitPointEditor::SpeedBtnStopClick));
@@ -53,9 +52,9 @@ bool SplitPointEditor::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // Run once the control has handled the release, so selection and position are the new ones.
         if (watched == panel.TrackBar1) {
-            QTimer::singleShot(0, this, [this] { Messages::guarded(window, [this] { TrackBar1Released(); }); });
+            QTimer::singleShot(0, this, Guarded(window, this, &SplitPointEditor::TrackBar1Released));
         } else if (watched == panel.ListView1->viewport()) {
-            QTimer::singleShot(0, this, [this] { Messages::guarded(window, [this] { ListView1Click(); }); });
+            QTimer::singleShot(0, this, Guarded(window, this, &SplitPointEditor::ListView1Click));
         }
     }
     return QObject::eventFilter(watched, event);

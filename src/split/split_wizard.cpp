@@ -1,6 +1,7 @@
 #include "split/split_wizard.h"
 
 #include "common/folders.h"
+#include "common/guarded_handler.h"
 #include "common/messages.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
@@ -36,11 +37,9 @@ bool readCount(const QString& text, int64_t& value) {
 
 SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& out, QString& path,
                          const FormatSettings& formatSettings, QWidget* owner)
-    : editor(*p.GroupBoxManual, splitList, owner), page(p), engine(videoEdit), output(out), outputPath(path),
+    : QObject(owner), editor(*p.GroupBoxManual, splitList, owner), page(p), engine(videoEdit), output(out), outputPath(path),
       formats(formatSettings), window(owner), run(videoEdit) {
-    auto guard = [this](void (SplitWizard::*handler)()) {
-        return [this, handler] { Messages::guarded(window, [this, handler] { (this->*handler)(); }); };
-    };
+    const auto guard = GuardedHandlers(window, this);
     connect(page.SpeedBtnOpen, &QToolButton::clicked, this, guard(&SplitWizard::SpeedBtnOpenClick));
     connect(page.RBSame, &QRadioButton::clicked, this, guard(&SplitWizard::RBSameClick));
     connect(page.RBSavePath, &QRadioButton::clicked, this, guard(&SplitWizard::RBSavePathClick));
@@ -87,10 +86,15 @@ void SplitWizard::setPreviewPlayer(TMediaPlayer* player) { editor.MP1 = player; 
 
 void SplitWizard::Shutdown() {
     run.Stop();
-    // A probe reads one file; it ends on its own, and nothing may outlive us.
-    for (const QPointer<TGetFileDuration>& t : probes) {
-        if (t) t->wait();
-    }
+    // A probe may hang on a stalled drive: it is abandoned, not awaited.
+    abandonProbe();
+}
+
+void SplitWizard::abandonProbe() {
+    ++probeGeneration;
+    if (!waitingForProbe) return;
+    waitingForProbe = false;
+    emit probeFinished();
 }
 
 // ---- Step 1: source and destination ----
@@ -100,29 +104,33 @@ void SplitWizard::SpeedBtnOpenClick() {
     if (files.isEmpty()) return;
     SourceFileName = QDir::toNativeSeparators(files.first());
     page.EdFilePathName->setText(SourceFileName);
+    // Only the file chosen now counts: a probe still reading an earlier one is
+    // left to end on its own, and its result is ignored.
+    ++probeGeneration;
+    waitingForProbe = true;
     emit probeStarted();
     // Until the duration is known, Next would plan the parts with a wrong one.
     page.BitBtnNext->setEnabled(false);
-    auto* thread = new TGetFileDuration(probe, SourceFileName, ++probeGeneration);
-    probes.append(thread);
+    auto* thread = TGetFileDuration::launch(probe, SourceFileName, probeGeneration);
     connect(thread, &TGetFileDuration::measured, this, &SplitWizard::onProbeMeasured);
     connect(thread, &TGetFileDuration::failed, this, &SplitWizard::onProbeFailed);
-    connect(thread, &QThread::finished, this, [this, thread] {
-        probes.removeAll(thread);
-        thread->deleteLater();
-        if (probes.isEmpty()) page.BitBtnNext->setEnabled(true);
-        emit probeFinished();
-    });
-    thread->start();
+}
+
+void SplitWizard::probeEnded() {
+    waitingForProbe = false;
+    page.BitBtnNext->setEnabled(true);
+    emit probeFinished();
 }
 
 void SplitWizard::onProbeMeasured(int generation, double seconds) {
-    // Only the file chosen last counts; an older probe finishing late is ignored.
-    if (generation == probeGeneration) SourceDuration = seconds;
+    if (generation != probeGeneration) return;
+    SourceDuration = seconds;
+    probeEnded();
 }
 
 void SplitWizard::onProbeFailed(int generation, const QString& message) {
     if (generation != probeGeneration) return;
+    probeEnded();
     // A file whose length cannot be read cannot be planned; say so rather than
     // split it with the length of another file.
     SourceFileName.clear();
@@ -308,7 +316,7 @@ void SplitWizard::BitBtnBackClick() {
 }
 
 void SplitWizard::BitBtnCancelSplitClick() {
-    if (page.BitBtnCancelSplit->text() == "Stop") {
+    if (run.running()) {
         run.Stop();
         page.BitBtnCancelSplit->setText("Exit");
         page.BitBtnBack->setEnabled(true);

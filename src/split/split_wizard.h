@@ -10,7 +10,6 @@
 #include "split/split_run.h"
 
 #include <QObject>
-#include <QPointer>
 
 class SplitPage;
 class TMediaPlayer;
@@ -19,7 +18,7 @@ class QWidget;
 
 // The three-step split wizard: source, format and folder; split mode; summary and
 // run. It drives the split page's controls and the split engine, and checks every
-// choice with a message before it moves on.
+// choice with a message before it moves on. A child of `window` when one is given.
 class SplitWizard : public QObject {
     Q_OBJECT
 public:
@@ -42,8 +41,9 @@ public:
     SplitPointEditor editor;
 
     bool running() const { return run.running(); }
-    bool probing() const { return !probes.isEmpty(); }
-    // The window is closing: stop a running split and let probes finish.
+    // A duration is being measured for the file chosen last.
+    bool probing() const { return waitingForProbe; }
+    // The window is closing: stop a running split and abandon a probe.
     void Shutdown();
 
     void SpeedBtnOpenClick();
@@ -77,6 +77,8 @@ private:
     void leaveStep1();
     void leaveStep2();
     void startSplit();
+    void probeEnded();
+    void abandonProbe();
     void onProbeMeasured(int generation, double seconds);
     void onProbeFailed(int generation, const QString& message);
     void onRunFinished();
@@ -91,6 +93,7 @@ private:
     const FormatSettings& formats;
     QWidget* window;
     SplitRun run;
+    // Names the file chosen last; a probe's result counts only with the same number.
     int probeGeneration = 0;
-    QList<QPointer<TGetFileDuration>> probes;
+    bool waitingForProbe = false;
 };

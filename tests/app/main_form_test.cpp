@@ -5,13 +5,17 @@
 #include "common/messages.h"
 #include "join/join_controller.h"
 #include "join/join_page.h"
+#include "split/duration_probe_thread.h"
 #include "split/split_page.h"
 #include "split/split_wizard.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QPointer>
+#include <QSemaphore>
 #include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,6 +26,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -226,4 +231,40 @@ TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Photo.JPEG"));
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Scan.PNG"));
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[5], "scan.BMP"));
+}
+
+TEST_F(MainFormTest, TheWindowDeletesItsSplitWizard) {
+    open();
+    QPointer<SplitWizard> wizard(form->splitWizard);
+    ASSERT_FALSE(wizard.isNull());
+    form.reset();
+    EXPECT_TRUE(wizard.isNull());
+}
+
+TEST_F(MainFormTest, ClosingDoesNotWaitForAProbeOnAStalledDrive) {
+    TMainForm::Services services = FakeServices();
+    auto stalled = std::make_shared<QSemaphore>();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    // Gives up after a while, so a window that waits shows as a probe that ended
+    // before the window was gone rather than as a hung test.
+    services.measureDuration = [stalled, ended](const QString&) {
+        stalled->tryAcquire(1, 3000);
+        *ended = true;
+        return 10.0;
+    };
+    form = std::make_unique<TMainForm>(TMainForm::Environment{dir.path(), dir.path("setup.ini")}, services);
+    form->show();
+    form->BtnGoSplitClick();
+    SetOpenDialogHandler([](const OpenDialogSetup&) { return QStringList{"/v/on the share.avi"}; });
+    form->TabSheet1->SpeedBtnOpen->click();
+    SetOpenDialogHandler({});
+    ASSERT_EQ(TGetFileDuration::runningCount(), 1);
+    form->close();
+    form.reset();
+    EXPECT_FALSE(*ended);
+
+    stalled->release();
+    ASSERT_TRUE(waitUntil([] { return TGetFileDuration::runningCount() == 0; }));
+    keepRunningFor(50);  // its result, queued for the window that has gone, is dropped
+    EXPECT_TRUE(*ended);
 }

@@ -8,10 +8,40 @@
 #include <QToolBar>
 #include <QDir>
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QThreadPool>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace {
+
+// A JPEG whose EXIF orientation says to turn it a quarter clockwise.
+QString turnedJpeg(const QString& path, QSize size, Qt::GlobalColor colour) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    EXPECT_TRUE(image.save(&buffer, "JPG"));
+    const QByteArray tiff = QByteArray::fromHex("4d4d002a00000008" "0001" "011200030000000100060000" "00000000");
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1 = QByteArray::fromHex("ffe1");
+    app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xff)).append(payload);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
+    return path;
+}
+
+// Lets the picture reads in flight end and their results reach the page.
+void settle() {
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
 
 using JoinListPage = JoinFixture;
 
@@ -80,6 +110,7 @@ TEST_F(JoinListPage, SelectingEnablesTheMenuAndPlayOnlyForVideos) {
     EXPECT_TRUE(page.MenuAddFiles->isEnabled());
     select(0);
     EXPECT_FALSE(page.TBPlay->isEnabled());
+    settle();
     EXPECT_FALSE(page.Image2->pixmap().isNull());
     for (QAction* a : {page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp, page.MenuMoveDown,
                        page.MenuStartJoining}) {
@@ -93,26 +124,40 @@ TEST_F(JoinListPage, SelectingEnablesTheMenuAndPlayOnlyForVideos) {
 }
 
 TEST_F(JoinListPage, APictureIsPreviewedTheWayItsCameraHeldIt) {
-    // A 32x24 JPEG whose EXIF orientation says to turn it a quarter clockwise.
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImage image(32, 24, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(&buffer, "JPG"));
-    const QByteArray tiff = QByteArray::fromHex("4d4d002a00000008" "0001" "011200030000000100060000" "00000000");
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray app1 = QByteArray::fromHex("ffe1");
-    app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xff)).append(payload);
-    const QString path = dir.path("turned.jpg");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(jpeg.left(2) + app1 + jpeg.mid(2));
-    file.close();
-
-    add({path});
+    add({turnedJpeg(dir.path("turned.jpg"), QSize(32, 24), Qt::red)});
     select(0);
+    settle();
     EXPECT_EQ(page.Image2->pixmap().size(), QSize(24, 32));
+}
+
+TEST_F(JoinListPage, ALargePictureIsReadScaledToThePanelOffTheWindowsThread) {
+    add({turnedJpeg(dir.path("big photo.jpg"), QSize(4000, 3000), Qt::red)});
+    select(0);
+    // Nothing is shown until the worker has read it.
+    EXPECT_TRUE(page.Image2->pixmap().isNull());
+    settle();
+    const QSize shown = page.Image2->pixmap().size();
+    EXPECT_LE(shown.width(), page.Image2->width());
+    EXPECT_EQ(shown.height(), page.Image2->height());  // the long side, turned upright, fills the panel's height
+    EXPECT_NEAR(shown.width(), page.Image2->height() * 3 / 4, 1);
+}
+
+TEST_F(JoinListPage, APictureLeftBeforeItWasReadIsNeverShown) {
+    const QString big = turnedJpeg(dir.path("big.jpg"), QSize(4000, 3000), Qt::red);
+    const QString small = turnedJpeg(dir.path("small.jpg"), QSize(40, 30), Qt::green);
+    add({big, "/v/a.avi", small});
+    select(0);
+    select(1);
+    settle();
+    EXPECT_TRUE(page.Image2->pixmap().isNull());
+
+    select(0);
+    select(2);
+    settle();
+    const QImage shown = page.Image2->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(30, 40));
+    EXPECT_GT(qGreen(shown.pixel(15, 20)), 200);
+    EXPECT_LT(qRed(shown.pixel(15, 20)), 60);
 }
 
 TEST_F(JoinListPage, APictureClosesAStoppedPlayerButNotAPlayingOne) {

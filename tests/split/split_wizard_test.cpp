@@ -21,9 +21,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QSemaphore>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -366,4 +368,47 @@ TEST_F(SplitWizardTest, TheAviFrameRateSettingSetsTheShortestPart) {
     page.EdAmount->setText("4500");
     page.BitBtnNext->click();
     EXPECT_EQ(page.currentStep(), 3) << boxes.join('\n').toStdString();
+}
+
+TEST_F(SplitWizardTest, TheAmountBoxTakesAnyCountWithoutDrawingEverySlice) {
+    toStep2();
+    page.RBAmount->click();
+    page.EdAmount->setText("99999999");
+    EXPECT_EQ(page.Chart1->slices(), 99999999);
+    EXPECT_EQ(page.Chart1->drawnSlices(), 0);
+}
+
+TEST_F(SplitWizardTest, NextFollowsTheProbeOfTheFileChosenLast) {
+    int started = 0, finished = 0;
+    QObject::connect(&wizard, &SplitWizard::probeStarted, [&] { started++; });
+    QObject::connect(&wizard, &SplitWizard::probeFinished, [&] { finished++; });
+    // The first file sits on a stalled drive until the test lets it go.
+    auto stalled = std::make_shared<QSemaphore>();
+    wizard.probe = [stalled](const QString& file) {
+        if (file.endsWith("slow.avi")) {
+            stalled->acquire();
+            return 11.0;
+        }
+        return 42.5;
+    };
+    SetOpenDialogHandler([](const OpenDialogSetup&) { return QStringList{"/v/slow.avi"}; });
+    page.SpeedBtnOpen->click();
+    EXPECT_TRUE(wizard.probing());
+    SetOpenDialogHandler([](const OpenDialogSetup&) { return QStringList{"/v/fast.avi"}; });
+    page.SpeedBtnOpen->click();
+    EXPECT_EQ(started, 2);
+    ASSERT_TRUE(waitUntil([&] { return page.BitBtnNext->isEnabled(); }));
+    // The waiting window closes with Next enabled, though the first probe still runs.
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(wizard.probing());
+    EXPECT_DOUBLE_EQ(wizard.SourceDuration, 42.5);
+    EXPECT_EQ(TGetFileDuration::runningCount(), 1);
+
+    stalled->release();
+    ASSERT_TRUE(waitUntil([] { return TGetFileDuration::runningCount() == 0; }));
+    keepRunningFor(50);
+    EXPECT_DOUBLE_EQ(wizard.SourceDuration, 42.5);
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(page.BitBtnNext->isEnabled());
+    EXPECT_EQ(page.EdFilePathName->text(), "/v/fast.avi");
 }
