@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QEventLoop>
 #include <QAction>
 #include <QLineEdit>
@@ -137,8 +138,13 @@ int main(int argc, char* argv[]) {
     {   // Stop a 200-clip render right after Start.
         auto engine = CreateVideoEdit();
         engine->SetOutputType(8);
-        for (int i = 0; i < 200; ++i)
-            engine->AddVideoClip(media.filePath("clip.mp4"), i % 10, i % 10 + 0.5, 0);
+        // 200 different files (links to one clip), so each must be opened and looked at.
+        for (int i = 0; i < 200; ++i) {
+            const QString link = work.filePath(QStringLiteral("clip-%1.mp4").arg(i));
+            QFile::link(media.filePath("clip.mp4"), link);
+            engine->AddVideoClip(link, i % 10, i % 10 + 0.5, 0);
+            engine->AddAudioClip(link, i % 10, i % 10 + 0.5);
+        }
         meter.begin();
         QTimer::singleShot(0, [&] {
             engine->StartRender(work.filePath("stopped.avi"));
