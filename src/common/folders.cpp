@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cerrno>
@@ -29,23 +28,6 @@ QString DefaultOutputFolder() {
 #else
     return WithTrailingSeparator(QDir::homePath());
 #endif
-}
-
-namespace {
-std::function<bool(const QString&, QString&)> chooseFolderHandler;
-}
-
-void SetChooseFolderHandler(std::function<bool(const QString& title, QString& folder)> handler) {
-    chooseFolderHandler = std::move(handler);
-}
-
-bool ChooseFolder(QWidget* parent, const QString& title, QString& folder) {
-    if (!FolderExists(folder)) folder.clear();
-    if (chooseFolderHandler) return chooseFolderHandler(title, folder);
-    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder, QFileDialog::ShowDirsOnly);
-    if (chosen.isEmpty()) return false;
-    folder = QDir::toNativeSeparators(chosen);
-    return true;
 }
 
 bool FolderExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }

@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
-
-class QWidget;
 
 // The folder of the running executable with a trailing separator. The program's own
 // files (tips, about texts, the manual) lie there.
@@ -18,13 +15,6 @@ QString DefaultOutputFolder();
 
 // Appends the folder separator when the path lacks one.
 QString WithTrailingSeparator(const QString& path);
-
-// Opens the desktop's folder browser with the given title. When `folder` names an
-// existing folder the browser starts there; otherwise `folder` is emptied first.
-// Returns true and the chosen folder when the user confirms.
-bool ChooseFolder(QWidget* parent, const QString& title, QString& folder);
-// Test seam: while set, ChooseFolder asks this instead of showing the browser.
-void SetChooseFolderHandler(std::function<bool(const QString& title, QString& folder)> handler);
 
 bool FolderExists(const QString& path);
 // Creates the folder and any missing parents; false when it cannot, with the

@@ -1,5 +1,6 @@
 #include "join/join_controller.h"
 
+#include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/guarded_handler.h"
 #include "common/messages.h"

@@ -1,7 +1,7 @@
 #include "join/join_run.h"
 
 #include "engine/video_edit.h"
-#include "split/split_plan.h"
+#include "common/rounding.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/rounding.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -7,8 +9,6 @@
 // length, or at split points set by hand.
 enum SplitMode { NoSplitMode = 0, ByAmount = 1, ByTime = 2, BySettings = 3 };
 
-// The nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-int64_t RoundHalfEven(double value);
 
 // Parts needed for a quotient: 2.0 gives 2, 2.0001 gives 3.
 int32_t CeilParts(double x);

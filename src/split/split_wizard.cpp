@@ -1,5 +1,6 @@
 #include "split/split_wizard.h"
 
+#include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/guarded_handler.h"
 #include "common/messages.h"

@@ -1,4 +1,5 @@
 // The join list on the page: adding, removing, moving, selecting, the folder.
+#include "common/folder_dialog.h"
 #include "join_test_fixture.h"
 
 #include "engine/quillmark_error.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/file_filters.h"
+#include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/messages.h"
 #include "fakes/recording_media_player.h"

@@ -1,4 +1,5 @@
 #include "common/file_filters.h"
+#include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/messages.h"
 #include "engine/quillmark_error.h"

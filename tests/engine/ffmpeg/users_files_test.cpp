@@ -1,6 +1,5 @@
 // Files as users' devices and old programs leave them: damaged sound, packed
-// B-frames, a source that vanishes mid-render, sound that outlasts the picture.
-#include "cli_run.h"
+// B-frames, a source that vanishes mid-render.
 #include "render_wait.h"
 #include "test_media.h"
 #include "user_media.h"
@@ -113,17 +112,6 @@ TEST_F(UsersFiles, ASourceThatEndsUnderTheRenderFailsNamingIt) {
     EXPECT_FALSE(r.completed);
     EXPECT_TRUE(r.error.contains("vanishing.mpg")) << r.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.mpg")));
-}
-
-TEST(UsersFilesCli, SplittingByTimeWhereTheSoundOutlastsThePictureWritesEveryPart) {
-    // Before: 2.0 s of picture with 2.5 s of sound measured 2.5 s, and the third
-    // one-second part failed with "Nothing to render" after two were written.
-    QTemporaryDir dir;
-    const CliRun run = Cli({"split", testmedia::UserClip(Shape::SoundLonger), "--every", "1", "--format", "8",
-                            "--out", dir.path() + "/"});
-    EXPECT_EQ(run.code, 0) << run.err.toStdString();
-    const QStringList parts = QDir(dir.path()).entryList({"*.avi"});
-    EXPECT_EQ(parts.size(), 2) << parts.join(' ').toStdString();
 }
 
 } // namespace
