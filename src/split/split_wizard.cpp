@@ -336,29 +336,30 @@ void SplitWizard::BitBtnCancelSplitClick() {
 
 // ---- Step 2: split mode and pie ----
 
+// The amount box belongs to "By Amount", the minutes and seconds to "By Time".
+void SplitWizard::EnableModeBoxes(bool amount, bool time) {
+    page.EdAmount->parentWidget()->setEnabled(amount);
+    page.EdMin->parentWidget()->setEnabled(time);
+    page.EdSec->parentWidget()->setEnabled(time);
+}
+
 void SplitWizard::RBAmountClick() {
     splitMode = ByAmount;
-    page.EdAmount->parentWidget()->setEnabled(true);
-    page.EdMin->parentWidget()->setEnabled(false);
-    page.EdSec->parentWidget()->setEnabled(false);
+    EnableModeBoxes(true, false);
     DisableSplitEditor();
     EdAmountChange();
 }
 
 void SplitWizard::RBTimeClick() {
     splitMode = ByTime;
-    page.EdAmount->parentWidget()->setEnabled(false);
-    page.EdMin->parentWidget()->setEnabled(true);
-    page.EdSec->parentWidget()->setEnabled(true);
+    EnableModeBoxes(false, true);
     DisableSplitEditor();
     EdMinChange();
 }
 
 void SplitWizard::RBManualClick() {
     splitMode = BySettings;
-    page.EdAmount->parentWidget()->setEnabled(false);
-    page.EdMin->parentWidget()->setEnabled(false);
-    page.EdSec->parentWidget()->setEnabled(false);
+    EnableModeBoxes(false, false);
     EnableSplitEditor();
     ResetSplitList();
     DrawSplitChart(PartCount);

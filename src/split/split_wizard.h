@@ -74,6 +74,7 @@ signals:
     void exitRequested();
 
 private:
+    void EnableModeBoxes(bool amount, bool time);
     void leaveStep1();
     void leaveStep2();
     void startSplit();
