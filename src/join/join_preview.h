@@ -63,5 +63,6 @@ private:
     JoinItems& items;
     const JoinSelection& selection;
     QWidget* window;
-    QPointer<QSlider> positionBar;
+    // Only compared with, never used as a slider: it is the bar while the page lives.
+    QPointer<QObject> positionBar;
 };
