@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -21,4 +22,21 @@ inline CliRun Cli(const QStringList& args, const QByteArray& input = {}) {
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Starts `quillmark-cli render` of `clips` copies of a 3 s clip into `output` to
+// DVD PAL and returns once its progress bar shows, so the render is under way.
+// Reads its standard error, which the caller may go on reading.
+inline QByteArray StartLongRender(QProcess& p, const QString& clip, int clips, const QString& output) {
+    QString script = "OutputType 4\n";
+    for (int i = 0; i < clips; ++i)
+        script += QStringLiteral("AddVideoClip \"%1\" 0 3 0\n").arg(clip);
+    p.setReadChannel(QProcess::StandardError);
+    p.start(kCli, {"render", "-", output});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    QByteArray err;
+    while (!err.contains('%') && p.waitForReadyRead(10000))
+        err += p.readAll();
+    return err;
 }

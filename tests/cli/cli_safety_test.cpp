@@ -157,17 +157,8 @@ TEST(CliLibraryLog, TheLibrariesLinesShowOnlyWithVerbose) {
 
 TEST(CliCrash, AKilledRenderLeavesARecognisedTemporaryThatALaterRenderClears) {
     QTemporaryDir dir;
-    QString script = "OutputType 4\n";
-    for (int i = 0; i < 30; ++i)
-        script += QStringLiteral("AddVideoClip \"%1\" 0 3 0\n").arg(testmedia::H264Clip());
     QProcess p;
-    p.setReadChannel(QProcess::StandardError);
-    p.start(kCli, {"render", "-", dir.filePath("long.mpg")});
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
-    QByteArray err;
-    while (!err.contains('%') && p.waitForReadyRead(10000))
-        err += p.readAll();
+    const QByteArray err = StartLongRender(p, testmedia::H264Clip(), 30, dir.filePath("long.mpg"));
     ASSERT_TRUE(err.contains('%')) << err.toStdString();
     ::kill(pid_t(p.processId()), SIGKILL);
     ASSERT_TRUE(p.waitForFinished(20000));

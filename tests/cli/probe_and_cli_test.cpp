@@ -118,18 +118,9 @@ TEST(CliProgram, RenderExitCodes) {
 
 TEST(CliProgram, InterruptStopsTheRenderAndLeavesNoFile) {
     QTemporaryDir dir;
-    QString script = "OutputType 4\n";
-    for (int i = 0; i < 30; ++i)
-        script += QStringLiteral("AddVideoClip \"%1\" 0 3 0\n").arg(testmedia::H264Clip());
     QProcess p;
-    p.setReadChannel(QProcess::StandardError);
-    p.start(kCli, {"render", "-", dir.filePath("out.mpg")});
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
     // Wait until the render is under way (the bar is drawn), then press Ctrl+C.
-    QByteArray err;
-    while (!err.contains('%') && p.waitForReadyRead(10000))
-        err += p.readAll();
+    const QByteArray err = StartLongRender(p, testmedia::H264Clip(), 30, dir.filePath("out.mpg"));
     ASSERT_TRUE(err.contains('%')) << err.toStdString();
     ::kill(pid_t(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(20000));

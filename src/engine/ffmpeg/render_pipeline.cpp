@@ -34,12 +34,6 @@ ClipSpan CutSpan(const VideoClip& clip, const MediaReader::Extent& extent) {
     return ClipSpan{start, stop - start, true, extent.first};
 }
 
-void CheckTimes(const VideoClip& clip) {
-    if (!std::isfinite(clip.start) || !std::isfinite(clip.stop))
-        throw QuillmarkError(QStringLiteral("Cannot render \"%1\": its clip runs from %2 to %3 s")
-                                 .arg(clip.file).arg(clip.start).arg(clip.stop));
-}
-
 // Opens every source once before anything is written, so a bad file fails the
 // render at once with its name, and learns where each clip's pictures lie. With
 // hundreds of clips this takes seconds: `stop` is heeded between clips and
@@ -51,7 +45,6 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
     std::map<QString, MediaReader::Extent> extents;
     for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
         const VideoClip& clip = timeline.video[i];
-        CheckTimes(clip);
         ClipSpan span{0, std::max(0.0, clip.stop - clip.start), false};
         if (!PictureSource::IsPicture(clip.file)) {
             auto known = extents.find(clip.file);
