@@ -7,6 +7,7 @@
 
 namespace {
 
+// Lives as long as the process: a signal may come at any moment until exit.
 int pipeEnds[2] = {-1, -1};
 
 extern "C" void OnSignal(int) {
@@ -16,16 +17,11 @@ extern "C" void OnSignal(int) {
 
 } // namespace
 
-Interrupt::Interrupt(QObject* parent) : QObject(parent) {
-    if (::pipe(pipeEnds) != 0)
+void Interrupt::CatchSignals() {
+    if (pipeEnds[0] >= 0 || ::pipe2(pipeEnds, O_CLOEXEC) != 0)
         return;
+    ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
     ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
-    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char byte;
-        [[maybe_unused]] ssize_t got = ::read(pipeEnds[0], &byte, 1);
-        emit raised();
-    });
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -33,13 +29,21 @@ Interrupt::Interrupt(QObject* parent) : QObject(parent) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+Interrupt::Interrupt(QObject* parent) : QObject(parent) {
+    CatchSignals();
+    if (pipeEnds[0] < 0)
+        return;
+    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
+        }
+        emit raised();
+    });
+}
+
+// The signals stay caught: a Ctrl+C while a stopped render's worker removes its
+// temporary must not kill the process before it has.
 Interrupt::~Interrupt() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     delete notifier;
-    if (pipeEnds[0] >= 0) {
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        pipeEnds[0] = pipeEnds[1] = -1;
-    }
 }

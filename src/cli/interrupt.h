@@ -9,6 +9,11 @@ class QSocketNotifier;
 class Interrupt : public QObject {
     Q_OBJECT
 public:
+    // Catches both signals for the rest of the process. A command that writes
+    // files calls this first thing: a signal that comes before its Interrupt
+    // exists is kept, and the first Interrupt raises it at once.
+    static void CatchSignals();
+
     explicit Interrupt(QObject* parent = nullptr);
     ~Interrupt() override;
 

@@ -1,5 +1,6 @@
 // quillmark-cli: the video engine from the command line, for scripts and tests.
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "engine/ffmpeg/library_log.h"
 #include "engine/ffmpeg/render_workers.h"
 
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
         PrintUsage();
         return kExitUsage;
     }
+    // Commands that write files stop cleanly on Ctrl+C, even one that comes
+    // while they still read their script; the others may simply die.
+    if (command->first != QLatin1String("probe") && command->first != QLatin1String("list"))
+        Interrupt::CatchSignals();
     const int code = command->second(args);
     // A stopped render's worker removes its temporary as it winds down; it is
     // given a moment, but a worker stuck on a dead share does not hold the exit.
