@@ -5,12 +5,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace Messages {
 
 namespace {
 BoxHandler boxHandler;
 UrlHandler urlHandler;
+AnswerHandler answerHandler;
 const QString programTitle = QStringLiteral("Quillmark");
 
 void show(QWidget* parent, Kind kind, const QString& caption, const QString& text) {
@@ -37,6 +39,32 @@ QString errorText(const QString& text) {
 
 void error(QWidget* parent, const QString& text) { show(parent, Kind::Error, programTitle, errorText(text)); }
 
+void taskComplete(QWidget* parent, const QString& outputFolder) {
+    const QString text = QStringLiteral("Task Complete!");
+    const QString openFolder = QStringLiteral("Open &Folder");
+    bool open = false;
+    if (boxHandler) {
+        boxHandler(Kind::Information, QStringLiteral("Information"), text);
+        open = answerHandler && answerHandler(QStringLiteral("Open Folder"));
+    } else {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
+        QPushButton* folderButton = box.addButton(openFolder, QMessageBox::ActionRole);
+        folderButton->setToolTip(QDir::toNativeSeparators(outputFolder));
+        box.exec();
+        open = box.clickedButton() == folderButton;
+    }
+    if (open) openUrl(QUrl::fromLocalFile(outputFolder));
+}
+
+bool question(QWidget* parent, const QString& text) {
+    if (boxHandler) {
+        boxHandler(Kind::Information, programTitle, text);
+        return answerHandler && answerHandler(text);
+    }
+    return QMessageBox::question(parent, programTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
 void guarded(QWidget* parent, const std::function<void()>& handler) {
     try {
         handler();
@@ -57,5 +85,6 @@ void openUrl(const QUrl& url) {
 
 void setBoxHandler(BoxHandler handler) { boxHandler = std::move(handler); }
 void setUrlHandler(UrlHandler handler) { urlHandler = std::move(handler); }
+void setAnswerHandler(AnswerHandler handler) { answerHandler = std::move(handler); }
 
 }  // namespace Messages

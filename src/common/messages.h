@@ -20,6 +20,13 @@ void error(QWidget* parent, const QString& text);
 // The error text as the error box shows it.
 QString errorText(const QString& text);
 
+// The box that ends a split or a join: "Task Complete!" with OK and "Open Folder",
+// which shows the output folder in the desktop's file manager.
+void taskComplete(QWidget* parent, const QString& outputFolder);
+
+// A Yes/No question with the program's title as caption; true for Yes.
+bool question(QWidget* parent, const QString& text);
+
 // Runs a handler; an error it raises ends it and is shown in the error box.
 void guarded(QWidget* parent, const std::function<void()>& handler);
 
@@ -30,7 +37,11 @@ void openUrl(const QUrl& url);
 // Test seam: while set, boxes and url requests go to these instead of the desktop.
 using BoxHandler = std::function<void(Kind kind, const QString& caption, const QString& text)>;
 using UrlHandler = std::function<void(const QUrl& url)>;
+// Answers a box that offers a choice: the question's text, or the extra button's
+// caption ("Open Folder"); true presses it. Unset, tests answer No.
+using AnswerHandler = std::function<bool(const QString& textOrButton)>;
 void setBoxHandler(BoxHandler handler);
 void setUrlHandler(UrlHandler handler);
+void setAnswerHandler(AnswerHandler handler);
 
 }  // namespace Messages

@@ -271,7 +271,7 @@ void JoinController::BitBtnJoinClick() {
 
 void JoinController::onRunFinished() {
     page.Gauge3->setValue(100);
-    Messages::information(window, "Task Complete!");
+    Messages::taskComplete(window, JoinOutputPath);
     EnableJoinControls();
 }
 

@@ -283,7 +283,7 @@ void SplitWizard::startSplit() {
 }
 
 void SplitWizard::onRunFinished() {
-    Messages::information(window, "Task Complete!");
+    Messages::taskComplete(window, outputPath);
     page.BitBtnNext->setToolTip("Start Splitting");
     restoreAfterRun();
 }

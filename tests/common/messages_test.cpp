@@ -1,7 +1,11 @@
 #include "common/messages.h"
 #include "engine/quillmark_error.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(ErrorBox, AppendsAFullStopAfterALetterDigitOrSeparator) {
@@ -28,4 +32,41 @@ TEST(ErrorBox, GuardedHandlersShowTheirErrorWithTheProgramTitle) {
     Messages::setBoxHandler({});
     EXPECT_FALSE(after);
     EXPECT_EQ(shown, (QStringList{"error|Quillmark|No MCI device open.", "info|Information|Task Complete!"}));
+}
+
+namespace {
+
+// Presses the button of the modal box that is about to open, as a user would.
+void PressInNextBox(const QString& caption, QString* boxText) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        *boxText = box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().remove('&') == caption) button->click();
+    });
+}
+
+}  // namespace
+
+TEST(TaskCompleteBox, OpenFolderShowsTheOutputFolderAndOkDoesNot) {
+    QList<QUrl> opened;
+    Messages::setUrlHandler([&](const QUrl& url) { opened << url; });
+    QString text;
+    PressInNextBox("Open Folder", &text);
+    Messages::taskComplete(nullptr, "/tmp/my parts/");
+    EXPECT_EQ(text, "Task Complete!");
+    PressInNextBox("OK", &text);
+    Messages::taskComplete(nullptr, "/tmp/other/");
+    Messages::setUrlHandler({});
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile("/tmp/my parts/")});
+}
+
+TEST(QuestionBox, YesAndNoAreTheAnswer) {
+    QString text;
+    PressInNextBox("Yes", &text);
+    EXPECT_TRUE(Messages::question(nullptr, "A render is running. Stop it and quit?"));
+    EXPECT_EQ(text, "A render is running. Stop it and quit?");
+    PressInNextBox("No", &text);
+    EXPECT_FALSE(Messages::question(nullptr, "A render is running. Stop it and quit?"));
 }
