@@ -69,3 +69,10 @@ bool IsNamelessFile(const QString& fileName) {
     const int dot = fileName.lastIndexOf('.');
     return (dot < 0 ? fileName : fileName.left(dot)).trimmed().isEmpty();
 }
+
+bool IsBlank(const QString& text) { return text.trimmed().isEmpty(); }
+
+QString OutputFolderProblem(const QString& path) {
+    if (QDir::isAbsolutePath(path)) return {};
+    return QStringLiteral("A full path is needed for the output folder, not \"%1\"").arg(path);
+}

@@ -27,3 +27,11 @@ QString EnsureFolder(const QString& path);
 // True for a file name with nothing before its extension ("", ".avi"): the name a
 // folder given where a file was meant turns into.
 bool IsNamelessFile(const QString& fileName);
+
+// Nothing but blanks: what a user means as empty in a name or a path box.
+bool IsBlank(const QString& text);
+
+// An output folder must be a full path: a relative one would land wherever the
+// program happened to be started. Returns an empty string, or the message
+// "A full path is needed for the output folder, not \"<path>\"".
+QString OutputFolderProblem(const QString& path);

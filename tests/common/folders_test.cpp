@@ -44,3 +44,11 @@ TEST(Folders, ANameWithNothingBeforeItsExtensionIsNameless) {
     for (const char* name : {"", ".avi", " .avi", "."}) EXPECT_TRUE(IsNamelessFile(name)) << name;
     for (const char* name : {"a.avi", "holiday", ".hidden.avi", "my.video.mpg"}) EXPECT_FALSE(IsNamelessFile(name)) << name;
 }
+
+TEST(Folders, BlankTextCountsAsEmptyAndOnlyAFullPathIsAnOutputFolder) {
+    for (const char* text : {"", " ", "\t  ", "\u3000"}) EXPECT_TRUE(IsBlank(QString::fromUtf8(text))) << text;
+    EXPECT_FALSE(IsBlank(" a "));
+    for (const char* path : {"/home/ann/My Videos", "/"}) EXPECT_EQ(OutputFolderProblem(path), "") << path;
+    for (const char* path : {"parts", "./parts", "~/Videos", "../out"})
+        EXPECT_EQ(OutputFolderProblem(path), QStringLiteral("A full path is needed for the output folder, not \"%1\"").arg(path));
+}
