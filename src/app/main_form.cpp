@@ -220,6 +220,12 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    // Closing would throw away the part or the join being written: ask first.
+    const bool rendering = !closed && (splitWizard->running() || joinController->running());
+    if (rendering && !Messages::question(this, QStringLiteral("A render is running. Stop it and quit?"))) {
+        event->ignore();
+        return;
+    }
     if (!closed) {
         closed = true;
         FormClose();

@@ -18,6 +18,7 @@
 #include <QSemaphore>
 #include <QPushButton>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -267,4 +268,33 @@ TEST_F(MainFormTest, ClosingDoesNotWaitForAProbeOnAStalledDrive) {
     ASSERT_TRUE(waitUntil([] { return TGetFileDuration::runningCount() == 0; }));
     keepRunningFor(50);  // its result, queued for the window that has gone, is dropped
     EXPECT_TRUE(*ended);
+}
+
+TEST_F(MainFormTest, ClosingDuringARenderAsksAndNoKeepsTheRenderGoing) {
+    QStringList questions;
+    bool answer = false;
+    Messages::setAnswerHandler([&](const QString& text) {
+        questions << text;
+        return answer;
+    });
+    TMainForm& f = open();
+    f.BtnGoJoinClick();
+    QImage picture(32, 24, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(dir.path("slide.png")));
+    SetOpenDialogHandler([this](const OpenDialogSetup&) { return QStringList{dir.path("slide.png")}; });
+    f.TabSheet2->ToolBtnOpen->trigger();
+    SetOpenDialogHandler({});
+    f.TabSheet2->EdSavePath2->setText(dir.path("out"));
+    f.TabSheet2->BitBtnJoin->click();
+    ASSERT_TRUE(f.joinController->running()) << boxes.join('\n').toStdString();
+
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.joinController->running());
+    answer = true;
+    EXPECT_TRUE(f.close());
+    EXPECT_FALSE(f.joinController->running());
+    Messages::setAnswerHandler({});
+    EXPECT_EQ(questions, QStringList(2, "A render is running. Stop it and quit?"));
 }
