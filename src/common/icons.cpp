@@ -1,9 +1,12 @@
 #include "common/icons.h"
 
+#include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QtMath>
+#include <algorithm>
 #include <functional>
 
 namespace Icons {
@@ -13,15 +16,52 @@ namespace {
 const QColor ink(40, 70, 130);
 const QColor accent(230, 140, 40);
 
-// Draws on a 64 x 64 canvas; Qt scales the result for smaller buttons.
-QIcon draw(const std::function<void(QPainter&)>& paint) {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    paint(p);
-    return QIcon(pixmap);
-}
+// Paints the drawing anew at every size asked for, so a large button or a screen
+// scaled by two gets sharp lines instead of a small picture blown up.
+class DrawnIconEngine : public QIconEngine {
+public:
+    explicit DrawnIconEngine(std::function<void(QPainter&)> drawing) : drawing(std::move(drawing)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size() * painter->device()->devicePixelRatioF(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            // The drawings are made on a 64 x 64 canvas, kept square and centred.
+            const qreal side = std::min(size.width(), size.height());
+            p.translate((size.width() - side) / 2, (size.height() - side) / 2);
+            p.scale(side / 64, side / 64);
+            drawing(p);
+        }
+        if (mode == QIcon::Disabled) image = faded(image);
+        return QPixmap::fromImage(image);
+    }
+
+    QIconEngine* clone() const override { return new DrawnIconEngine(drawing); }
+
+private:
+    // Grey and half transparent, the way the desktop shows a disabled button's picture.
+    static QImage faded(const QImage& drawn) {
+        QImage image = drawn.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = qGray(line[x]);
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+            }
+        }
+        return image;
+    }
+
+    std::function<void(QPainter&)> drawing;
+};
+
+QIcon draw(std::function<void(QPainter&)> paint) { return QIcon(new DrawnIconEngine(std::move(paint))); }
 
 void filmStrip(QPainter& p, const QRectF& r) {
     p.setPen(Qt::NoPen);

@@ -1,7 +1,9 @@
+#include "common/icons.h"
 #include "common/radio_group.h"
 #include "common/up_down.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -57,4 +59,20 @@ TEST(RadioGroup, APositionOutsideTheItemsChoosesNothing) {
     EXPECT_FALSE(group.button(0)->isChecked());
     group.setItemIndex(1);
     EXPECT_EQ(group.itemIndex(), 1);
+}
+
+TEST(DrawnIcons, AreDrawnAtTheSizeAskedForAlsoOnAScreenScaledByTwo) {
+    for (const QIcon& icon : {Icons::split(), Icons::join(), Icons::settings(), Icons::bulb()}) {
+        // A picture blown up from a small one would come back at its own size.
+        EXPECT_EQ(icon.pixmap(QSize(256, 256)).size(), QSize(256, 256));
+        EXPECT_EQ(icon.pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+        const QImage big = icon.pixmap(QSize(256, 256)).toImage();
+        int drawn = 0;
+        for (int y = 0; y < 256; y += 4)
+            for (int x = 0; x < 256; x += 4) drawn += qAlpha(big.pixel(x, y)) > 0;
+        EXPECT_GT(drawn, 256 * 256 / 16 / 5) << "the drawing fills the picture";
+    }
+    const QImage disabled = Icons::start().pixmap(QSize(64, 64), QIcon::Disabled).toImage();
+    const QRgb centre = disabled.pixel(50, 32);
+    EXPECT_EQ(qRed(centre), qBlue(centre)) << "a disabled picture is grey";
 }
