@@ -56,10 +56,15 @@ void selectIndex(QComboBox* combo, int index) {
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
+// Compressor and profile names are long ("General purpose: 640x480, 25 fps, ...");
+// the list grows to show the longest whole, and each name is also its own tooltip.
 void fillList(QComboBox* combo, const QStringList& names, int selected) {
     combo->clear();
     combo->addItems(names);
+    for (int i = 0; i < names.size(); ++i) combo->setItemData(i, names[i], Qt::ToolTipRole);
     selectIndex(combo, selected);
+    combo->setToolTip(combo->currentText());
+    QObject::connect(combo, &QComboBox::currentTextChanged, combo, &QComboBox::setToolTip, Qt::UniqueConnection);
 }
 
 // A number field with its arrows beside it, as one row item.
@@ -266,10 +271,6 @@ QWidget* TSettingForm::buildAviPage() {
 
     cbAVIAudCompr = makeList();
     cbAVIVidCompr = makeList();
-    for (QComboBox* list : {cbAVIAudCompr, cbAVIVidCompr}) {
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(18);
-    }
     auto* compressor = new QGridLayout;
     compressor->addWidget(new QLabel("Audio"), 0, 0);
     compressor->addWidget(cbAVIAudCompr, 0, 1);
@@ -287,8 +288,6 @@ QWidget* TSettingForm::buildAviPage() {
 QWidget* TSettingForm::buildWmvPage() {
     auto* page = new QWidget;
     cbWMVProfile = makeList();
-    cbWMVProfile->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbWMVProfile->setMinimumContentsLength(24);
     auto* layout = pageLayout(page);
     layout->addWidget(new QLabel("WMV Profile"));
     layout->addWidget(cbWMVProfile);
@@ -310,6 +309,11 @@ void TSettingForm::showEvent(QShowEvent* event) {
 void TSettingForm::FormShow() {
     FillWmvProfileList();
     FillCompressorLists();
+    // The page tabs are hidden, so the tab widget asks for no room of its own: it
+    // is given that of its largest page, now that the lists hold their long names.
+    QSize largest;
+    for (int i = 0; i < PageControl2->count(); ++i) largest = largest.expandedTo(PageControl2->widget(i)->sizeHint());
+    PageControl2->setMinimumSize(largest);
 }
 
 void TSettingForm::LoadDialogValues() {

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -266,4 +268,27 @@ TEST_F(SettingFormTest, AFailedWriteIsShownAndKeepsTheDialogAndTheValues) {
     EXPECT_EQ(boxes[0], "Quillmark: Unable to write to " + QDir::toNativeSeparators(unwritable) + ".");
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(settings.MpegAudioBitrate, 256);
+}
+
+TEST_F(SettingFormTest, LongCompressorAndProfileNamesAreShownWholeAndAsTooltips) {
+    const QString profile = "General purpose: 640x480, 25 fps, video 1000 kbps, audio 128 kbps stereo";
+    const QString compressor = "MPEG-4 Part 2 (DivX/Xvid compatible), with a long name";
+    engine.wmvProfiles = {"low", profile};
+    engine.videoCompressors = {"raw", compressor};
+    settings.WmvProfile = 1;
+    TSettingForm& f = open();
+    f.cbWMVProfile->setCurrentIndex(1);
+    f.cbAVIVidCompr->setCurrentIndex(1);
+    for (auto [button, list] : {std::pair{f.ToolBtnWMV, f.cbWMVProfile}, std::pair{f.ToolBtnAVI, f.cbAVIVidCompr}}) {
+        button->click();
+        QApplication::processEvents();
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.frame = true;
+        const QRect text = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+        const QString name = list->currentText();
+        EXPECT_GE(text.width(), list->fontMetrics().horizontalAdvance(name)) << name.toStdString();
+        EXPECT_EQ(list->toolTip(), name);
+        EXPECT_EQ(list->itemData(1, Qt::ToolTipRole).toString(), name);
+    }
 }
