@@ -52,7 +52,7 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& programFolder) : QDialog(
     middle->addWidget(Label7, 2, 1);
     middle->setColumnStretch(1, 1);
 
-    BtnClose = new QPushButton("Close");
+    BtnClose = new QPushButton("&Close");
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::close);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel("Made by the Quillmark team. Free to use."), 1);

@@ -54,7 +54,7 @@ QWidget* GettingStartedPage::buildTips() {
     panelLayout->addWidget(RichEdit3);
     panel->setFixedHeight(64);
 
-    BitBtnNextTip = new QPushButton("Next Tip");
+    BitBtnNextTip = new QPushButton("&Next Tip");
     BitBtnNextTip->setToolTip("Next tip");
 
     auto* text = new QVBoxLayout;
@@ -76,9 +76,9 @@ QWidget* GettingStartedPage::buildStart() {
     ToolBar = new QToolBar;
     ToolBar->setIconSize(QSize(48, 48));
     ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    TBXSplit = bigButton(ToolBar, Icons::split(), "Split", "Go to split wizard");
-    TBXJoin = bigButton(ToolBar, Icons::join(), "Join", "Join video files or pictures");
-    TBXSettings = bigButton(ToolBar, Icons::settings(), "Settings", "Setup output video formats ");
+    TBXSplit = bigButton(ToolBar, Icons::split(), "&Split", "Go to split wizard");
+    TBXJoin = bigButton(ToolBar, Icons::join(), "&Join", "Join video files or pictures");
+    TBXSettings = bigButton(ToolBar, Icons::settings(), "Se&ttings", "Setup output video formats ");
     lbNote = new QLabel;
     lbNote->setWordWrap(true);
 

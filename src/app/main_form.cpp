@@ -34,6 +34,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QGuiApplication>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -107,8 +108,12 @@ QWidget* TMainForm::buildBottomBar() {
     auto* panel = new QWidget;
     panel->setFixedHeight(40);
 
-    // The banner: the program's name on a quiet gradient.
-    QPixmap banner(220, 32);
+    // The banner: the program's name on a quiet gradient, drawn at the screen's
+    // own density so a scaled desktop shows it sharp.
+    const QRect bannerRect(0, 0, 220, 32);
+    const qreal density = qApp->devicePixelRatio();
+    QPixmap banner(bannerRect.size() * density);
+    banner.setDevicePixelRatio(density);
     banner.fill(Qt::transparent);
     {
         QPainter p(&banner);
@@ -118,28 +123,30 @@ QWidget* TMainForm::buildBottomBar() {
         g.setColorAt(1, QColor(90, 140, 200));
         p.setBrush(g);
         p.setPen(Qt::NoPen);
-        p.drawRoundedRect(banner.rect(), 6, 6);
+        p.drawRoundedRect(bannerRect, 6, 6);
         QFont f = font();
         f.setBold(true);
         f.setPointSize(13);
         p.setFont(f);
         p.setPen(Qt::white);
-        p.drawText(banner.rect().adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Quillmark");
+        p.drawText(bannerRect.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Quillmark");
     }
     auto* bannerLabel = new QLabel;
     bannerLabel->setPixmap(banner);
 
-    auto makeButton = [](const QIcon& icon, const QString& hint) {
+    // Picture-only buttons have no letter to underline: keys of their own instead.
+    auto makeButton = [](const QIcon& icon, const QString& hint, const QKeySequence& key) {
         auto* b = new QToolButton;
         b->setIcon(icon);
         b->setToolTip(hint);
+        b->setShortcut(key);
         b->setAutoRaise(true);
         b->setIconSize(QSize(22, 22));
         return b;
     };
-    TBXHelp = makeButton(Icons::help(), "Help contents");
-    TBXHomepage = makeButton(Icons::homepage(), "Homepage");
-    TBXAbout = makeButton(Icons::about(), "About");
+    TBXHelp = makeButton(Icons::help(), "Help contents", QKeySequence::HelpContents);
+    TBXHomepage = makeButton(Icons::homepage(), "Homepage", QKeySequence(Qt::ALT | Qt::Key_H));
+    TBXAbout = makeButton(Icons::about(), "About", QKeySequence(Qt::ALT | Qt::Key_A));
     connect(TBXHelp, &QToolButton::clicked, this, &TMainForm::TBXHelpClick);
     connect(TBXHomepage, &QToolButton::clicked, this, &TMainForm::TBXHomepageClick);
     connect(TBXAbout, &QToolButton::clicked, this, &TMainForm::TBXAboutClick);

@@ -121,8 +121,9 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     right->setContentsMargins(4, 4, 4, 4);
     right->addWidget(PageControl2);
 
-    BtnOK = new QPushButton("OK");
-    BtnCancel = new QPushButton("Cancel");
+    BtnOK = new QPushButton("&OK");
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton("Ca&ncel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BtnOK);
@@ -153,9 +154,9 @@ QWidget* TSettingForm::buildToolBar() {
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     const QList<std::pair<QToolButton**, QString>> captions{
-        {&ToolBtnGeneral, "     General"}, {&ToolBtnVCD, "     VCD        "}, {&ToolBtnSVCD, "     SVCD"},
-        {&ToolBtnDVD, "     DVD"},         {&ToolBtnMPEG, "Custom MPEG"},      {&ToolBtnAVI, "AVI/DivX/Xvid"},
-        {&ToolBtnWMV, "   WMV/ASF"}};
+        {&ToolBtnGeneral, "     &General"}, {&ToolBtnVCD, "     &VCD        "}, {&ToolBtnSVCD, "     &SVCD"},
+        {&ToolBtnDVD, "     &DVD"},         {&ToolBtnMPEG, "&Custom MPEG"},      {&ToolBtnAVI, "&AVI/DivX/Xvid"},
+        {&ToolBtnWMV, "   &WMV/ASF"}};
     for (const auto& [button, caption] : captions) {
         *button = new PageButton(caption);
         ToolBar1->addWidget(*button);

@@ -19,6 +19,11 @@
 #include <QPushButton>
 #include <QGroupBox>
 #include <QImage>
+#include <QSet>
+#include <QTimer>
+#include <QDialog>
+#include <QApplication>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -297,4 +302,38 @@ TEST_F(MainFormTest, ClosingDuringARenderAsksAndNoKeepsTheRenderGoing) {
     EXPECT_FALSE(f.joinController->running());
     Messages::setAnswerHandler({});
     EXPECT_EQ(questions, QStringList(2, "A render is running. Stop it and quit?"));
+}
+
+// The push buttons and the captioned or picture buttons a user sees together (not
+// a field's arrows or a tool bar's overflow): each has a key, none taken twice.
+void ExpectOwnKeys(const QList<QAbstractButton*>& all) {
+    QStringList keys;
+    int buttons = 0;
+    for (QAbstractButton* button : all) {
+        const bool pictureButton = !button->icon().isNull() && qobject_cast<QToolButton*>(button);
+        if (!qobject_cast<QPushButton*>(button) && !pictureButton) continue;
+        if (button->inherits("QToolBarExtension")) continue;
+        ++buttons;
+        keys << button->shortcut().toString();
+    }
+    EXPECT_GT(buttons, 2);
+    EXPECT_FALSE(keys.contains("")) << keys.join(' ').toStdString();
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(' ').toStdString();
+}
+
+TEST_F(MainFormTest, EveryButtonOfTheStartPageAndTheSettingsHasItsOwnKey) {
+    TMainForm& f = open();
+    QList<QAbstractButton*> start = f.TabSheet6->findChildren<QAbstractButton*>();
+    start << f.TBXHelp << f.TBXHomepage << f.TBXAbout;
+    ExpectOwnKeys(start);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* settings = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(settings, nullptr);
+        seen = true;
+        ExpectOwnKeys(settings->findChildren<QAbstractButton*>(Qt::FindChildrenRecursively).toList());
+        settings->reject();
+    });
+    f.TabSheet6->TBXSettings->click();
+    EXPECT_TRUE(seen);
 }
