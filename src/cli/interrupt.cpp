@@ -29,6 +29,13 @@ void Interrupt::CatchSignals() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+void Interrupt::ReleaseSignals() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    char byte;
+    if (pipeEnds[0] >= 0 && ::read(pipeEnds[0], &byte, 1) > 0) std::raise(SIGINT);
+}
+
 Interrupt::Interrupt(QObject* parent) : QObject(parent) {
     CatchSignals();
     if (pipeEnds[0] < 0)

@@ -13,6 +13,9 @@ public:
     // files calls this first thing: a signal that comes before its Interrupt
     // exists is kept, and the first Interrupt raises it at once.
     static void CatchSignals();
+    // Gives both signals back their default: the process dies on them, at once if
+    // one came while they were caught.
+    static void ReleaseSignals();
 
     explicit Interrupt(QObject* parent = nullptr);
     ~Interrupt() override;

@@ -40,11 +40,15 @@ void PrintUsage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else, so a Ctrl+C that comes while a writing command starts
+    // up is not lost; the commands that write nothing give it back below.
+    Interrupt::CatchSignals();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     // The libraries' own log lines are for whoever asks; anywhere on the line.
     SetLibraryLogVerbose(args.removeAll(QStringLiteral("--verbose")) > 0);
     if (args.isEmpty()) {
+        Interrupt::ReleaseSignals();
         PrintUsage();
         return kExitUsage;
     }
@@ -55,8 +59,8 @@ int main(int argc, char** argv) {
     }
     // Commands that write files stop cleanly on Ctrl+C, even one that comes
     // while they still read their script; the others may simply die.
-    if (command->first != QLatin1String("probe") && command->first != QLatin1String("list"))
-        Interrupt::CatchSignals();
+    if (command->first == QLatin1String("probe") || command->first == QLatin1String("list"))
+        Interrupt::ReleaseSignals();
     const int code = command->second(args);
     // A stopped render's worker removes its temporary as it winds down; it is
     // given a moment, but a worker stuck on a dead share does not hold the exit.
