@@ -3,7 +3,8 @@
 # X server: Xvfb with a window manager, the drag source standing in for the file
 # manager, xdotool moving the mouse. Two files the join takes and one it refuses
 # are dragged; the page must list the two, refuse the third, and join them in the
-# order dropped (a 2 s clip, then a 4 s picture).
+# order dropped (a 2 s clip, then a 4 s picture). The picture's row is then
+# dragged above the clip's, and the next join starts with the picture.
 #
 # Usage: drag_to_join.sh BUILD_DIR [SCREENSHOT_FOLDER]
 # Needs Xvfb, openbox, xdotool and ffmpeg; xwd and ImageMagick's convert for shots.
@@ -101,21 +102,50 @@ xdotool windowactivate --sync "$box" key Return
 sleep 0.5
 
 # Alt+J joins into the home folder as Untitled.avi.
-xdotool windowactivate --sync "$main" key alt+j
 out="$work/home/Untitled.avi"
-for _ in $(seq 300); do [ -s "$out" ] && break; sleep 0.1; done
-[ -s "$out" ] || fail "no joined file"
-sleep 1
-shoot join_complete
-
-duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$out")
-awk -v d="$duration" 'BEGIN { exit !(d > 5.8 && d < 6.3) }' || fail "joined file lasts $duration s, not 6"
-# The clip first, then the picture: orange only at the end.
-pixel() {
-  ffmpeg -v error -ss "$1" -i "$out" -frames:v 1 -vf scale=1:1 -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | xargs
+join() {
+  rm -f "$out"
+  xdotool windowactivate --sync "$main" key alt+j
+  for _ in $(seq 300); do [ -s "$out" ] && break; sleep 0.1; done
+  [ -s "$out" ] || fail "no joined file"
+  sleep 1
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$out")
+  awk -v d="$duration" 'BEGIN { exit !(d > 5.8 && d < 6.3) }' || fail "joined file lasts $duration s, not 6"
 }
-read -r r g b <<<"$(pixel 4.5)"
-[ "$r" -gt 200 ] && [ "$g" -gt 100 ] && [ "$g" -lt 200 ] && [ "$b" -lt 80 ] || fail "the picture is not last ($r $g $b)"
-read -r r g b <<<"$(pixel 0.5)"
-! { [ "$r" -gt 200 ] && [ "$b" -lt 80 ] && [ "$g" -gt 100 ] && [ "$g" -lt 200 ]; } || fail "the picture came first"
+# Whether the output's picture at a time is the orange photo.
+orange_at() {
+  local r g b
+  read -r r g b <<<"$(ffmpeg -v error -ss "$1" -i "$out" -frames:v 1 -vf scale=1:1 -f rawvideo -pix_fmt rgb24 - |
+    od -An -tu1 | xargs)"
+  [ "$r" -gt 200 ] && [ "$g" -gt 100 ] && [ "$g" -lt 200 ] && [ "$b" -lt 80 ]
+}
+close_box() {  # the "Task Complete!" box, with Return
+  local id
+  id=$(xdotool search --onlyvisible --name '^Information$' | head -1)
+  [ -n "$id" ] || fail "no Task Complete box"
+  xdotool windowactivate --sync "$id" key Return
+  sleep 0.5
+}
+
+# In the order dropped: the 2 s clip, then the 4 s picture.
+join
+shoot join_complete
+orange_at 4.5 || fail "the picture is not last"
+! orange_at 0.5 || fail "the picture came first"
+close_box
+
+# The picture's row dragged above the clip's: now it comes first.
+xdotool mousemove --window "$main" 120 123 mousedown 1
+for _ in 1 2 3 4 5 6; do xdotool mousemove_relative -- 0 -3; sleep 0.05; done
+xdotool mousemove --window "$main" 120 89
+sleep 0.3
+xdotool mousemove --window "$main" 121 88
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+shoot join_page_moved
+join
+# The picture's transition in from black lasts its first 2 s.
+orange_at 3 || fail "the dragged picture is not first"
+! orange_at 5 || fail "the clip is not last after the drag"
 echo "drag_to_join: passed"
