@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -20,7 +21,6 @@
 #include <QImageReader>
 #include <QPixmap>
 #include <QProgressBar>
-#include <QDir>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
