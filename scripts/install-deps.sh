@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   ffmpeg dvdauthor vcdimager
   xvfb xauth
+  xvfb xdotool openbox
 )
 
 missing=()

@@ -1,11 +1,13 @@
 #include "app/main_form.h"
 #include "common/folders.h"
 #include "engine/duration_probe.h"
+#include "engine/ffmpeg/first_frame.h"
 #include "engine/ffmpeg/render_workers.h"
 #include "engine/media_player.h"
 #include "engine/video_edit.h"
 
 #include <QApplication>
+#include <QImage>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -14,6 +16,11 @@ int main(int argc, char* argv[]) {
     services.makeEngine = [] { return CreateVideoEdit(); };
     services.makePlayer = [] { return CreateMediaPlayer(); };
     services.measureDuration = MeasureDuration;
+    services.firstFrame = [](const QString& file, QSize box) {
+        const FramePixels p = FirstFrame(file, box);
+        return QImage(reinterpret_cast<const uchar*>(p.argb.constData()), p.width, p.height, p.width * 4,
+                      QImage::Format_ARGB32).copy();
+    };
     int code = 0;
     {
         TMainForm mainForm({programFolder, SettingsFilePath(programFolder)}, services);

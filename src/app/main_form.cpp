@@ -85,6 +85,7 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     joinController = new JoinController(*TabSheet2, *VE2, *MP2, output, JoinOutputPath, formatSettings,
                                         pictureOptions, env.settingsFile, *VE1, services.makePlayer, this);
     joinController->preview.measure = services.measureDuration;
+    joinController->mediaInfo.firstFrame = services.firstFrame;
     connect(joinController, &JoinController::exitRequested, this, &TMainForm::BitBtnExitJoinClick);
     connect(joinController, &JoinController::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(splitWizard, &SplitWizard::exitRequested, this, &TMainForm::BitBtnCancelSplitClick);

@@ -5,6 +5,7 @@
 #include "common/file_filters.h"
 #include "formats/output_format.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -38,6 +39,7 @@ public:
         std::function<std::unique_ptr<TVideoEdit>()> makeEngine;
         std::function<std::unique_ptr<TMediaPlayer>()> makePlayer;
         std::function<double(const QString& file)> measureDuration;
+        std::function<QImage(const QString& file, QSize box)> firstFrame;  // a video's thumbnail
     };
 
     TMainForm(const Environment& environment, const Services& services, QWidget* parent = nullptr);

@@ -7,11 +7,14 @@
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
+#include "join/join_list_view.h"
 #include "join/join_page.h"
 #include "join/pic_set_form.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +22,8 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -60,6 +65,13 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     connect(&pictureLoader, &PictureLoader::failed, this, [this](const QString& path) {
         if (path == selection.JoinSelectedFile) Messages::error(window, "Cannot show the picture " + path);
     });
+
+    connect(page.ListView2, &JoinListView::filesDropped, this,
+            [this](const QStringList& files, int row) { Messages::guarded(window, [&] { DropFiles(files, row); }); });
+    connect(page.ListView2, &JoinListView::rowDragged, this,
+            [this](int from, int to) { Messages::guarded(window, [&] { DragRow(from, to); }); });
+    connect(&mediaInfo, &JoinMediaInfo::ready, this, &JoinController::showFacts);
+    installKeys();
 
     connect(&run, &JoinRun::progressChanged, page.Gauge3, &QProgressBar::setValue);
     connect(&run, &JoinRun::finished, this, &JoinController::onRunFinished);
@@ -126,14 +138,85 @@ void JoinController::RefreshJoinList() {
     rebuilding = false;
     JoinCount = page.ListView2->topLevelItemCount();
     if (JoinCount == 0) page.BitBtnJoin->setEnabled(false);
+
+    if (!mediaInfo.probe) mediaInfo.probe = preview.measure;
+    for (int i = 1; i <= joinItems.count(); ++i) {
+        const QString& path = joinItems.at(i).path;
+        QTreeWidgetItem* row = page.ListView2->topLevelItem(i - 1);
+        // Rows are dragged between one another, never onto one.
+        row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled);
+        row->setToolTip(1, QDir::toNativeSeparators(path));
+        const QImage thumbnail = mediaInfo.facts(path).thumbnail;
+        if (!thumbnail.isNull()) row->setIcon(1, QIcon(QPixmap::fromImage(thumbnail)));
+        mediaInfo.request(path);
+    }
+    updateTotal();
+}
+
+void JoinController::showFacts(const QString& file) {
+    const QImage thumbnail = mediaInfo.facts(file).thumbnail;
+    if (!thumbnail.isNull()) {
+        const QIcon icon(QPixmap::fromImage(thumbnail));
+        for (int i = 1; i <= joinItems.count(); ++i) {
+            if (joinItems.at(i).path == file) page.ListView2->topLevelItem(i - 1)->setIcon(1, icon);
+        }
+    }
+    updateTotal();
+}
+
+void JoinController::updateTotal() {
+    page.lbTotalLength->setText(mediaInfo.totalText(joinItems.all(), pictureOptions.PictureDuration));
+}
+
+void JoinController::addFiles(const QStringList& files, int beforeRow) {
+    joinItems.Insert(beforeRow + 1, files);
+    RefreshJoinList();
+    page.BitBtnJoin->setEnabled(true);
 }
 
 void JoinController::ToolBtnOpenClick() {
     const QStringList files = RunOpenDialog(window, OpenDialog2);
     if (files.isEmpty()) return;
-    joinItems.Add(files);
+    addFiles(files, joinItems.count());
+}
+
+void JoinController::DropFiles(const QStringList& files, int row) {
+    // Adding is the tool bar's job: while a join runs, nothing is added.
+    if (!page.ToolBar1->isEnabled()) return;
+    QStringList taken, refused;
+    for (const QString& file : files) {
+        (MatchesFilter(OpenDialog2.filters.first(), QFileInfo(file).fileName()) ? taken : refused) << file;
+    }
+    if (!taken.isEmpty()) addFiles(taken, row);
+    if (refused.isEmpty()) return;
+    QStringList names;
+    for (const QString& file : refused) names << QDir::toNativeSeparators(file);
+    // After the drop has ended, so the program the files came from is not kept
+    // waiting while the box is open.
+    const QString text = "Cannot join these files, their type is not supported: " + names.join(", ");
+    QTimer::singleShot(0, this, [this, text] { Messages::error(window, text); });
+}
+
+void JoinController::DragRow(int from, int to) {
+    if (!page.ToolBar1->isEnabled()) return;
+    const int moved = joinItems.Move(from + 1, to + 1);
+    if (moved == 0) return;
     RefreshJoinList();
-    page.BitBtnJoin->setEnabled(true);
+    selectRow(moved - 1);
+}
+
+void JoinController::installKeys() {
+    // On the list only, so Delete in a text box still deletes text.
+    const auto onList = [this](QKeySequence keys, QAction* action) {
+        auto* shortcut = new QShortcut(keys, page.ListView2, nullptr, nullptr, Qt::WidgetShortcut);
+        // Through the tool bar's action, so a locked tool bar locks the keys too.
+        connect(shortcut, &QShortcut::activated, action, [this, action] {
+            if (page.ToolBar1->isEnabled()) action->trigger();
+        });
+    };
+    onList(QKeySequence::Delete, page.ToolBtnRemove);
+    onList(QKeySequence(Qt::CTRL | Qt::Key_Up), page.ToolBtnMoveUp);
+    onList(QKeySequence(Qt::CTRL | Qt::Key_Down), page.ToolBtnMoveDown);
 }
 
 void JoinController::ToolBtnRemoveClick() {
@@ -221,6 +304,7 @@ void JoinController::ToolBtnPicSetClick() {
     }
     picSetForm->hide();
     picSetForm->exec();
+    updateTotal();
 }
 
 // ---- The run ----
@@ -231,14 +315,16 @@ void JoinController::BitBtnJoinClick() {
         return;
     }
     // A name that is only an extension would give a hidden ".avi".
-    if (IsNamelessFile(page.EdSaveFileName->text())) {
+    if (IsBlank(page.EdSaveFileName->text()) || IsNamelessFile(page.EdSaveFileName->text())) {
         Messages::information(window, "Please input file name.");
         return;
     }
-    if (page.EdSavePath2->text().isEmpty()) {
+    if (IsBlank(page.EdSavePath2->text())) {
         Messages::information(window, "Please select save path.");
         return;
     }
+    if (const QString problem = OutputFolderProblem(page.EdSavePath2->text()); !problem.isEmpty())
+        throw QuillmarkError(problem);
     if (HasPictures(joinItems.all())) {
         const QString problem = PictureTimingProblem(pictureOptions, OutputFrameRate(output.SelectedFormat, formats));
         if (!problem.isEmpty()) throw QuillmarkError(problem);

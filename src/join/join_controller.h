@@ -4,6 +4,7 @@
 #include "formats/format_settings.h"
 #include "formats/output_format.h"
 #include "join/join_list.h"
+#include "join/join_media_info.h"
 #include "join/join_preview.h"
 #include "join/join_run.h"
 #include "join/join_timeline.h"
@@ -49,6 +50,9 @@ public:
     int JoinCount = 0;
     JoinSelection selection;
     JoinPreview preview;
+    // Thumbnails and probed lengths for the rows and the total. Its probe is the
+    // preview's measure unless given one of its own.
+    JoinMediaInfo mediaInfo;
 
     bool running() const { return run.running(); }
     const QString& JoinOutputFile() const { return run.JoinOutputFile(); }
@@ -73,6 +77,11 @@ public:
     void RefreshJoinList();
     void DisableJoinControls();
     void EnableJoinControls();
+    // Files dropped on the list, put in before `row` (the row count: at the end).
+    // Files of types the join cannot use are refused with one message naming them.
+    void DropFiles(const QStringList& files, int row);
+    // A row dragged to stand before `to`, as the rows are numbered before the move.
+    void DragRow(int from, int to);
 
 signals:
     // Exit: the Getting Started page comes back.
@@ -86,6 +95,10 @@ private:
     void onSelectionChanged();
     void onRunFinished();
     void onRunFailed(const QString& message);
+    void addFiles(const QStringList& files, int beforeRow);
+    void installKeys();
+    void showFacts(const QString& file);
+    void updateTotal();
 
     JoinPage& page;
     TVideoEdit& VE2;

@@ -43,6 +43,20 @@ void JoinItems::Add(const QStringList& files) {
     for (const QString& f : files) items.append(JoinItem{f, 0});
 }
 
+void JoinItems::Insert(int before, const QStringList& files) {
+    int at = std::clamp(before, 1, count() + 1) - 1;
+    for (const QString& f : files) items.insert(at++, JoinItem{f, 0});
+}
+
+int JoinItems::Move(int number, int before) {
+    if (!contains(number) || before < 1 || before > count() + 1) return 0;
+    // Once the entry is out, the ones after it move up one place.
+    const int target = before > number ? before - 1 : before;
+    if (target == number) return 0;
+    items.move(number - 1, target - 1);
+    return target;
+}
+
 bool JoinItems::Remove(int number) {
     if (!contains(number)) return false;
     items.removeAt(number - 1);

@@ -39,6 +39,12 @@ public:
 
     // Appends the files in the order given, each not yet measured.
     void Add(const QStringList& files);
+    // Inserts the files, in the order given, before entry `before` (count() + 1:
+    // at the end; numbers outside the list are taken as the nearer end).
+    void Insert(int before, const QStringList& files);
+    // Takes entry `number` to stand before entry `before` as numbered now
+    // (count() + 1: to the end). Returns its new number, or 0 when nothing moved.
+    int Move(int number, int before);
     // Each returns false and changes nothing when `number` has no suitable place.
     bool Remove(int number);
     bool MoveUp(int number);

@@ -1,6 +1,7 @@
 #include "join/join_page.h"
 
 #include "formats/output_format.h"
+#include "join/join_list_view.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +21,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace {
 QAction* addTool(QToolBar* bar, QStyle::StandardPixmap icon, const QString& text, const QString& hint) {
@@ -42,18 +45,19 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ToolBar1 = new QToolBar;
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ToolBar1->setIconSize(QSize(16, 16));
-    ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "Add Files...", "Add files");
+    // The '&' marks each caption's Alt key; it is not shown.
+    ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "&Add Files...", "Add files");
     ToolBar1->addSeparator();
-    ToolBtnRemove = addTool(ToolBar1, QStyle::SP_DialogDiscardButton, "Remove", "Remove selected item");
-    ToolBtnRemoveAll = addTool(ToolBar1, QStyle::SP_TrashIcon, "Remove All", "Remove all items");
+    ToolBtnRemove = addTool(ToolBar1, QStyle::SP_DialogDiscardButton, "&Remove", "Remove selected item");
+    ToolBtnRemoveAll = addTool(ToolBar1, QStyle::SP_TrashIcon, "Remo&ve All", "Remove all items");
     ToolBar1->addSeparator();
-    ToolBtnMoveUp = addTool(ToolBar1, QStyle::SP_ArrowUp, "Move Up", "Move up selected item");
-    ToolBtnMoveDown = addTool(ToolBar1, QStyle::SP_ArrowDown, "Move Down", "Move down selected item");
+    ToolBtnMoveUp = addTool(ToolBar1, QStyle::SP_ArrowUp, "Move &Up", "Move up selected item");
+    ToolBtnMoveDown = addTool(ToolBar1, QStyle::SP_ArrowDown, "Move &Down", "Move down selected item");
     ToolBar1->addSeparator();
-    ToolBtnPicSet = addTool(ToolBar1, QStyle::SP_FileDialogDetailedView, "Options...", "Picture options");
+    ToolBtnPicSet = addTool(ToolBar1, QStyle::SP_FileDialogDetailedView, "&Options...", "Picture options");
     ToolBar1->addSeparator();
 
-    ListView2 = new QTreeWidget;
+    ListView2 = new JoinListView;
     ListView2->setHeaderLabels({"#", "File name", "Format", "Size"});
     ListView2->setColumnWidth(0, 40);
     ListView2->setColumnWidth(1, 120);
@@ -63,20 +67,30 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView2->setIconSize(QSize(32, 24));
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     PopupMenu2 = new QMenu(this);
     buildPopupMenu();
     connect(ListView2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu2->popup(ListView2->viewport()->mapToGlobal(at)); });
 
+    lbTotalLength = new QLabel("Total length: 0:00:00");
+    auto* list = new QVBoxLayout;
+    list->addWidget(ListView2, 1);
+    list->addWidget(lbTotalLength);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(ListView2, 1);
+    middle->addLayout(list, 1);
     middle->addWidget(buildPreview());
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ToolBar1);
     layout->addLayout(middle, 1);
     layout->addWidget(buildOutput());
+
+    // Top to bottom, left to right, as the page is laid out.
+    QWidget* order[] = {ListView2, TBPlay, TBPause, TBStop, TrackBar2, EdSaveFileName, EdSavePath2,
+                        SpeedBtnSavePath2, cbFormat2, SpeedBtnSet2, BitBtnJoin, BitBtnStopJoin, BitBtnExitJoin};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void JoinPage::buildPopupMenu() {
@@ -111,9 +125,13 @@ QWidget* JoinPage::buildPreview() {
     Image2->setScaledContents(true);
     Image2->setGeometry(0, 0, 209, 169);
 
+    // Buttons without captions: their keys are Alt and a letter of the hint.
     TBPlay = transportButton(this, QStyle::SP_MediaPlay, "Play");
+    TBPlay->setShortcut(QKeySequence(Qt::ALT | Qt::Key_L));
     TBPause = transportButton(this, QStyle::SP_MediaPause, "Pause");
+    TBPause->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
     TBStop = transportButton(this, QStyle::SP_MediaStop, "Stop");
+    TBStop->setShortcut(QKeySequence(Qt::ALT | Qt::Key_K));
     lbElapsedTime2 = new QLabel("00:00:00");
     lbTotalTime2 = new QLabel("00:00:00");
     TBToolbar2 = new QWidget;
@@ -145,32 +163,40 @@ QWidget* JoinPage::buildOutput() {
     auto* box = new QWidget;
     EdSaveFileName = new QLineEdit("Untitled");
     EdSavePath2 = new QLineEdit;
-    SpeedBtnSavePath2 = new QPushButton("Select");
+    // A file dropped just below the list must not land here as text.
+    EdSaveFileName->setAcceptDrops(false);
+    EdSavePath2->setAcceptDrops(false);
+    SpeedBtnSavePath2 = new QPushButton("&Select");
     SpeedBtnSavePath2->setToolTip("Select path");
     cbFormat2 = new QComboBox;
     cbFormat2->addItems(JoinFormatNames());
-    SpeedBtnSet2 = new QPushButton("Settings...");
+    SpeedBtnSet2 = new QPushButton("Se&ttings...");
     SpeedBtnSet2->setToolTip("Set video formats");
 
     Gauge3 = new QProgressBar;
     Gauge3->setRange(0, 100);
     Gauge3->setValue(0);
-    BitBtnJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), "Join");
+    BitBtnJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), "&Join");
     BitBtnJoin->setToolTip("Start joining");
-    BitBtnStopJoin = new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), "Stop");
+    BitBtnStopJoin = new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), "Sto&p");
     BitBtnStopJoin->setToolTip("Stop");
     BitBtnStopJoin->setEnabled(false);
-    BitBtnExitJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Exit");
+    BitBtnExitJoin = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "E&xit");
     BitBtnExitJoin->setToolTip("Go back to  main menu");
 
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(new QLabel("File name"), 0, 0);
+    const auto label = [](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text);
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(label("&File name", EdSaveFileName), 0, 0);
     grid->addWidget(EdSaveFileName, 0, 1);
-    grid->addWidget(new QLabel("Save path:"), 1, 0);
+    grid->addWidget(label("Save pat&h:", EdSavePath2), 1, 0);
     grid->addWidget(EdSavePath2, 1, 1);
     grid->addWidget(SpeedBtnSavePath2, 1, 2);
-    grid->addWidget(new QLabel("Save format:"), 2, 0);
+    grid->addWidget(label("Save for&mat:", cbFormat2), 2, 0);
     grid->addWidget(cbFormat2, 2, 1);
     grid->addWidget(SpeedBtnSet2, 2, 2);
     auto* run = new QHBoxLayout;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "join/join_list_view.h"
+
 #include <QWidget>
 
 class QAction;
@@ -13,7 +15,6 @@ class QPushButton;
 class QSlider;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 
 // The join page: the list of videos and pictures, the preview, the output choices
 // and the run buttons. Only the controls live here; the join behaviour drives them.
@@ -30,7 +31,8 @@ public:
     QAction* ToolBtnMoveDown;
     QAction* ToolBtnPicSet;
 
-    QTreeWidget* ListView2;
+    JoinListView* ListView2;
+    QLabel* lbTotalLength;  // what the output will last
     QMenu* PopupMenu2;
     QAction* MenuAddFiles;
     QAction* MenuRemove;

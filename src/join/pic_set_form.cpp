@@ -7,8 +7,13 @@
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
+#include "join/join_list_view.h"
 
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMimeData>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -71,12 +76,19 @@ TPicSetForm::TPicSetForm(QWidget* parent, PictureOptions& pictureOptions, const 
     CBTransition = new QComboBox;
     CBTransition->setEditable(false);
     EdMusicFile = new QLineEdit;
-    BitBtnOpen = new QPushButton(style()->standardIcon(QStyle::SP_DialogOpenButton), "Open");
+    BitBtnOpen = new QPushButton(style()->standardIcon(QStyle::SP_DialogOpenButton), "&Open");
+    EdDuration->setAcceptDrops(false);
+    EdTransDuration->setAcceptDrops(false);
+    EdMusicFile->installEventFilter(this);
 
     TBToolbar2 = new QWidget;
+    // Buttons without captions: their keys are Alt and a letter of the hint.
     TBPlay = previewButton(this, QStyle::SP_MediaPlay, "Play");
+    TBPlay->setShortcut(QKeySequence(Qt::ALT | Qt::Key_L));
     TBPause = previewButton(this, QStyle::SP_MediaPause, "Pause");
+    TBPause->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
     TBStop = previewButton(this, QStyle::SP_MediaStop, "Stop");
+    TBStop->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
     auto* transport = new QHBoxLayout(TBToolbar2);
     transport->setContentsMargins(0, 0, 0, 0);
     transport->setSpacing(2);
@@ -88,15 +100,20 @@ TPicSetForm::TPicSetForm(QWidget* parent, PictureOptions& pictureOptions, const 
 
     auto* group = new QGroupBox("Options");
     auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel("Enter duration of each picture:"), 0, 0);
+    const auto label = [](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text);
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(label("Enter &duration of each picture:", EdDuration), 0, 0);
     grid->addWidget(numberField(EdDuration, UpDown1), 0, 1);
     grid->addWidget(new QLabel("seconds"), 0, 2);
-    grid->addWidget(new QLabel("Enter duration of transition"), 1, 0);
+    grid->addWidget(label("Enter duration of t&ransition", EdTransDuration), 1, 0);
     grid->addWidget(numberField(EdTransDuration, UpDown2), 1, 1);
     grid->addWidget(new QLabel("seconds"), 1, 2);
-    grid->addWidget(new QLabel("Select a transition"), 2, 0, 1, 3);
+    grid->addWidget(label("Select a &transition", CBTransition), 2, 0, 1, 3);
     grid->addWidget(CBTransition, 3, 0, 1, 3);
-    grid->addWidget(new QLabel("Select a background music file"), 4, 0, 1, 3);
+    grid->addWidget(label("Select a background &music file", EdMusicFile), 4, 0, 1, 3);
     auto* music = new QHBoxLayout;
     music->addWidget(EdMusicFile, 1);
     music->addWidget(BitBtnOpen);
@@ -104,10 +121,10 @@ TPicSetForm::TPicSetForm(QWidget* parent, PictureOptions& pictureOptions, const 
     grid->addWidget(TBToolbar2, 6, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
-    BitBtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK");
+    BitBtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "O&K");
     BitBtnOK->setToolTip("OK");
     BitBtnOK->setDefault(true);
-    BitBtnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Cancel");
+    BitBtnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "&Cancel");
     BitBtnCancel->setToolTip("Cancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -149,6 +166,24 @@ void TPicSetForm::FormCreate() {
 void TPicSetForm::showEvent(QShowEvent* event) {
     Messages::guarded(this, [this] { FormShow(); });
     QDialog::showEvent(event);
+}
+
+bool TPicSetForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched != EdMusicFile || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return QDialog::eventFilter(watched, event);
+    auto* drop = static_cast<QDropEvent*>(event);
+    // Text dragged from elsewhere is the box's own business.
+    if (!drop->mimeData()->hasUrls()) return false;
+    const QStringList files = JoinListView::LocalFiles(drop->mimeData());
+    const bool music = files.size() == 1 && MatchesFilter(OpenDialog1.filters.first(), QFileInfo(files.first()).fileName());
+    if (!music) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) EdMusicFile->setText(files.first());
+    return true;
 }
 
 void TPicSetForm::FormShow() {

@@ -62,6 +62,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A music file dropped on its box is taken as if chosen with "Open".
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();

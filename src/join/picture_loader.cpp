@@ -7,9 +7,9 @@
 #include <QRunnable>
 #include <QThreadPool>
 
-namespace {
+PictureLoader::PictureLoader(QObject* parent) : QObject(parent) {}
 
-QImage readScaled(const QString& path, QSize box) {
+QImage PictureLoader::ReadScaled(const QString& path, QSize box) {
     QImageReader reader(path);
     reader.setAutoTransform(true);  // upright, as a camera's EXIF orientation says
     const bool sideways = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
@@ -17,10 +17,6 @@ QImage readScaled(const QString& path, QSize box) {
     if (stored.isValid()) reader.setScaledSize(PictureLoader::readSize(stored, box, sideways));
     return reader.read();
 }
-
-}  // namespace
-
-PictureLoader::PictureLoader(QObject* parent) : QObject(parent) {}
 
 QSize PictureLoader::readSize(QSize stored, QSize box, bool turnsSideways) {
     // The scaling applies before the turn, so a sideways picture fits the box turned.
@@ -36,7 +32,7 @@ void PictureLoader::request(const QString& path, QSize box) {
     // object's thread, so a loader destroyed meanwhile is never touched.
     QPointer<PictureLoader> self(this);
     QThreadPool::globalInstance()->start([self, mine, path, box] {
-        const QImage picture = readScaled(path, box);
+        const QImage picture = ReadScaled(path, box);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, mine, path, picture] {

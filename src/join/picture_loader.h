@@ -24,6 +24,9 @@ public:
     // The size a picture stored as `stored` is read at to fit `box` once it is turned
     // by its orientation tag (`turnsSideways` when a quarter turn swaps its sides).
     static QSize readSize(QSize stored, QSize box, bool turnsSideways);
+    // Reads the picture scaled to fit `box`, upright; a null image when it cannot.
+    // Safe on any thread.
+    static QImage ReadScaled(const QString& path, QSize box);
 
 signals:
     void loaded(const QString& path, const QImage& picture);

@@ -62,3 +62,32 @@ TEST(JoinList, EdgesAndOutsideNumbersChangeNothing) {
     EXPECT_FALSE(list.SetDuration(3, 1));
     EXPECT_EQ(paths(list), (QStringList{"a@0", "a@0"}));
 }
+
+TEST(JoinList, InsertAndMoveCarryDurationsAndKeepOrder) {
+    JoinItems list;
+    list.Add({"a", "b", "c"});
+    list.SetDuration(1, 1.5);
+    list.Insert(2, {"x", "y"});
+    EXPECT_EQ(paths(list), (QStringList{"a@1.5", "x@0", "y@0", "b@0", "c@0"}));
+    list.Insert(99, {"end"});
+    list.Insert(-3, {"start"});
+    EXPECT_EQ(paths(list).first(), "start@0");
+    EXPECT_EQ(paths(list).last(), "end@0");
+
+    JoinItems moving;
+    moving.Add({"a", "b", "c", "d"});
+    moving.SetDuration(1, 2);
+    // Down: "a" before "d" lands third, after b and c.
+    EXPECT_EQ(moving.Move(1, 4), 3);
+    EXPECT_EQ(paths(moving), (QStringList{"b@0", "c@0", "a@2", "d@0"}));
+    // Up, and to the very end.
+    EXPECT_EQ(moving.Move(4, 1), 1);
+    EXPECT_EQ(moving.Move(1, 5), 4);
+    EXPECT_EQ(paths(moving), (QStringList{"b@0", "c@0", "a@2", "d@0"}));
+    // Onto its own place, either edge of it, or outside the list: nothing moves.
+    EXPECT_EQ(moving.Move(2, 2), 0);
+    EXPECT_EQ(moving.Move(2, 3), 0);
+    EXPECT_EQ(moving.Move(5, 1), 0);
+    EXPECT_EQ(moving.Move(1, 6), 0);
+    EXPECT_EQ(paths(moving), (QStringList{"b@0", "c@0", "a@2", "d@0"}));
+}

@@ -191,6 +191,24 @@ TEST_F(JoinRunPage, ANameThatIsOnlyAnExtensionIsRefused) {
     EXPECT_TRUE(unlocked());
 }
 
+TEST_F(JoinRunPage, BlankNamesAndPathsCountAsEmptyAndARelativePathIsRefused) {
+    add({"/v/B.avi"});
+    page.EdSaveFileName->setText("   ");
+    page.BitBtnJoin->click();
+    page.EdSaveFileName->setText("x");
+    page.EdSavePath2->setText(" \t ");
+    page.BitBtnJoin->click();
+    page.EdSavePath2->setText("out/joined");
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, (QStringList{"Information: Please input file name.", "Information: Please select save path.",
+                                  "Quillmark: A full path is needed for the output folder, not \"out/joined\""}))
+        << boxes.join('\n').toStdString();
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(player.calls.isEmpty());
+    EXPECT_TRUE(unlocked());
+    EXPECT_FALSE(QFileInfo::exists("out/joined"));
+}
+
 TEST_F(JoinRunPage, APictureShorterThanOneFrameIsRefusedBeforeAnythingHappens) {
     const QString a = picture("A.png");
     add({a, "/v/B.avi"});
