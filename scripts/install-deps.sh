@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev
   ffmpeg dvdauthor vcdimager
   xvfb xauth
+  # The install tests' validators, and dpkg-shlibdeps for `cpack -G DEB`.
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
