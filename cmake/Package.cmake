@@ -12,7 +12,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# CPack puts the summary above this and indents its lines as Debian wants.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Split videos and join videos and pictures\n Quillmark cuts one video into equal parts, parts of a given length or at\n marked points, and joins videos and still pictures into one video with\n transitions and music. It writes VCD, SVCD and DVD (PAL and NTSC), MPEG-1,\n MPEG-2, AVI and WMV. quillmark-cli does the same from the command line.")
+  "Quillmark cuts one video into equal parts, parts of a given length or at\nmarked points, and joins videos and still pictures into one video with\ntransitions and music. It writes VCD, SVCD and DVD (PAL and NTSC), MPEG-1,\nMPEG-2, AVI and WMV. quillmark-cli does the same from the command line.")
 
 include(CPack)
