@@ -11,7 +11,10 @@ packages=(
   libgtest-dev libgmock-dev
   ffmpeg dvdauthor vcdimager
   xvfb xauth
-  xvfb xdotool openbox
+  # A desktop for the drag test: a window manager and a pointer to drag with.
+  xdotool openbox
+  # The install tests' validators, and dpkg-shlibdeps for `cpack -G DEB`.
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -14,7 +14,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-TAboutForm::TAboutForm(QWidget* parent, const QString& programFolder) : QDialog(parent) {
+TAboutForm::TAboutForm(QWidget* parent, const QString& dataFolder) : QDialog(parent) {
     setWindowTitle("About");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -64,11 +64,11 @@ TAboutForm::TAboutForm(QWidget* parent, const QString& programFolder) : QDialog(
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    FormCreate(programFolder);
+    FormCreate(dataFolder);
 }
 
-void TAboutForm::FormCreate(const QString& programFolder) {
-    const IniFile ini(programFolder + "support.ini");
+void TAboutForm::FormCreate(const QString& dataFolder) {
+    const IniFile ini(dataFolder + "support.ini");
     const QString programName = ini.readString("about", "programname", "Quillmark");
     const QString versionName = ini.readString("about", "versionname", "v1.6.6");
     const QString homePage = ini.readString("about", "homepage", HomePageAddress);

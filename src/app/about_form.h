@@ -5,12 +5,12 @@
 class QLabel;
 class QPushButton;
 
-// The about box: name, version and two links, with texts that support.ini beside
-// the program may override. Built anew at every opening, so edits to the file show.
+// The about box: name, version and two links, with texts that support.ini in the
+// data folder may override. Built anew at every opening, so edits to the file show.
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    TAboutForm(QWidget* parent, const QString& programFolder);
+    TAboutForm(QWidget* parent, const QString& dataFolder);
 
     QLabel* Image1;
     QLabel* Label1;  // title line
@@ -26,6 +26,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate(const QString& programFolder);
+    void FormCreate(const QString& dataFolder);
     static void setLinkLook(QLabel* link, bool hovered);
 };

@@ -23,7 +23,9 @@ int main(int argc, char* argv[]) {
     };
     int code = 0;
     {
-        TMainForm mainForm({programFolder, SettingsFilePath(programFolder)}, services);
+        // Tips, about texts and the manual come from the data folder, which is the
+        // program folder only in a build or a portable copy.
+        TMainForm mainForm({DataFolder(programFolder), SettingsFilePath(programFolder)}, services);
         mainForm.show();
         code = app.exec();
     }

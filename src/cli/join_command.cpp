@@ -1,4 +1,5 @@
 // quillmark-cli join: the join page's timeline without the window.
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/render_loop.h"
 #include "common/folders.h"
@@ -14,10 +15,6 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "usage: quillmark-cli join FILE... --out OUTPUT [--format 0-9] [--picture-seconds P]\n"
-    "                          [--transition-seconds T] [--transition INDEX|random] [--music FILE]");
-
 struct JoinOptions {
     QStringList files;
     QString out;
@@ -29,8 +26,9 @@ struct JoinOptions {
 };
 
 bool ParseOptions(const QStringList& args, JoinOptions& o) {
-    auto fail = [](const QString& why) {
-        PrintError(why + '\n' + kUsage);
+    const CommandHelp& help = *FindCommand("join");
+    auto fail = [&help](const QString& why) {
+        PrintError(why + '\n' + UsageText(help) + "\n(quillmark-cli join --help describes every option)");
         return false;
     };
     for (int i = 0; i < args.size(); ++i) {
@@ -39,6 +37,7 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
             o.files << word;
             continue;
         }
+        if (!help.hasOption(word)) return fail("unknown option " + word);
         if (i + 1 >= args.size()) return fail(word + " needs a value");
         const QString value = args[++i];
         bool ok = true;

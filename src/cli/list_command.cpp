@@ -1,3 +1,4 @@
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "engine/video_edit.h"
 
@@ -16,7 +17,7 @@ int ListCommand(const QStringList& args) {
     else if (args.size() == 1 && which == "wmvprofiles")
         items = engine->WMVProfiles();
     else {
-        PrintError(QStringLiteral("usage: quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles"));
+        PrintError(UsageText(*FindCommand("list")));
         return kExitUsage;
     }
     QTextStream out(stdout);

@@ -1,4 +1,5 @@
 // quillmark-cli: the video engine from the command line, for scripts and tests.
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "engine/ffmpeg/library_log.h"
@@ -6,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -26,16 +28,7 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
     return commands;
 }
 
-void PrintUsage() {
-    PrintError(QStringLiteral("usage: quillmark-cli [--verbose] COMMAND ...   (--verbose: the libraries' own log too)\n"
-                              "       quillmark-cli render SCRIPT OUTPUT\n"
-                              "       quillmark-cli probe FILE\n"
-                              "       quillmark-cli list transitions|videocompressors|audiocompressors|wmvprofiles\n"
-                              "       quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
-                              "                           [--format 0-9] [--out DIR] [--names N1,N2,...] [--skip K1,K2,...]\n"
-                              "       quillmark-cli join FILE... --out OUTPUT [--format 0-9] [--picture-seconds P]\n"
-                              "                          [--transition-seconds T] [--transition INDEX|random] [--music FILE]"));
-}
+void PrintUsage() { PrintError(ProgramHelpText()); }
 
 } // namespace
 
@@ -52,10 +45,20 @@ int main(int argc, char** argv) {
         PrintUsage();
         return kExitUsage;
     }
-    const auto command = Commands().find(args.takeFirst());
+    if (IsHelpWord(args.first())) {
+        QTextStream(stdout) << ProgramHelpText();
+        return kExitOk;
+    }
+    const QString name = args.takeFirst();
+    const auto command = Commands().find(name);
     if (command == Commands().end()) {
+        PrintError(QStringLiteral("\"%1\" is not a command\n").arg(name));
         PrintUsage();
         return kExitUsage;
+    }
+    if (std::any_of(args.begin(), args.end(), IsHelpWord)) {
+        QTextStream(stdout) << HelpText(*FindCommand(name));
+        return kExitOk;
     }
     // Commands that write files stop cleanly on Ctrl+C, even one that comes
     // while they still read their script; the others may simply die.

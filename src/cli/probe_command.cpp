@@ -1,3 +1,4 @@
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "engine/duration_probe.h"
 #include "engine/quillmark_error.h"
@@ -6,7 +7,7 @@
 
 int ProbeCommand(const QStringList& args) {
     if (args.size() != 1) {
-        PrintError(QStringLiteral("usage: quillmark-cli probe FILE"));
+        PrintError(UsageText(*FindCommand("probe")));
         return kExitUsage;
     }
     try {

@@ -1,3 +1,4 @@
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/render_loop.h"
 #include "cli/render_script.h"
@@ -23,7 +24,7 @@ bool ReadScript(const QString& path, QString& text) {
 
 int RenderCommand(const QStringList& args) {
     if (args.size() != 2) {
-        PrintError(QStringLiteral("usage: quillmark-cli render SCRIPT OUTPUT   (SCRIPT - reads standard input)"));
+        PrintError(UsageText(*FindCommand("render")));
         return kExitUsage;
     }
     QString script;

@@ -42,6 +42,7 @@ bool Flag(const QString& word) {
 using Args = QStringList;
 
 struct Call {
+    QString usage;  // as the render command's help shows it
     int minArgs;
     int maxArgs;
     std::function<void(TVideoEdit&, const Args&)> apply;
@@ -49,31 +50,37 @@ struct Call {
 
 const std::map<QString, Call>& Calls() {
     static const std::map<QString, Call> calls = {
-        {"clearclips", {0, 0, [](TVideoEdit& e, const Args&) { e.ClearClips(); }}},
-        {"addvideoclip", {3, 4, [](TVideoEdit& e, const Args& a) {
+        {"clearclips", {"ClearClips", 0, 0, [](TVideoEdit& e, const Args&) { e.ClearClips(); }}},
+        {"addvideoclip", {"AddVideoClip FILE START STOP [RESIZEMODE]", 3, 4, [](TVideoEdit& e, const Args& a) {
              e.AddVideoClip(a[0], Number(a[1]), Number(a[2]), a.size() > 3 ? Integer<int16_t>(a[3]) : 0);
          }}},
-        {"addaudioclip", {3, 3, [](TVideoEdit& e, const Args& a) { e.AddAudioClip(a[0], Number(a[1]), Number(a[2])); }}},
-        {"addtransition", {3, 3, [](TVideoEdit& e, const Args& a) {
+        {"addaudioclip", {"AddAudioClip FILE START STOP", 3, 3, [](TVideoEdit& e, const Args& a) { e.AddAudioClip(a[0], Number(a[1]), Number(a[2])); }}},
+        {"addtransition", {"AddTransition INDEX START STOP", 3, 3, [](TVideoEdit& e, const Args& a) {
              e.AddTransition(Integer<int16_t>(a[0]), Number(a[1]), Number(a[2]));
          }}},
-        {"outputtype", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(Integer<int>(a[0])); }}},
-        {"framerate", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetFrameRate(float(Number(a[0]))); }}},
-        {"outputfilewidth", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileWidth(Integer<int16_t>(a[0])); }}},
-        {"outputfileheight", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileHeight(Integer<int16_t>(a[0])); }}},
-        {"mpegaudiobitrate", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetMPEGAudioBitrate(Integer<int>(a[0])); }}},
-        {"mpegaudiosamplerate", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetMPEGAudioSampleRate(Integer<int>(a[0])); }}},
-        {"useaudiocompressor", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetUseAudioCompressor(Flag(a[0])); }}},
-        {"usevideocompressor", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetUseVideoCompressor(Flag(a[0])); }}},
-        {"audiocompressor", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetAudioCompressor(Integer<int16_t>(a[0])); }}},
-        {"videocompressor", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetVideoCompressor(Integer<int16_t>(a[0])); }}},
-        {"wmvprofile", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetWMVProfile(Integer<int16_t>(a[0])); }}},
-        {"outputaudio", {1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputAudio(Flag(a[0])); }}},
+        {"outputtype", {"OutputType 0-9", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(Integer<int>(a[0])); }}},
+        {"framerate", {"FrameRate FPS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetFrameRate(float(Number(a[0]))); }}},
+        {"outputfilewidth", {"OutputFileWidth PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileWidth(Integer<int16_t>(a[0])); }}},
+        {"outputfileheight", {"OutputFileHeight PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileHeight(Integer<int16_t>(a[0])); }}},
+        {"mpegaudiobitrate", {"MPEGAudioBitrate KBITS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMPEGAudioBitrate(Integer<int>(a[0])); }}},
+        {"mpegaudiosamplerate", {"MPEGAudioSampleRate HZ", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMPEGAudioSampleRate(Integer<int>(a[0])); }}},
+        {"useaudiocompressor", {"UseAudioCompressor 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetUseAudioCompressor(Flag(a[0])); }}},
+        {"usevideocompressor", {"UseVideoCompressor 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetUseVideoCompressor(Flag(a[0])); }}},
+        {"audiocompressor", {"AudioCompressor INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetAudioCompressor(Integer<int16_t>(a[0])); }}},
+        {"videocompressor", {"VideoCompressor INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetVideoCompressor(Integer<int16_t>(a[0])); }}},
+        {"wmvprofile", {"WMVProfile INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetWMVProfile(Integer<int16_t>(a[0])); }}},
+        {"outputaudio", {"OutputAudio 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputAudio(Flag(a[0])); }}},
     };
     return calls;
 }
 
 } // namespace
+
+QStringList ScriptCallUsages() {
+    QStringList usages;
+    for (const auto& [name, call] : Calls()) usages << call.usage;
+    return usages;
+}
 
 std::optional<QStringList> SplitScriptLine(const QString& line) {
     QStringList words;

@@ -21,3 +21,6 @@ std::optional<ScriptError> ApplyScript(const QString& script, TVideoEdit& engine
 // Splits a line into words; double quotes keep blanks and # inside one word.
 // Returns nullopt for an unterminated quote.
 std::optional<QStringList> SplitScriptLine(const QString& line);
+
+// Every call a script may make, with its arguments: "AddAudioClip FILE START STOP".
+QStringList ScriptCallUsages();

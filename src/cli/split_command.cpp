@@ -1,5 +1,6 @@
 // quillmark-cli split: the split wizard's plans, names and format settings
 // without the window.
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/progress_bar.h"
@@ -19,10 +20,6 @@
 #include <optional>
 
 namespace {
-
-const QString kUsage = QStringLiteral(
-    "usage: quillmark-cli split SOURCE (--parts N | --every SECONDS | --points T1,T2,...)\n"
-    "                           [--format 0-9] [--out DIR] [--names NAME1,NAME2,...] [--skip K1,K2,...]");
 
 struct SplitOptions {
     QString source;
@@ -48,8 +45,9 @@ bool ParseNumbers(const QString& text, QList<double>& numbers) {
 
 // Fills `o` from the words after "split"; a usage fault is said and returns false.
 bool ParseOptions(const QStringList& args, SplitOptions& o) {
-    auto fail = [](const QString& why) {
-        PrintError(why + '\n' + kUsage);
+    const CommandHelp& help = *FindCommand("split");
+    auto fail = [&help](const QString& why) {
+        PrintError(why + '\n' + UsageText(help) + "\n(quillmark-cli split --help describes every option)");
         return false;
     };
     int modes = 0;
@@ -60,6 +58,7 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
             o.source = word;
             continue;
         }
+        if (!help.hasOption(word)) return fail("unknown option " + word);
         if (i + 1 >= args.size()) return fail(word + " needs a value");
         const QString value = args[++i];
         bool ok = true;

@@ -15,9 +15,21 @@ QString WithTrailingSeparator(const QString& path) {
 
 QString ProgramFolder() { return WithTrailingSeparator(QCoreApplication::applicationDirPath()); }
 
+namespace {
+bool HoldsDataFiles(const QString& folder) { return QFileInfo::exists(folder + QStringLiteral("tips.txt")); }
+}  // namespace
+
+QString DataFolder(const QString& programFolder) {
+    if (HoldsDataFiles(programFolder)) return programFolder;
+    return WithTrailingSeparator(QDir::cleanPath(programFolder + QStringLiteral(QUILLMARK_DATA_FROM_BIN)));
+}
+
 QString SettingsFilePath(const QString& programFolder) {
     const QString beside = programFolder + QStringLiteral("setup.ini");
-    if (QFileInfo::exists(beside) || QFileInfo(programFolder).isWritable()) return beside;
+    // An installed program's folder is shared by every user (and writable when
+    // installed into a private prefix or run as root): settings never go there.
+    const bool portable = HoldsDataFiles(programFolder);
+    if (portable && (QFileInfo::exists(beside) || QFileInfo(programFolder).isWritable())) return beside;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return config + QStringLiteral("/Quillmark/setup.ini");
 }

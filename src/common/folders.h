@@ -6,8 +6,14 @@
 // files (tips, about texts, the manual) lie there.
 QString ProgramFolder();
 
-// Where setup.ini lives: beside the executable when that folder already holds one or
-// can be written (portable use), otherwise in the user's configuration folder.
+// The folder of the program's own files, with a trailing separator: the program
+// folder when tips.txt lies there (a build or a portable copy), otherwise
+// share/quillmark beside the program folder's parent (an installed program).
+QString DataFolder(const QString& programFolder);
+
+// Where setup.ini lives. A build or portable copy keeps it beside the executable
+// when that folder already holds one or can be written; an installed program, and
+// a build whose folder is read-only, in the user's configuration folder.
 QString SettingsFilePath(const QString& programFolder);
 
 // The default output folder: the user's home folder with a trailing separator.

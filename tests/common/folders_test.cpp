@@ -1,4 +1,4 @@
-// Making output folders: a whole missing chain, and a reason when it cannot be made.
+// Making output folders, and where a build and an installed program find their data and settings.
 #include "common/folders.h"
 
 #include <QDir>
@@ -51,4 +51,55 @@ TEST(Folders, BlankTextCountsAsEmptyAndOnlyAFullPathIsAnOutputFolder) {
     for (const char* path : {"/home/ann/My Videos", "/"}) EXPECT_EQ(OutputFolderProblem(path), "") << path;
     for (const char* path : {"parts", "./parts", "~/Videos", "../out"})
         EXPECT_EQ(OutputFolderProblem(path), QStringLiteral("A full path is needed for the output folder, not \"%1\"").arg(path));
+}
+
+// The two layouts a program runs from: a build (data beside the executable) and an
+// installation (bin/ and share/quillmark/ below one prefix).
+class ProgramLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        config = dir.filePath("config");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+    QString folder(const QString& name) {
+        QDir().mkpath(dir.filePath(name));
+        return dir.filePath(name) + '/';
+    }
+    static void touch(const QString& path) { QFile(path).open(QIODevice::WriteOnly); }
+
+    QTemporaryDir dir;
+    QString config;
+};
+
+TEST_F(ProgramLayout, ABuildReadsItsDataAndKeepsItsSettingsBesideTheExecutable) {
+    const QString bin = folder("build/bin");
+    touch(bin + "tips.txt");
+    EXPECT_EQ(DataFolder(bin), bin);
+    EXPECT_EQ(SettingsFilePath(bin), bin + "setup.ini");
+}
+
+TEST_F(ProgramLayout, AnInstalledProgramReadsShareAndKeepsSettingsInTheUsersConfigEvenWhenBinIsWritable) {
+    const QString bin = folder("usr/bin");
+    const QString share = folder("usr/share/quillmark");
+    touch(share + "tips.txt");
+    ASSERT_TRUE(QFileInfo(bin).isWritable());
+    EXPECT_EQ(DataFolder(bin), share);
+    EXPECT_EQ(SettingsFilePath(bin), config + "/Quillmark/setup.ini");
+    // A setup.ini someone left in bin is not taken up either: it would be every user's.
+    touch(bin + "setup.ini");
+    EXPECT_EQ(SettingsFilePath(bin), config + "/Quillmark/setup.ini");
+}
+
+TEST_F(ProgramLayout, AReadOnlyBuildFolderKeepsItsSettingsInTheUsersConfigUnlessOneIsAlreadyThere) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    const QString bin = folder("portable");
+    touch(bin + "tips.txt");
+    QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(SettingsFilePath(bin), config + "/Quillmark/setup.ini");
+    QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    touch(bin + "setup.ini");
+    QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(SettingsFilePath(bin), bin + "setup.ini");
+    QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
