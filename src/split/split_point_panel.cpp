@@ -52,13 +52,15 @@ SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Setti
     lbExactPosition = new QLabel;
     lbExactPosition->setToolTip("Position of the frame shown");
     // Room for the longest text it shows, so the controls beside it keep still.
-    lbExactPosition->setMinimumWidth(lbExactPosition->fontMetrics().horizontalAdvance("(00:00:00.000, frame 000000)"));
+    lbExactPosition->setMinimumWidth(lbExactPosition->fontMetrics().horizontalAdvance("(00:00:00.000, frame 0000)"));
     SpeedBtnSet = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), "&Set");
     SpeedBtnSet->setToolTip("Set as split time point");
     SpeedBtnSet->setEnabled(false);
     CheckTip = new QCheckBox("&Enable Tooltips");
     CheckTip->setEnabled(false);
 
+    // All three buttons stay in sight; a narrow window must not fold them away.
+    TBToolbar1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* controls = new QHBoxLayout;
     controls->addWidget(TBToolbar1);
     controls->addWidget(lbElapsedTime);

@@ -185,3 +185,12 @@ TEST_F(SplitMarkingTest, TheListShowsItsHeadingsAndClocksWhole) {
         EXPECT_GE(view->columnWidth(column), static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(column)) << column;
     }
 }
+
+TEST_F(SplitMarkingTest, TheTransportButtonsAllShowInANarrowGroup) {
+    panel.resize(420, 300);
+    panel.show();
+    QApplication::processEvents();
+    for (QToolButton* button : {panel.SpeedBtnPlay, panel.SpeedBtnPause, panel.SpeedBtnStop}) {
+        EXPECT_TRUE(button->isVisible()) << button->toolTip().toStdString();
+    }
+}
