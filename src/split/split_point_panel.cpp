@@ -70,7 +70,6 @@ SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Setti
     controls->addWidget(lbExactPosition);
     controls->addStretch();
     controls->addWidget(SpeedBtnSet);
-    controls->addWidget(CheckTip);
 
     ListView1 = new QTreeWidget;
     ListView1->setHeaderLabels({"Part", "Start time", "End time", "Length", "File name"});
@@ -102,6 +101,8 @@ SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Setti
     buttons->addWidget(BitBtnRemove);
     buttons->addWidget(BitBtnRemoveAll);
     buttons->addStretch();
+    // Beside the list it governs, which leaves the clock row room for the exact time.
+    buttons->addWidget(CheckTip);
     auto* list = new QHBoxLayout;
     list->addWidget(ListView1, 1);
     list->addLayout(buttons);

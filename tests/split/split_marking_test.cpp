@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <initializer_list>
 #include <gtest/gtest.h>
 
 namespace {
@@ -186,11 +188,26 @@ TEST_F(SplitMarkingTest, TheListShowsItsHeadingsAndClocksWhole) {
     }
 }
 
-TEST_F(SplitMarkingTest, TheTransportButtonsAllShowInANarrowGroup) {
-    panel.resize(420, 300);
-    panel.show();
+// The group as wide as the main window gives it (which is not resizable).
+TEST(SplitPointGroup, NothingIsCutOffAtTheWidthTheWindowGivesIt) {
+    QWidget window;
+    window.setFixedSize(530, 300);
+    auto* panel = new SplitPointPanel;
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel);
+    panel->lbElapsedTime->setText("00:12:34");
+    panel->lbTotalTime->setText("01:00:00");
+    panel->lbExactPosition->setText("(00:12:34.560, frame 18864)");
+    window.show();
     QApplication::processEvents();
-    for (QToolButton* button : {panel.SpeedBtnPlay, panel.SpeedBtnPause, panel.SpeedBtnStop}) {
+    for (QToolButton* button : {panel->SpeedBtnPlay, panel->SpeedBtnPause, panel->SpeedBtnStop}) {
         EXPECT_TRUE(button->isVisible()) << button->toolTip().toStdString();
     }
+    for (QWidget* w : std::initializer_list<QWidget*>{panel->lbElapsedTime, panel->lbTotalTime,
+                                                      panel->lbExactPosition, panel->SpeedBtnSet}) {
+        EXPECT_GE(w->width(), w->sizeHint().width()) << w->metaObject()->className();
+    }
+    EXPECT_LT(panel->lbExactPosition->geometry().right(), panel->SpeedBtnSet->geometry().left());
+    EXPECT_GE(panel->CheckTip->width(), panel->CheckTip->sizeHint().width());
 }
