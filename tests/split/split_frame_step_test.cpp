@@ -189,7 +189,22 @@ TEST(FrameExactSplit, ThePartsMeetAtTheMarkedFrame) {
     press(editor->ListView1, Qt::Key_S);
     ASSERT_EQ(editor->ListView1->topLevelItemCount(), 2);
 
+    // The preview's own window shows with its step only, and opens beside the window in use.
+    QWidget* video = player.OwnWindow();
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->isVisible());
+    EXPECT_EQ(video->windowTitle(), QFileInfo(source).fileName());
+    page.BitBtnBack->click();
+    EXPECT_FALSE(video->isVisible());
+    page.BitBtnNext->click();
+    ASSERT_EQ(page.currentStep(), 2);
+    EXPECT_TRUE(video->isVisible());
+    // Back to step 1 and on again rebuilds the list, as before: set the point anew.
+    press(editor->ListView1, Qt::Key_S);
+    ASSERT_EQ(editor->ListView1->topLevelItemCount(), 2);
+
     page.BitBtnNext->click();  // to step 3
+    EXPECT_FALSE(video->isVisible());
     page.BitBtnNext->click();  // Split
     ASSERT_TRUE(waitUntil([&] { return !boxes.isEmpty(); }, 120000));
     ASSERT_EQ(boxes, QStringList{"Task Complete!"});
