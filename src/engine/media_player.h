@@ -58,6 +58,19 @@ public:
     virtual Mode GetMode() const = 0;
     virtual bool IsOpen() const = 0;
 
+    // Frame-exact marking, in seconds from the start of the file as the engine
+    // counts them. ShowFrameAt shows the first frame at or after `seconds`,
+    // leaves the player paused there and returns once that frame is shown.
+    virtual void ShowFrameAt(double seconds) = 0;
+    // The time of the frame on show, unrounded; its number, counting the file's
+    // first frame as 0; the video's frame rate (0 without video).
+    virtual double FramePosition() const = 0;
+    virtual int FrameNumber() const = 0;
+    virtual double FrameRate() const = 0;
+    // The window the player opened for the picture when it was given no display;
+    // nullptr otherwise, or while nothing is shown.
+    virtual QWidget* OwnWindow() const { return nullptr; }
+
 signals:
     // The mode changed (for example playback reached the end and stopped).
     void ModeChanged(TMediaPlayer::Mode mode);

@@ -62,12 +62,20 @@ QString SplitList::EditRow(int row, int64_t start, int64_t stop, const QString& 
                            const QString& outputExt) {
     const int n = PartCount();
     if (row < 1 || row > n) return QString();
-    if (start >= stop) return "The Start Time should be smaller than Stop Time!";
-    if (row > 1 && start < TimePoints[row - 2]) return "The Start Time is not appropriate!";
-    if (row < n && stop > TimePoints[row + 1]) return "The Stop Time is not appropriate!";
+    // The dialog shows whole seconds; a split point left as shown keeps the frame
+    // it was marked at. The ends of the list take what was typed.
+    const auto kept = [&](int point, int64_t typed) {
+        const bool inner = point > 0 && point < n;
+        return inner && RoundHalfEven(TimePoints[point]) == typed ? TimePoints[point] : static_cast<double>(typed);
+    };
+    const double from = kept(row - 1, start);
+    const double to = kept(row, stop);
+    if (from >= to) return "The Start Time should be smaller than Stop Time!";
+    if (row > 1 && from < TimePoints[row - 2]) return "The Start Time is not appropriate!";
+    if (row < n && to > TimePoints[row + 1]) return "The Stop Time is not appropriate!";
     if (rename.isEmpty()) return "File name can not be blank!";
-    TimePoints[row - 1] = static_cast<double>(start);
-    TimePoints[row] = static_cast<double>(stop);
+    TimePoints[row - 1] = from;
+    TimePoints[row] = to;
     SelectionNames[row] = WithoutExtension(rename) + "." + outputExt;
     SelectionTips[row] = tip;
     return QString();

@@ -19,22 +19,38 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// The width a line edit needs to show `text` without scrolling: the text, the
+// edit's own margins and its frame.
+int FieldWidthFor(const QLineEdit* edit, const QString& text) {
+    const QMargins margins = edit->textMargins() + edit->contentsMargins();
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    constexpr int kInnerMargin = 2;  // QLineEdit's fixed gap on each side of the text
+    constexpr int kCursor = 1;
+    return edit->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 2 * frame +
+           2 * kInnerMargin + kCursor;
+}
+
+}  // namespace
 
 SplitPage::SplitPage(QWidget* parent) : QWidget(parent) {
     PageControl2 = new QTabWidget(this);
     TabSheet3 = buildStep1();
     TabSheet4 = buildStep2();
     TabSheet5 = buildStep3();
-    PageControl2->addTab(TabSheet3, "Step 1 of 3: Source and Destination");
-    PageControl2->addTab(TabSheet4, "Step 2 of 3: Select Split Mode");
-    PageControl2->addTab(TabSheet5, "Step 3 of 3: Start Splitting");
+    PageControl2->addTab(TabSheet3, "Step &1 of 3: Source and Destination");
+    PageControl2->addTab(TabSheet4, "Step &2 of 3: Select Split Mode");
+    PageControl2->addTab(TabSheet5, "Step &3 of 3: Start Splitting");
 
-    BitBtnBack = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), " Back");
+    BitBtnBack = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), " &Back");
     BitBtnBack->setToolTip("Previous step");
     BitBtnBack->setEnabled(false);
-    BitBtnNext = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), "Next");
+    BitBtnNext = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), "&Next");
     BitBtnNext->setToolTip("Next step");
-    BitBtnCancelSplit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "Exit");
+    BitBtnCancelSplit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), "E&xit");
     BitBtnCancelSplit->setToolTip("Cancel");
 
     auto* buttons = new QHBoxLayout;
@@ -47,6 +63,10 @@ SplitPage::SplitPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(PageControl2, 1);
     layout->addLayout(buttons);
     showStep(1);
+    // Files are dropped on step 1 as a whole; no text field takes one as text.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->setAcceptDrops(false);
+    Memo1->setAcceptDrops(false);
+    RichEdit1->setAcceptDrops(false);
 }
 
 QWidget* SplitPage::buildStep1() {
@@ -57,26 +77,29 @@ QWidget* SplitPage::buildStep1() {
     SpeedBtnOpen = new QToolButton;
     SpeedBtnOpen->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     SpeedBtnOpen->setToolTip("Open file");
+    SpeedBtnOpen->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
     auto* source = new QHBoxLayout;
     source->addWidget(EdFilePathName, 1);
     source->addWidget(SpeedBtnOpen);
 
     auto* formatGroup = new QGroupBox("Save Format");
     cbFormat = new QComboBox;
-    SpeedBtnSettings = new QPushButton("Settings...");
+    SpeedBtnSettings = new QPushButton("S&ettings...");
     SpeedBtnSettings->setToolTip("Output video formats settings");
     auto* formatRow = new QHBoxLayout(formatGroup);
-    formatRow->addWidget(new QLabel("Save Format:"));
+    auto* formatLabel = new QLabel("Save &Format:");
+    formatLabel->setBuddy(cbFormat);
+    formatRow->addWidget(formatLabel);
     formatRow->addWidget(cbFormat, 1);
     formatRow->addWidget(SpeedBtnSettings);
 
     auto* pathGroup = new QGroupBox("Save Path");
-    RBSame = new QRadioButton("Same as the source file");
+    RBSame = new QRadioButton("S&ame as the source file");
     RBSame->setChecked(true);
-    RBSavePath = new QRadioButton("Path");
+    RBSavePath = new QRadioButton("&Path");
     EdSavePath = new QLineEdit;
     EdSavePath->setEnabled(false);
-    SpeedBtnSavePath = new QPushButton("Select");
+    SpeedBtnSavePath = new QPushButton("Se&lect");
     SpeedBtnSavePath->setToolTip("Select path");
     SpeedBtnSavePath->setEnabled(false);
     auto* pathRow = new QHBoxLayout;
@@ -88,7 +111,9 @@ QWidget* SplitPage::buildStep1() {
     pathLayout->addLayout(pathRow);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel("Source File"));
+    auto* sourceLabel = new QLabel("Source &File");
+    sourceLabel->setBuddy(EdFilePathName);
+    layout->addWidget(sourceLabel);
     layout->addLayout(source);
     layout->addWidget(formatGroup);
     layout->addWidget(pathGroup);
@@ -99,7 +124,7 @@ QWidget* SplitPage::buildStep1() {
 QWidget* SplitPage::buildStep2() {
     auto* page = new QWidget;
     auto* modes = new QGroupBox("Split Mode");
-    RBAmount = new QRadioButton("By Amount");
+    RBAmount = new QRadioButton("By A&mount");
     RBAmount->setChecked(true);
     // Free text: the wizard itself says what is wrong with a typed number. Each box
     // and its arrows share a parent, so they are switched on and off together.
@@ -109,12 +134,14 @@ QWidget* SplitPage::buildStep2() {
         return box;
     };
     QWidget* amountBox = numberBox(EdAmount, UpDown1, 100, 1, 2);
-    RBTime = new QRadioButton("By Time");
+    // Five digits show whole in the desktop's font.
+    EdAmount->setFixedWidth(std::max(40, FieldWidthFor(EdAmount, "99999")));
+    RBTime = new QRadioButton("By T&ime");
     QWidget* minBox = numberBox(EdMin, UpDown2, 100, 1, 2);
     QWidget* secBox = numberBox(EdSec, UpDown3, 60, 5, 0);
     minBox->setEnabled(false);
     secBox->setEnabled(false);
-    RBManual = new QRadioButton("By Settings");
+    RBManual = new QRadioButton("By Se&ttings");
     Chart1 = new PieChart;
 
     auto* grid = new QGridLayout(modes);

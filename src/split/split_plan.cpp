@@ -3,6 +3,7 @@
 #include "engine/quillmark_error.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cfenv>
 #include <climits>
 #include <cmath>
@@ -20,6 +21,11 @@ int32_t CeilParts(double x) {
 QString FormatClock(int64_t seconds) {
     auto two = [](int64_t v) { return v < 10 ? "0" + QString::number(v) : QString::number(v); };
     return two(seconds / 3600) + ":" + two((seconds % 3600) / 60) + ":" + two(seconds % 60);
+}
+
+QString FormatExactClock(double seconds) {
+    const int64_t ms = std::llround(std::max(0.0, seconds) * 1000.0);
+    return FormatClock(ms / 1000) + "." + QString::number(ms % 1000).rightJustified(3, '0');
 }
 
 int64_t ParseClock(const QString& text) {

@@ -15,6 +15,8 @@ int32_t CeilParts(double x);
 
 // Whole seconds as "hh:mm:ss"; hours may grow past two digits (360000 -> "100:00:00").
 QString FormatClock(int64_t seconds);
+// A time to the millisecond, "hh:mm:ss.mmm", for marking frames exactly.
+QString FormatExactClock(double seconds);
 // "hh:mm:ss" back to seconds, reading two characters per field at fixed places; an
 // empty text is 0. Raises QuillmarkError for any other form.
 int64_t ParseClock(const QString& text);

@@ -8,9 +8,11 @@
 #include "split/split_plan.h"
 #include "split/split_point_panel.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 
 SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* owner)
@@ -43,11 +46,22 @@ SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* ow
     });
     connect(panel.ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { panel.PopupMenu1->popup(panel.ListView1->viewport()->mapToGlobal(at)); });
-    panel.ListView1->viewport()->installEventFilter(this);
-    panel.TrackBar1->installEventFilter(this);
+    // Clicking a bare part of the group gives it the keys, as clicking a control does.
+    panel.setFocusPolicy(Qt::ClickFocus);
+    watchForKeys(&panel);
+    for (QWidget* child : panel.findChildren<QWidget*>()) watchForKeys(child);
+}
+
+void SplitPointEditor::watchForKeys(QWidget* widget) {
+    if (widget) widget->installEventFilter(this);
 }
 
 bool SplitPointEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        Messages::guarded(window, [&] { handled = handleKey(watched, *static_cast<QKeyEvent*>(event)); });
+        if (handled) return true;
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // Run once the control has handled the release, so selection and position are the new ones.
@@ -58,6 +72,47 @@ bool SplitPointEditor::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+// Space, the arrows, Home, End and S wherever the keys are in the group or the
+// preview's window, except that Space keeps pressing a focused button or box.
+bool SplitPointEditor::handleKey(QObject* watched, const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    const bool shifted = modifiers == Qt::ShiftModifier;
+    // The tool bar is what the editor switches off with its mode.
+    if (!MP1 || !panel.TBToolbar1->isEnabled()) return false;
+    switch (key.key()) {
+        case Qt::Key_Space:
+            if (!plain || qobject_cast<QAbstractButton*>(watched)) return false;
+            TogglePlay();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            if (!plain && !shifted) return false;
+            const int direction = key.key() == Qt::Key_Left ? -1 : 1;
+            if (shifted) {
+                StepSeconds(direction);
+            } else {
+                StepFrames(direction);
+            }
+            return true;
+        }
+        case Qt::Key_Home:
+            if (!plain) return false;
+            ShowFirstFrame();
+            return true;
+        case Qt::Key_End:
+            if (!plain) return false;
+            ShowLastFrame();
+            return true;
+        case Qt::Key_S:
+            if (!plain || !panel.SpeedBtnSet->isEnabled()) return false;
+            SpeedBtnSetClick();
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool SplitPointEditor::previewPlaying() const {
@@ -130,8 +185,15 @@ void SplitPointEditor::DisableSplitEditor() {
     }
 }
 
+double SplitPointEditor::markedTime() const {
+    const QString shown = panel.lbElapsedTime->text();
+    return shown == markedClock ? markedSeconds : static_cast<double>(ParseClock(shown));
+}
+
 void SplitPointEditor::SpeedBtnSetClick() {
-    list.SetPoint(ParseClock(panel.lbElapsedTime->text()));
+    // While playing, the frame on show now, not the one of the last timer tick.
+    if (previewPlaying()) showFrame();
+    list.SetPoint(markedTime());
     RefreshSplitList();
     emit partCountChanged(list.PartCount());
 }
@@ -158,7 +220,8 @@ void SplitPointEditor::BitBtnEditClick() {
 }
 
 void SplitPointEditor::showStartOf(int row) {
-    panel.lbElapsedTime->setText(FormatClock(RoundHalfEven(list.TimePoints[row - 1])));
+    // Set right after this adds nothing, even at a start with a fraction.
+    showElapsed(FormatClock(RoundHalfEven(list.TimePoints[row - 1])), list.TimePoints[row - 1]);
     const int64_t total = ParseClock(panel.lbTotalTime->text());
     if (total != 0) {
         panel.TrackBar1->setValue(static_cast<int>(ParseClock(panel.lbElapsedTime->text()) * 100 / total));
@@ -188,12 +251,21 @@ void SplitPointEditor::SpeedBtnPlayClick() {
     if (previewPaused()) {
         MP1->Seek(static_cast<int>(RoundHalfEven(MP1->Length() * panel.TrackBar1->value() / 100.0)));
     } else {
-        MP1->SetFileName(SourceFileName);
-        MP1->Open();
-        MP1->SetTimeFormatMilliseconds();
-        MP1->SetDisplayRect(QRect(QPoint(0, 0), QPoint(169, 133)));
-        panel.lbElapsedTime->setText("00:00:00");
+        openPreview();
     }
+    startPlaying();
+}
+
+void SplitPointEditor::openPreview() {
+    MP1->SetFileName(SourceFileName);
+    MP1->Open();
+    MP1->SetTimeFormatMilliseconds();
+    MP1->SetDisplayRect(QRect(QPoint(0, 0), QPoint(169, 133)));
+    watchForKeys(MP1->OwnWindow());
+    showElapsed("00:00:00", 0);
+}
+
+void SplitPointEditor::startPlaying() {
     MP1->Play();
     panel.SpeedBtnPlay->setEnabled(false);
     panel.SpeedBtnPause->setEnabled(true);
@@ -201,12 +273,99 @@ void SplitPointEditor::SpeedBtnPlayClick() {
     panel.Timer1->start();
 }
 
+void SplitPointEditor::TogglePlay() {
+    if (!MP1) return;
+    if (previewPlaying()) {
+        SpeedBtnPauseClick();
+        return;
+    }
+    const int64_t total = ParseClock(panel.lbTotalTime->text());
+    const bool trackBarAtFrame =
+        total == 0 || panel.TrackBar1->value() == ParseClock(panel.lbElapsedTime->text()) * 100 / total;
+    if (previewPaused() && trackBarAtFrame) {
+        startPlaying();
+    } else {
+        SpeedBtnPlayClick();
+    }
+}
+
+// Keys may mark before anything played: the source opens, paused, at its start.
+bool SplitPointEditor::readyToMark() {
+    if (!MP1) return false;
+    if (!MP1->IsOpen()) {
+        openPreview();
+    } else if (previewPlaying()) {
+        SpeedBtnPauseClick();
+    }
+    panel.Timer1->stop();
+    panel.SpeedBtnPlay->setEnabled(true);
+    panel.SpeedBtnPause->setEnabled(false);
+    panel.SpeedBtnStop->setEnabled(true);
+    return true;
+}
+
+void SplitPointEditor::StepFrames(int count) {
+    if (count == 0 || !readyToMark()) return;
+    const double rate = MP1->FrameRate();
+    if (rate <= 0) return;  // sound only: no frames to step through
+    // Half a frame short of the frame wanted: the player shows the first frame at
+    // or after a time, so this lands on it even when frames sit a little off
+    // their nominal times.
+    MP1->ShowFrameAt(MP1->FramePosition() + (count - 0.5) / rate);
+    showFrame();
+}
+
+void SplitPointEditor::StepSeconds(int seconds) {
+    if (!readyToMark()) return;
+    MP1->ShowFrameAt(std::max(0.0, MP1->FramePosition() + seconds));
+    showFrame();
+}
+
+void SplitPointEditor::ShowFirstFrame() {
+    if (!readyToMark()) return;
+    MP1->ShowFrameAt(0);
+    showFrame();
+}
+
+void SplitPointEditor::ShowLastFrame() {
+    if (!readyToMark()) return;
+    MP1->ShowFrameAt(MP1->Length() / 1000.0);
+    showFrame();
+}
+
+void SplitPointEditor::setPreviewWindowShown(bool shown) {
+    QWidget* video = MP1 ? MP1->OwnWindow() : nullptr;
+    if (video) video->setVisible(shown);
+}
+
+void SplitPointEditor::showElapsed(const QString& clock, double exact) {
+    panel.lbElapsedTime->setText(clock);
+    markedClock = clock;
+    markedSeconds = exact;
+    panel.lbExactPosition->setText("(" + FormatExactClock(exact) + ")");
+}
+
+// The read-out follows the player: the clock as the timer writes it, and beside
+// it the exact time and the number of the frame on show.
+void SplitPointEditor::showFrame() {
+    const double at = MP1->FramePosition();
+    showElapsed(FormatClock(MP1->Position() / 1000), at);
+    if (MP1->FrameRate() > 0) {
+        panel.lbExactPosition->setText(
+            QString("(%1, frame %2)").arg(FormatExactClock(at)).arg(MP1->FrameNumber()));
+    }
+    const int64_t total = ParseClock(panel.lbTotalTime->text());
+    if (total != 0) {
+        panel.TrackBar1->setValue(static_cast<int>(ParseClock(panel.lbElapsedTime->text()) * 100 / total));
+    }
+}
+
 void SplitPointEditor::SpeedBtnPauseClick() {
     if (!MP1) return;
     MP1->Pause();
     panel.SpeedBtnPlay->setEnabled(true);
     panel.Timer1->stop();
-    panel.lbElapsedTime->setText(FormatClock(MP1->Position() / 1000));
+    showFrame();
     panel.SpeedBtnPause->setEnabled(false);
 }
 
@@ -219,7 +378,7 @@ void SplitPointEditor::SpeedBtnStopClick() {
     panel.SpeedBtnPause->setEnabled(false);
     panel.SpeedBtnStop->setEnabled(false);
     panel.Timer1->stop();
-    panel.lbElapsedTime->setText("00:00:00");
+    showElapsed("00:00:00", 0);
     panel.TrackBar1->setValue(0);
 }
 
@@ -229,7 +388,7 @@ void SplitPointEditor::Timer1Timer() {
         panel.Timer1->stop();
         return;
     }
-    panel.lbElapsedTime->setText(FormatClock(MP1->Position() / 1000));
+    showFrame();
     const int64_t total = ParseClock(panel.lbTotalTime->text());
     const int64_t elapsed = ParseClock(panel.lbElapsedTime->text());
     if (total != 0) panel.TrackBar1->setValue(static_cast<int>(elapsed * 100 / total));
@@ -243,6 +402,6 @@ void SplitPointEditor::TrackBar1Released() {
     const int64_t total = ParseClock(panel.lbTotalTime->text());
     const int percent = panel.TrackBar1->value();
     MP1->Seek(static_cast<int>(total * percent * 10));
-    panel.lbElapsedTime->setText(FormatClock(total * percent / 100));
+    showElapsed(FormatClock(total * percent / 100), total * percent / 100.0);
     MP1->Play();
 }

@@ -6,6 +6,7 @@
 class SplitList;
 class SplitPointPanel;
 class TMediaPlayer;
+class QKeyEvent;
 class QTreeWidgetItem;
 class QWidget;
 
@@ -41,6 +42,23 @@ public:
     void BitBtnRemoveAllClick();
     void ListView1Click();
 
+    // Frame-exact marking from the keyboard: frames back or forward, seconds back
+    // or forward, the first or the last frame. Each pauses the preview on the
+    // frame it lands on, opening the source first when it is closed.
+    void StepFrames(int count);
+    void StepSeconds(int seconds);
+    void ShowFirstFrame();
+    void ShowLastFrame();
+    // Space: pauses a playing preview; otherwise plays, on from the frame shown
+    // when the track bar still points at it.
+    void TogglePlay();
+
+    // The preview's own video window shows only while the editor's step does.
+    void setPreviewWindowShown(bool shown);
+
+    // The time Set would take: the exact time behind the read-out.
+    double markedTime() const;
+
     bool previewPlaying() const;
     bool previewPaused() const;
     // The row selected in the list, from 1; 0 when none.
@@ -54,6 +72,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool handleKey(QObject* watched, const QKeyEvent& key);
+    void watchForKeys(QWidget* widget);
+    void openPreview();
+    bool readyToMark();
+    void showFrame();
+    void showElapsed(const QString& clock, double exact);
+    void startPlaying();
     void readTicks();
     void updateTooltips();
     void showStartOf(int row);
@@ -62,4 +87,7 @@ private:
     SplitList& list;
     QWidget* window;
     bool refreshing = false;
+    // What the read-out stands for, exactly, while it shows the text it was given.
+    QString markedClock = "00:00:00";
+    double markedSeconds = 0;
 };

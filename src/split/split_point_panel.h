@@ -27,6 +27,8 @@ public:
     QToolButton* SpeedBtnStop;
     QLabel* lbElapsedTime;
     QLabel* lbTotalTime;
+    // The frame on show to the millisecond, with its number.
+    QLabel* lbExactPosition;
     QPushButton* SpeedBtnSet;
     QCheckBox* CheckTip;
     QTreeWidget* ListView1;

@@ -12,6 +12,10 @@
 #include "split/split_point_panel.h"
 
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTimer>
 #include <QDir>
 #include <QGroupBox>
 #include <QFileInfo>
@@ -78,7 +82,38 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
         {"ASF files (*.asf)", "*.asf"},
     };
     connect(&run, &SplitRun::failed, this, &SplitWizard::onRunFailed);
+    // The preview's own window belongs to step 2 and goes when it does.
+    connect(page.PageControl2, &QTabWidget::currentChanged, this,
+            [this](int index) { editor.setPreviewWindowShown(index == 1); });
+    page.TabSheet3->setAcceptDrops(true);
+    page.TabSheet3->installEventFilter(this);
     DrawSplitChart(2);
+}
+
+bool SplitWizard::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == page.TabSheet3) {
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                // Every file is let through to the drop, which says why one is refused.
+                auto* drag = static_cast<QDragMoveEvent*>(event);
+                if (drag->mimeData()->hasUrls()) drag->acceptProposedAction();
+                return true;
+            }
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                if (!drop->mimeData()->hasUrls()) return false;
+                drop->acceptProposedAction();
+                const QList<QUrl> urls = drop->mimeData()->urls();
+                // The box must not open inside the desktop's drag and drop.
+                QTimer::singleShot(0, this, [this, urls] { Messages::guarded(window, [&] { DropFiles(urls); }); });
+                return true;
+            }
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 SplitWizard::~SplitWizard() { Shutdown(); }
@@ -103,7 +138,33 @@ void SplitWizard::abandonProbe() {
 void SplitWizard::SpeedBtnOpenClick() {
     const QStringList files = RunOpenDialog(window, OpenDialog1);
     if (files.isEmpty()) return;
-    SourceFileName = QDir::toNativeSeparators(files.first());
+    openSource(files.first());
+}
+
+void SplitWizard::DropFiles(const QList<QUrl>& urls) {
+    QStringList names;
+    for (const QUrl& url : urls) {
+        names << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toDisplayString());
+    }
+    if (names.isEmpty()) return;
+    if (names.size() > 1) {
+        Messages::information(window, "Only one video file can be split at a time; dropped were: " +
+                                          names.join(", "));
+        return;
+    }
+    const QUrl& url = urls.first();
+    const QFileInfo file(url.toLocalFile());
+    // What the open dialog would have offered: an existing file of a listed type.
+    if (!url.isLocalFile() || !file.isFile() || !MatchesFilter(OpenDialog1.filters.first(), file.fileName())) {
+        Messages::information(window, QString("Cannot split \"%1\": it is not a video file of a supported type (%2).")
+                                          .arg(names.first(), OpenDialog1.filters.first().patterns));
+        return;
+    }
+    openSource(file.absoluteFilePath());
+}
+
+void SplitWizard::openSource(const QString& file) {
+    SourceFileName = QDir::toNativeSeparators(file);
     page.EdFilePathName->setText(SourceFileName);
     // Only the file chosen now counts: a probe still reading an earlier one is
     // left to end on its own, and its result is ignored.
@@ -158,7 +219,7 @@ void SplitWizard::SpeedBtnSavePathClick() {
 }
 
 void SplitWizard::TabSheet3Show() {
-    page.BitBtnNext->setText("Next");
+    page.BitBtnNext->setText("&Next");
     page.BitBtnNext->setEnabled(!probing());
 }
 
@@ -178,9 +239,15 @@ void SplitWizard::BitBtnNextClick() {
 
 void SplitWizard::leaveStep1() {
     SourceFileName = page.EdFilePathName->text();
-    if (page.RBSavePath->isChecked() && page.EdSavePath->text().isEmpty()) {
+    if (page.RBSavePath->isChecked() && IsBlank(page.EdSavePath->text())) {
         Messages::information(window, "Please input Save Path.");
         return;
+    }
+    if (page.RBSavePath->isChecked()) {
+        if (const QString problem = OutputFolderProblem(page.EdSavePath->text()); !problem.isEmpty()) {
+            Messages::information(window, problem);
+            return;
+        }
     }
     output.Select(page.cbFormat->currentIndex());
     if (page.RBSame->isChecked()) {
@@ -245,7 +312,7 @@ void SplitWizard::leaveStep2() {
         splitMode = BySettings;
     }
     page.showStep(3);
-    page.BitBtnNext->setText("Split");
+    page.BitBtnNext->setText("&Split");
     page.BitBtnNext->setToolTip("Start Splitting");
     page.Gauge1->setValue(0);
     page.Gauge2->setValue(0);
@@ -268,7 +335,7 @@ void SplitWizard::startSplit() {
     if (editor.previewPlaying()) editor.SpeedBtnStopClick();
     page.BitBtnBack->setEnabled(false);
     page.BitBtnNext->setEnabled(false);
-    page.BitBtnCancelSplit->setText("Stop");
+    page.BitBtnCancelSplit->setText("S&top");
     if (splitMode == BySettings) PartCount = splitList.PartCount();
     if (splitMode == ByAmount || splitMode == BySettings) {
         page.Gauge2->setMaximum(std::max(10 * PartCount, 0));
@@ -294,10 +361,10 @@ void SplitWizard::onRunFailed(const QString& message) {
 }
 
 void SplitWizard::restoreAfterRun() {
-    page.BitBtnNext->setText("Split");
+    page.BitBtnNext->setText("&Split");
     page.BitBtnNext->setEnabled(true);
     page.BitBtnBack->setEnabled(true);
-    page.BitBtnCancelSplit->setText("Exit");
+    page.BitBtnCancelSplit->setText("E&xit");
 }
 
 void SplitWizard::BitBtnBackClick() {
@@ -309,7 +376,7 @@ void SplitWizard::BitBtnBackClick() {
             break;
         case 3:
             page.showStep(2);
-            page.BitBtnNext->setText("Next");
+            page.BitBtnNext->setText("&Next");
             page.BitBtnNext->setToolTip("Next step");
             break;
         default: break;
@@ -319,7 +386,7 @@ void SplitWizard::BitBtnBackClick() {
 void SplitWizard::BitBtnCancelSplitClick() {
     if (run.running()) {
         run.Stop();
-        page.BitBtnCancelSplit->setText("Exit");
+        page.BitBtnCancelSplit->setText("E&xit");
         page.BitBtnBack->setEnabled(true);
         page.BitBtnNext->setEnabled(true);
         return;
@@ -327,7 +394,7 @@ void SplitWizard::BitBtnCancelSplitClick() {
     page.Gauge1->setValue(0);
     page.Gauge2->setValue(0);
     if (editor.previewPlaying() || editor.previewPaused()) editor.SpeedBtnStopClick();
-    page.BitBtnCancelSplit->setText("Exit");
+    page.BitBtnCancelSplit->setText("E&xit");
     page.showStep(1);
     page.BitBtnBack->setEnabled(false);
     TabSheet3Show();

@@ -9,7 +9,9 @@
 #include "split/split_plan.h"
 #include "split/split_run.h"
 
+#include <QList>
 #include <QObject>
+#include <QUrl>
 
 class SplitPage;
 class TMediaPlayer;
@@ -47,6 +49,9 @@ public:
     void Shutdown();
 
     void SpeedBtnOpenClick();
+    // Files dropped on step 1: one video file is taken as if chosen in the open
+    // dialog; anything else is refused with a message naming it.
+    void DropFiles(const QList<QUrl>& urls);
     void RBSameClick();
     void RBSavePathClick();
     void SpeedBtnSavePathClick();
@@ -73,7 +78,11 @@ signals:
     // Exit: the Getting Started page comes back.
     void exitRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void openSource(const QString& file);
     void EnableModeBoxes(bool amount, bool time);
     void leaveStep1();
     void leaveStep2();

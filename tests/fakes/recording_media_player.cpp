@@ -1,6 +1,7 @@
 #include "recording_media_player.h"
 
 #include <algorithm>
+#include <cmath>
 
 
 void RecordingMediaPlayer::SetDisplay(QWidget* panel) { calls << (panel ? "Display(panel)" : "Display(none)"); }
@@ -14,6 +15,7 @@ void RecordingMediaPlayer::Open() {
     open = true;
     mode = Mode::Stopped;
     position = 0;
+    exactKnown = false;
     length = lengths.value(FileName());
 }
 
@@ -55,6 +57,7 @@ void RecordingMediaPlayer::Seek(int positionMs) {
     calls << QString("Seek(%1)").arg(positionMs);
     requireOpen();
     position = std::clamp(positionMs, 0, length);
+    exactKnown = false;
     mode = Mode::Stopped;
 }
 
@@ -67,3 +70,21 @@ int RecordingMediaPlayer::Length() const {
     requireOpen();
     return length;
 }
+
+void RecordingMediaPlayer::ShowFrameAt(double seconds) {
+    calls << QString("ShowFrameAt(%1)").arg(seconds, 0, 'f', 3);
+    requireOpen();
+    const int last = std::max(0, static_cast<int>(std::ceil(length / 1000.0 * frameRate)) - 1);
+    const int frame = std::clamp(static_cast<int>(std::ceil(seconds * frameRate - 1e-6)), 0, last);
+    exact = frame / frameRate;
+    exactKnown = true;
+    position = static_cast<int>(std::lround(exact * 1000));
+    mode = Mode::Paused;
+}
+
+double RecordingMediaPlayer::FramePosition() const {
+    requireOpen();
+    return exactKnown ? exact : position / 1000.0;
+}
+
+int RecordingMediaPlayer::FrameNumber() const { return static_cast<int>(std::lround(FramePosition() * frameRate)); }

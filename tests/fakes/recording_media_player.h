@@ -27,9 +27,20 @@ public:
     int Length() const override;
     Mode GetMode() const override { return mode; }
     bool IsOpen() const override { return open; }
+    // Frames lie on a grid of `frameRate` from 0; a time is shown as the frame at
+    // or after it, and one past the end as the last frame.
+    void ShowFrameAt(double seconds) override;
+    double FramePosition() const override;
+    int FrameNumber() const override;
+    double FrameRate() const override { return open ? frameRate : 0; }
+
+    double frameRate = 25;
 
     // Moves the position as playback would, for tests of timers and track bars.
-    void advanceTo(int positionMs) { position = positionMs; }
+    void advanceTo(int positionMs) {
+        position = positionMs;
+        exactKnown = false;
+    }
 
     QStringList calls;
     QMap<QString, int> lengths;  // file -> length in milliseconds
@@ -39,5 +50,7 @@ private:
     bool open = false;
     Mode mode = Mode::NotReady;
     int position = 0;
+    double exact = 0;  // seconds of the frame shown, when the last move was frame-exact
+    bool exactKnown = false;
     int length = 0;
 };

@@ -120,3 +120,17 @@ TEST(SplitListEdit, TheLastRowEndsOnTheWholeSecondShown) {
     EXPECT_EQ(list.EditRow(1, 0, 300, "holiday-1", "", "mpg"), "");
     EXPECT_DOUBLE_EQ(list.TimePoints[1], 300);
 }
+
+TEST(SplitList, EditingARowKeepsTheFramesOfTimesLeftAsShown) {
+    SplitList list = holiday();
+    list.SetPoint(90.52);
+    list.SetPoint(150.04);
+    // Renamed only: the dialog shows 00:01:31 and 00:02:30 and gets them back.
+    EXPECT_EQ(list.EditRow(2, 91, 150, "intro", "", "mpg"), "");
+    EXPECT_DOUBLE_EQ(list.TimePoints[1], 90.52);
+    EXPECT_DOUBLE_EQ(list.TimePoints[2], 150.04);
+    // A time typed anew is taken as typed.
+    EXPECT_EQ(list.EditRow(2, 95, 150, "intro", "", "mpg"), "");
+    EXPECT_DOUBLE_EQ(list.TimePoints[1], 95);
+    EXPECT_DOUBLE_EQ(list.TimePoints[2], 150.04);
+}

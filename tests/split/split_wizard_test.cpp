@@ -2,6 +2,7 @@
 #include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/messages.h"
+#include "common/up_down.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
 #include "split/pie_chart.h"
@@ -11,7 +12,12 @@
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTabBar>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -29,6 +35,9 @@
 #include <memory>
 
 namespace {
+
+// A button's caption as the user reads it, without its accelerator mark.
+QString caption(const QAbstractButton* button) { return QString(button->text()).remove('&'); }
 
 class SplitWizardTest : public ::testing::Test {
 protected:
@@ -195,10 +204,10 @@ TEST_F(SplitWizardTest, TheSummaryListsSourceModeFormatAndFolder) {
                            "Save Format ", indent + "DVD PAL", "Save Path ",
                            indent + dir.path("out") + QDir::separator()})
                   .join('\n'));
-    EXPECT_EQ(page.BitBtnNext->text(), "Split");
+    EXPECT_EQ(caption(page.BitBtnNext), "Split");
     EXPECT_EQ(page.BitBtnNext->toolTip(), "Start Splitting");
     page.BitBtnBack->click();
-    EXPECT_EQ(page.BitBtnNext->text(), "Next");
+    EXPECT_EQ(caption(page.BitBtnNext), "Next");
     EXPECT_EQ(page.BitBtnNext->toolTip(), "Next step");
 }
 
@@ -226,7 +235,7 @@ TEST_F(SplitWizardTest, TheTimePieFollowsTheBoxes) {
 TEST_F(SplitWizardTest, SplitRunsStopsAndRunsAgain) {
     toStep3ByAmount(3);
     page.BitBtnNext->click();
-    EXPECT_EQ(page.BitBtnCancelSplit->text(), "Stop");
+    EXPECT_EQ(caption(page.BitBtnCancelSplit), "Stop");
     EXPECT_FALSE(page.BitBtnNext->isEnabled());
     EXPECT_FALSE(page.BitBtnBack->isEnabled());
     EXPECT_EQ(page.Gauge2->maximum(), 30);
@@ -237,9 +246,9 @@ TEST_F(SplitWizardTest, SplitRunsStopsAndRunsAgain) {
 
     page.BitBtnCancelSplit->click();
     EXPECT_EQ(engine.calls.last(), "StopRender");
-    EXPECT_EQ(page.BitBtnCancelSplit->text(), "Exit");
+    EXPECT_EQ(caption(page.BitBtnCancelSplit), "Exit");
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
-    EXPECT_EQ(page.BitBtnNext->text(), "Split");
+    EXPECT_EQ(caption(page.BitBtnNext), "Split");
     EXPECT_TRUE(page.BitBtnBack->isEnabled());
     EXPECT_EQ(page.Gauge1->value(), 50);  // the gauges keep their last values
     EXPECT_EQ(exits, 0);
@@ -253,7 +262,7 @@ TEST_F(SplitWizardTest, SplitRunsStopsAndRunsAgain) {
     EXPECT_EQ(boxes, QStringList{"Information: Task Complete!"});
     EXPECT_EQ(page.Gauge1->value(), 100);
     EXPECT_EQ(page.Gauge2->value(), 30);
-    EXPECT_EQ(page.BitBtnCancelSplit->text(), "Exit");
+    EXPECT_EQ(caption(page.BitBtnCancelSplit), "Exit");
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
 }
 
@@ -264,7 +273,7 @@ TEST_F(SplitWizardTest, AFailedPartIsReportedAndTheRunEnds) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith("Quillmark: Part 1 ("));
     EXPECT_FALSE(boxes.join("").contains("Task Complete!"));
-    EXPECT_EQ(page.BitBtnCancelSplit->text(), "Exit");
+    EXPECT_EQ(caption(page.BitBtnCancelSplit), "Exit");
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
 }
 
@@ -275,7 +284,7 @@ TEST_F(SplitWizardTest, ExitGoesBackToStepOneWithGaugesCleared) {
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(page.currentStep(), 1);
     EXPECT_EQ(page.Gauge1->value(), 0);
-    EXPECT_EQ(page.BitBtnNext->text(), "Next");
+    EXPECT_EQ(caption(page.BitBtnNext), "Next");
     EXPECT_FALSE(page.BitBtnBack->isEnabled());
     EXPECT_EQ(page.EdFilePathName->text(), dir.path("clip.avi"));  // values are kept
 }
@@ -412,4 +421,131 @@ TEST_F(SplitWizardTest, NextFollowsTheProbeOfTheFileChosenLast) {
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
     EXPECT_EQ(page.EdFilePathName->text(), "/v/fast.avi");
+}
+
+// ---- The desktop: drops, keys, widths ----
+
+namespace {
+
+// A drop of files as a file manager makes it, on step 1.
+void dropFiles(QWidget* on, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &drop);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+TEST_F(SplitWizardTest, ADroppedVideoIsTakenAsIfOpened) {
+    QStringList probed;
+    wizard.probe = [&](const QString& file) {
+        probed << file;
+        return 12.0;
+    };
+    const QString video = dir.write("Ünïcode 'clip' one.AVI", "x");
+    int finished = 0;
+    QObject::connect(&wizard, &SplitWizard::probeFinished, [&] { finished++; });
+    dropFiles(page.TabSheet3, {video});
+    ASSERT_TRUE(waitUntil([&] { return finished == 1; }));
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+    EXPECT_EQ(page.EdFilePathName->text(), QDir::toNativeSeparators(video));
+    EXPECT_EQ(probed, QStringList{QDir::toNativeSeparators(video)});
+    EXPECT_DOUBLE_EQ(wizard.SourceDuration, 12.0);
+}
+
+TEST_F(SplitWizardTest, OtherDropsAreRefusedByName) {
+    bool probed = false;
+    wizard.probe = [&](const QString&) {
+        probed = true;
+        return 1.0;
+    };
+    const QString notes = dir.write("notes.txt", "x");
+    dropFiles(page.TabSheet3, {notes});
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains(QDir::toNativeSeparators(notes))) << boxes[0].toStdString();
+    dropFiles(page.TabSheet3, {dir.path("gone.avi")});
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[1].contains("gone.avi"));
+    dropFiles(page.TabSheet3, {dir.write("a.avi", "x"), dir.write("b.mpg", "x")});
+    ASSERT_EQ(boxes.size(), 3);
+    EXPECT_TRUE(boxes[2].contains("a.avi") && boxes[2].contains("b.mpg")) << boxes[2].toStdString();
+    EXPECT_TRUE(page.EdFilePathName->text().isEmpty());
+    EXPECT_FALSE(probed);
+}
+
+TEST_F(SplitWizardTest, TextFieldsTakeNoDrops) {
+    for (QLineEdit* edit : page.findChildren<QLineEdit*>()) {
+        EXPECT_FALSE(edit->acceptDrops()) << edit->objectName().toStdString();
+    }
+    EXPECT_FALSE(page.Memo1->acceptDrops());
+    // A file let go over the path box lands on the step, not in the box as text.
+    EXPECT_TRUE(page.TabSheet3->acceptDrops());
+}
+
+TEST_F(SplitWizardTest, ABlankOrRelativeSavePathIsRefused) {
+    chooseSource("/v/clip.avi", 90);
+    page.RBSavePath->click();
+    page.EdSavePath->setText("   ");
+    page.BitBtnNext->click();
+    EXPECT_EQ(boxes, QStringList{"Information: Please input Save Path."});
+    EXPECT_EQ(page.currentStep(), 1);
+
+    page.EdSavePath->setText("parts/out");
+    page.BitBtnNext->click();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[1], "Information: " + OutputFolderProblem("parts/out"));
+    EXPECT_EQ(page.currentStep(), 1);
+    EXPECT_FALSE(QFileInfo::exists("parts"));
+}
+
+TEST_F(SplitWizardTest, EveryButtonAndStepHasAnAccelerator) {
+    for (QAbstractButton* button : page.findChildren<QAbstractButton*>()) {
+        // Left out: the arrows beside a number field (Up and Down step it), and
+        // the buttons Qt adds to tab bars and tool bars for overflow.
+        if (qobject_cast<UpDown*>(button->parentWidget()) || qobject_cast<QTabBar*>(button->parentWidget()) ||
+            button->objectName() == "qt_toolbar_ext_button") {
+            continue;
+        }
+        const bool marked = button->text().contains('&') || !button->shortcut().isEmpty();
+        EXPECT_TRUE(marked) << button->metaObject()->className() << " " << button->objectName().toStdString() << " "
+                            << button->text().toStdString() << " " << button->toolTip().toStdString();
+    }
+    for (int i = 0; i < page.PageControl2->count(); ++i) {
+        EXPECT_TRUE(page.PageControl2->tabText(i).contains('&')) << i;
+    }
+}
+
+TEST_F(SplitWizardTest, TabOrderOnStepOneFollowsTheLayout) {
+    page.show();
+    page.RBSavePath->click();
+    const QList<QWidget*> expected{page.EdFilePathName, page.SpeedBtnOpen,     page.cbFormat,
+                                   page.SpeedBtnSettings, page.RBSavePath,     page.EdSavePath,
+                                   page.SpeedBtnSavePath, page.BitBtnNext,     page.BitBtnCancelSplit};
+    QList<QWidget*> seen;
+    QWidget* w = page.EdFilePathName;
+    do {
+        if (expected.contains(w)) seen << w;
+        w = w->nextInFocusChain();
+    } while (w != page.EdFilePathName);
+    EXPECT_EQ(seen, expected);
+}
+
+TEST_F(SplitWizardTest, TheSplitInBoxShowsFiveDigitsWhole) {
+    page.resize(700, 500);
+    page.showStep(2);
+    page.show();
+    page.EdAmount->setText("99999");
+    page.EdAmount->setCursorPosition(5);
+    page.EdAmount->grab();  // lays the text out as painting does
+    const int middle = page.EdAmount->height() / 2;
+    // Scrolled text would put a later digit under the left edge.
+    EXPECT_EQ(page.EdAmount->cursorPositionAt(QPoint(4, middle)), 0);
+    EXPECT_EQ(page.EdAmount->cursorPositionAt(QPoint(page.EdAmount->width() - 2, middle)), 5);
 }

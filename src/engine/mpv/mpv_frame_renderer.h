@@ -25,6 +25,9 @@ public:
     VideoPanel* target() const { return panel; }
     // Draws the current frame again, for instance at a new size.
     void redraw();
+    // Draws a frame mpv has ready now, for callers that wait on mpv without the
+    // event loop.
+    void renderNow() { render(); }
 
 private:
     void postRender();

@@ -50,6 +50,9 @@ MpvHandle::MpvHandle(const QString& audioOutput, QObject* parent) : QObject(pare
         setOption(handle, "load-scripts", "no");
         setOption(handle, "ytdl", "no");
         setOption(handle, "hwdec", "no");
+        // Exact seeks start reading a little before the target: MPEG streams
+        // otherwise come back after it and show a later frame than asked for.
+        setOption(handle, "hr-seek-demuxer-offset", "1");
         // Frames are announced when they are due, so drawing never waits on the UI thread.
         setOption(handle, "video-timing-offset", "0");
         const int error = mpv_initialize(handle);

@@ -5,7 +5,10 @@
 #include "mpv_handle.h"
 #include "video_panel.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QScreen>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -107,8 +110,28 @@ void MpvMediaPlayer::Open() {
     atEnd = false;
     seekPending = false;
     lastPositionMs = 0;
-    if (hasVideo) attachVideo();
+    readPicture();
+    if (hasVideo) {
+        // Frame numbers count from the first picture, which need not lie at 0
+        // (sound may start before it); it is known once mpv has shown it.
+        firstFrameSeconds = -1;
+        attachVideo();
+        waitFor([this] { return firstFrameSeconds >= 0 || phase != Phase::Loaded; });
+        if (firstFrameSeconds < 0) firstFrameSeconds = 0;
+    }
     reportMode();
+}
+
+void MpvMediaPlayer::readPicture() {
+    frameRate = hasVideo ? mpv->doubleProperty("container-fps").value_or(0.0) : 0.0;
+    pictureAspect = 0;
+    const auto width = mpv->intProperty("current-tracks/video/demux-w");
+    const auto height = mpv->intProperty("current-tracks/video/demux-h");
+    if (!hasVideo || !width || !height || *width <= 0 || *height <= 0) return;
+    const double pixelAspect = mpv->doubleProperty("current-tracks/video/demux-par").value_or(1.0);
+    pictureAspect = static_cast<double>(*width) * (pixelAspect > 0 ? pixelAspect : 1.0) / static_cast<double>(*height);
+    const qint64 rotation = mpv->intProperty("current-tracks/video/demux-rotation").value_or(0);
+    if (rotation % 180 == 90) pictureAspect = 1.0 / pictureAspect;
 }
 
 void MpvMediaPlayer::attachVideo() {
@@ -117,6 +140,7 @@ void MpvMediaPlayer::attachVideo() {
         if (!ownWindow) ownWindow = std::make_unique<VideoPanel>();
         ownWindow->setWindowTitle(QFileInfo(FileName()).fileName());
         fitOwnWindow();
+        placeOwnWindow();
         panel = ownWindow.get();
     }
     if (!panel) return;  // the display widget was destroyed
@@ -134,8 +158,39 @@ void MpvMediaPlayer::fitOwnWindow() {
         if (width && height) size = QSize(static_cast<int>(*width), static_cast<int>(*height));
     }
     if (size.isEmpty()) size = QSize(320, 240);
+    // Wide enough that the desktop shows the whole file name in the title bar
+    // (beside its buttons), at the shape the rectangle asked for.
+    const int titled = std::min(ownWindow->fontMetrics().horizontalAdvance(ownWindow->windowTitle()) + 120, 640);
+    if (size.width() < titled) size = QSize(titled, size.height() * titled / size.width());
     ownWindow->resize(size);
-    ownWindow->setPictureRect(displayRect);
+    // The rectangle gives the window its first size; the user may resize it,
+    // and the picture then fills it at its own shape.
+    ownWindow->setPictureRect(QRect());
+    ownWindow->setPictureAspect(pictureAspect);
+}
+
+void MpvMediaPlayer::placeOwnWindow() {
+    // Opened beside the window the user is working in, not wherever the desktop
+    // puts new windows; once the user has moved it, it stays where they put it.
+    if (ownWindowPlaced) return;
+    const QWidget* beside = QApplication::activeWindow();
+    if (!beside || beside == ownWindow.get()) return;
+    ownWindowPlaced = true;
+    const QRect main = beside->frameGeometry();
+    const QScreen* screen = beside->screen();
+    const QRect desk = screen ? screen->availableGeometry() : QRect();
+    const int gap = 8;
+    const QSize size = ownWindow->frameGeometry().size().expandedTo(ownWindow->size());
+    QPoint at(main.right() + 1 + gap, main.top());
+    if (!desk.isEmpty() && at.x() + size.width() > desk.right() + 1) {
+        at.setX(main.left() - gap - size.width());
+        if (at.x() < desk.left()) at.setX(main.right() + 1 - size.width());  // no room: over its right edge
+    }
+    ownWindow->move(at);
+}
+
+QWidget* MpvMediaPlayer::OwnWindow() const {
+    return phase == Phase::Loaded && hasVideo && !display ? ownWindow.get() : nullptr;
 }
 
 void MpvMediaPlayer::detachVideo() {
@@ -199,6 +254,9 @@ void MpvMediaPlayer::resetToClosed() {
     entry = -1;
     lengthMs = 0;
     hasVideo = false;
+    frameRate = 0;
+    pictureAspect = 0;
+    firstFrameSeconds = -1;
     atEnd = false;
     seekPending = false;
     lastPositionMs = 0;
@@ -219,6 +277,74 @@ void MpvMediaPlayer::Seek(int positionMs) {
     seekTargetMs = target;
     lastPositionMs = target;
     reportMode();
+}
+
+bool MpvMediaPlayer::waitFor(const std::function<bool()>& done, qint64 timeoutMs) {
+    // mpv reports a seek done only once the frame it landed on has been taken
+    // for drawing, so frames are drawn while waiting.
+    const qint64 limit = timeoutMs >= 0 ? timeoutMs : options.openTimeout.count();
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < limit) {
+        mpv->handleEventsUntil(done, std::chrono::milliseconds(5));
+        if (renderer) renderer->renderNow();
+    }
+    return done();
+}
+
+bool MpvMediaPlayer::seekAndWait(std::initializer_list<const char*> command) {
+    const int before = seeksBegun;
+    if (mpv->command(command) < 0) return false;
+    // Done when a restart follows a seek that began after the command: earlier
+    // restarts belong to earlier seeks.
+    return waitFor([&] { return restartedAfterSeek > before || phase != Phase::Loaded; });
+}
+
+void MpvMediaPlayer::ShowFrameAt(double seconds) {
+    requireOpen();
+    const bool toEnd = lengthMs > 0 && seconds >= lengthMs / 1000.0;
+    const double target = toEnd ? lengthMs / 1000.0 : std::max(0.0, seconds);
+    mpv->setFlag("pause", true);
+    // This waits for its own seek; an earlier one still pending no longer counts.
+    seekPending = false;
+    const QByteArray at = QByteArray::number(target, 'f', 6);
+    seekAndWait({"seek", at.constData(), "absolute+exact"});
+    if (toEnd && hasVideo && phase == Phase::Loaded) showLastPicture();
+    if (phase != Phase::Loaded) return;
+    atEnd = false;
+    transport = Transport::Paused;
+    reportMode();
+}
+
+void MpvMediaPlayer::showLastPicture() {
+    // Past the end mpv rests on the last picture, at the sound's end when the
+    // sound runs longer, or, in some files, a few pictures short of the end.
+    // One frame back and then forward until the picture stops moving lands on
+    // the last one in every case. Steps are not announced: the time moves once
+    // the frame stepped to is drawn, and a short wait tells that none came.
+    const auto time = [this] { return mpv->doubleProperty("time-pos").value_or(-1.0); };
+    const auto stepped = [&](const char* command, qint64 limitMs) {
+        const double from = time();
+        if (phase != Phase::Loaded || mpv->command({command}) < 0) return false;
+        waitFor([&] { return time() != from || phase != Phase::Loaded; }, limitMs);
+        return phase == Phase::Loaded && time() != from;
+    };
+    stepped("frame-back-step", 1000);
+    constexpr int kMostSteps = 250;
+    for (int i = 0; i < kMostSteps && stepped("frame-step", 250); ++i) {
+    }
+}
+
+double MpvMediaPlayer::FramePosition() const {
+    requireOpen();
+    if (const auto seconds = mpv->doubleProperty("time-pos")) return std::max(0.0, *seconds);
+    return lastPositionMs / 1000.0;
+}
+
+int MpvMediaPlayer::FrameNumber() const {
+    if (frameRate <= 0) return 0;
+    const double first = std::max(0.0, firstFrameSeconds);
+    return static_cast<int>(std::lround(std::max(0.0, FramePosition() - first) * frameRate));
 }
 
 int MpvMediaPlayer::Position() const {
@@ -291,10 +417,15 @@ void MpvMediaPlayer::onFileEnded(qint64 entryId, bool failed, int error) {
 }
 
 void MpvMediaPlayer::onSeekStarted() {
+    ++seeksBegun;
     if (seekPending) seekUnderway = true;
 }
 
 void MpvMediaPlayer::onPlaybackRestarted() {
+    restartedAfterSeek = seeksBegun;
+    if (phase == Phase::Loaded && hasVideo && firstFrameSeconds < 0 && !seekPending) {
+        firstFrameSeconds = mpv->doubleProperty("time-pos").value_or(0.0);
+    }
     // A restart without a seek begun since ours is an older one (such as the
     // first frame after Open) and says nothing about our target.
     if (phase != Phase::Loaded || !seekPending || !seekUnderway) return;

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 #include <chrono>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 class MpvFrameRenderer;
@@ -44,6 +46,12 @@ public:
     int Length() const override;
     Mode GetMode() const override;
     bool IsOpen() const override { return phase == Phase::Loaded; }
+    // A time at or past the end shows the last frame.
+    void ShowFrameAt(double seconds) override;
+    double FramePosition() const override;
+    int FrameNumber() const override;
+    double FrameRate() const override { return frameRate; }
+    QWidget* OwnWindow() const override;
 
     // The panel the open file's video is drawn into; nullptr while closed or for
     // a file without video.
@@ -65,6 +73,12 @@ private:
     void reportMode();
     void stopAtEnd();
     void fitOwnWindow();
+    void placeOwnWindow();
+    void readPicture();
+    // Waits for done(), up to timeoutMs or the open timeout when negative.
+    bool waitFor(const std::function<bool()>& done, qint64 timeoutMs = -1);
+    bool seekAndWait(std::initializer_list<const char*> command);
+    void showLastPicture();
 
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
@@ -97,5 +111,11 @@ private:
     bool seekUnderway = false;  // mpv has begun the seek asked for last
     int seekTargetMs = 0;
     mutable int lastPositionMs = 0;
+    double frameRate = 0;
+    double pictureAspect = 0;   // width / height as shown, rotation included
+    double firstFrameSeconds = -1;  // time of the file's first frame, once seen
+    bool ownWindowPlaced = false;
+    int seeksBegun = 0;          // seeks mpv has begun
+    int restartedAfterSeek = 0;  // seeksBegun when playback last restarted
     Mode reportedMode = Mode::NotReady;
 };

@@ -15,8 +15,19 @@ void VideoPanel::setPictureRect(const QRect& rect) {
     if (pictureRect().size() != before) emit pictureSizeChanged();
 }
 
+void VideoPanel::setPictureAspect(double value) {
+    const QSize before = pictureRect().size();
+    aspect = value > 0 ? value : 0;
+    update();
+    if (pictureRect().size() != before) emit pictureSizeChanged();
+}
+
 QRect VideoPanel::pictureRect() const {
-    return requested.isEmpty() ? rect() : requested;
+    if (!requested.isEmpty()) return requested;
+    if (aspect <= 0 || width() <= 0 || height() <= 0) return rect();
+    QSize fitted(width(), qMax(1, qRound(width() / aspect)));
+    if (fitted.height() > height()) fitted = QSize(qMax(1, qRound(height() * aspect)), height());
+    return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
 void VideoPanel::showFrame(const QImage& frame) {

@@ -16,6 +16,10 @@ public:
     // the whole panel.
     void setPictureRect(const QRect& rect);
     QRect pictureRect() const;
+    // Without a picture rectangle: width / height of the picture, which then
+    // keeps that shape inside the panel (black bars beside or above it); 0
+    // stretches it over the whole panel.
+    void setPictureAspect(double aspect);
 
     void showFrame(const QImage& frame);
     void clearFrame();
@@ -32,6 +36,7 @@ protected:
 
 private:
     QRect requested;
+    double aspect = 0;
     QImage current;
     int shown = 0;
 };

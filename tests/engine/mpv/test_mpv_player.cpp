@@ -231,7 +231,13 @@ TEST_F(MpvPlayer, WithoutADisplayVideoGetsASmallWindowOfItsOwn) {
     EXPECT_TRUE(window->isWindow());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->size(), QSize(170, 134));
-    ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(170, 134) && isRed(window->frame().pixelColor(40, 67)); }));
+    // The 4:3 picture keeps its shape inside the window, also once it is resized.
+    ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(170, 128) && isRed(window->frame().pixelColor(40, 64)); }));
+    EXPECT_EQ(window->pictureRect(), QRect(0, 3, 170, 128));
+    window->resize(400, 150);
+    ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(200, 150); }));
+    EXPECT_EQ(window->pictureRect(), QRect(100, 0, 200, 150));
+    EXPECT_TRUE(isBlue(window->frame().pixelColor(150, 75)));
 
     player.Close();
     EXPECT_FALSE(window->isVisible());
