@@ -10,6 +10,7 @@
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
+#include "split/segment_list.h"
 #include "split/split_list.h"
 #include "split/split_run.h"
 
@@ -27,6 +28,7 @@ struct SplitOptions {
     int parts = 0;
     double every = 0;
     QList<double> points;
+    QString segments;
     std::optional<int> format;
     QString out;
     QStringList names;
@@ -74,6 +76,9 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
         } else if (word == "--points") {
             o.mode = BySettings, ++modes;
             ok = ParseNumbers(value, o.points);
+        } else if (word == "--segments") {
+            o.mode = BySettings, ++modes;
+            o.segments = value;
         } else if (word == "--format") {
             o.format = value.toInt(&ok);
             ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
@@ -90,7 +95,7 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
         if (!ok) return fail(QString("bad value for %1: %2").arg(word, value));
     }
     if (o.source.isEmpty()) return fail("no source file");
-    if (modes != 1) return fail("give exactly one of --parts, --every and --points");
+    if (modes != 1) return fail("give exactly one of --parts, --every, --points and --segments");
     return true;
 }
 
@@ -98,7 +103,10 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
 // wizard's run makes, so names and skips can apply to them too.
 QList<SplitRow> PlanRows(const SplitOptions& o, const SplitSetup& setup) {
     QList<SplitRow> rows;
-    if (o.mode == BySettings) {
+    if (!o.segments.isEmpty()) {
+        rows = ParseSegmentsCsv(ReadTextFile(o.segments), QFileInfo(o.segments).absoluteFilePath(), setup.sourceDuration,
+                                setup.outputExt);
+    } else if (o.mode == BySettings) {
         SplitList list;
         list.Reset(setup.sourceDuration, setup.source, setup.outputExt);
         for (double t : o.points) list.SetPoint(t);
@@ -156,6 +164,15 @@ int SplitCommand(const QStringList& args) {
         }
     }
 
+    const bool plainPlan = o.names.isEmpty() && o.skip.isEmpty() && o.segments.isEmpty();
+    QList<SplitRow> rows;
+    try {
+        if (o.mode == BySettings || !plainPlan) rows = PlanRows(o, setup);
+    } catch (const QuillmarkError& e) {
+        PrintError(e.message());
+        return kExitFailed;
+    }
+
     std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
     SplitRun run(*engine);
     ProgressBar bar;
@@ -184,13 +201,12 @@ int SplitCommand(const QStringList& args) {
         QCoreApplication::exit();
     });
 
-    const bool plainPlan = o.names.isEmpty() && o.skip.isEmpty();
     if (o.mode == ByAmount && plainPlan) {
         run.StartSplitByAmount(setup, o.parts);
     } else if (o.mode == ByTime && plainPlan) {
         run.StartSplitByTime(setup, std::min(o.every, setup.sourceDuration));
     } else {
-        run.StartSplitBySettings(setup, PlanRows(o, setup));
+        run.StartSplitBySettings(setup, rows);
     }
     if (!run.running()) return result;  // every row skipped: finished at once
     QCoreApplication::exec();

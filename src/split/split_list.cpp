@@ -2,6 +2,8 @@
 
 #include "split/split_plan.h"
 
+#include <algorithm>
+
 void SplitList::Reset(double sourceDuration, const QString& sourceFile, const QString& outputExt) {
     source = sourceFile;
     extension = outputExt;
@@ -12,6 +14,31 @@ void SplitList::Reset(double sourceDuration, const QString& sourceFile, const QS
     SelectionNames[1] = DefaultName(1);
     SelectionTips[1] = "No tip";
     SelectionSaved[1] = true;
+}
+
+void SplitList::Assign(const QList<SplitRow>& given, double sourceDuration, const QString& sourceFile,
+                       const QString& outputExt) {
+    Reset(sourceDuration, sourceFile, outputExt);
+    QList<SplitRow> rows;
+    double at = 0;
+    for (const SplitRow& r : given) {
+        if (r.start > at) rows.append({at, r.start, QString(), false});
+        rows.append(r);
+        at = r.stop;
+    }
+    // Times kept to the millisecond may end a hair before the source does; that
+    // is the same end, not a gap.
+    if (!rows.isEmpty() && sourceDuration - at < 0.05) rows.last().stop = std::max(at, sourceDuration);
+    else if (at < sourceDuration) rows.append({at, sourceDuration, QString(), false});
+    TimePoints = {0};
+    for (const SplitRow& r : rows) TimePoints.append(r.stop);
+    resizeRows(rows.size());
+    for (int k = 1; k <= rows.size(); ++k) {
+        const SplitRow& r = rows[k - 1];
+        SelectionNames[k] = r.fileName.isEmpty() ? DefaultName(k) : r.fileName;
+        SelectionTips[k] = "No tip";
+        SelectionSaved[k] = r.save;
+    }
 }
 
 QString SplitList::DefaultName(int row) const { return PartFileName(source, row, extension.toLower()); }

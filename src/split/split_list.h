@@ -17,6 +17,12 @@ public:
     // One row spanning the whole source, named after it with the output extension.
     void Reset(double sourceDuration, const QString& sourceFile, const QString& outputExt);
 
+    // Rows that may leave gaps, as an imported list does: each gap becomes an
+    // unticked row of its own with a default name, so the list still runs from 0
+    // to the source's end. Tips are "No tip".
+    void Assign(const QList<SplitRow>& rows, double sourceDuration, const QString& sourceFile,
+                const QString& outputExt);
+
     int PartCount() const { return static_cast<int>(TimePoints.size()) - 1; }
     // The output name a row gets when nobody renamed it: holiday-2.mpg.
     QString DefaultName(int row) const;
