@@ -60,3 +60,23 @@ QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
 }
+
+namespace {
+std::function<QString(const SaveDialogSetup&)> saveDialogHandler;
+}
+
+void SetSaveDialogHandler(std::function<QString(const SaveDialogSetup& setup)> handler) {
+    saveDialogHandler = std::move(handler);
+}
+
+QString RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) {
+    if (saveDialogHandler) return saveDialogHandler(setup);
+    QFileDialog dialog(parent, setup.title, setup.proposed);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(QtNameFilters({setup.filter}));
+    dialog.setDefaultSuffix(setup.suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}

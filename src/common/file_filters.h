@@ -22,6 +22,15 @@ struct OpenDialogSetup {
     bool multiSelect = false;
 };
 
+// What a save dialog shows: its title, the one file type it writes, the file it
+// proposes, and the extension put on a name typed without one.
+struct SaveDialogSetup {
+    QString title;
+    FileFilter filter;
+    QString proposed;
+    QString suffix;
+};
+
 // Name filters for Qt's file dialog. Extensions match in any letter case, so
 // CLIP.AVI is offered under "*.avi" on case-sensitive file systems too.
 QStringList QtNameFilters(const QList<FileFilter>& filters);
@@ -32,3 +41,9 @@ bool MatchesFilter(const FileFilter& filter, const QString& fileName);
 QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup);
 // Test seam: while set, RunOpenDialog returns what this gives instead of asking.
 void SetOpenDialogHandler(std::function<QStringList(const OpenDialogSetup& setup)> handler);
+
+// Runs the save dialog; returns the chosen file, empty when cancelled. The dialog
+// itself asks before an existing file is replaced.
+QString RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup);
+// Test seam: while set, RunSaveDialog returns what this gives instead of asking.
+void SetSaveDialogHandler(std::function<QString(const SaveDialogSetup& setup)> handler);

@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "engine/media_player.h"
 #include "split/edit_selection_form.h"
+#include "split/segment_list_actions.h"
 #include "split/split_list.h"
 #include "split/split_plan.h"
 #include "split/split_point_panel.h"
@@ -46,6 +47,7 @@ SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* ow
     });
     connect(panel.ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { panel.PopupMenu1->popup(panel.ListView1->viewport()->mapToGlobal(at)); });
+    new SegmentListActions(panel, list, *this, window);
     // Clicking a bare part of the group gives it the keys, as clicking a control does.
     panel.setFocusPolicy(Qt::ClickFocus);
     watchForKeys(&panel);
@@ -170,7 +172,8 @@ void SplitPointEditor::EnableSplitEditor() {
     if (!previewPlaying()) panel.SpeedBtnPlay->setEnabled(true);
     for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
                        static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
-                       static_cast<QWidget*>(panel.ListView1), static_cast<QWidget*>(panel.CheckTip)}) {
+                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.ListView1),
+                       static_cast<QWidget*>(panel.CheckTip)}) {
         w->setEnabled(true);
     }
 }
@@ -180,7 +183,8 @@ void SplitPointEditor::DisableSplitEditor() {
     panel.TBToolbar1->setEnabled(false);
     for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
                        static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
-                       static_cast<QWidget*>(panel.ListView1), static_cast<QWidget*>(panel.CheckTip)}) {
+                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.ListView1),
+                       static_cast<QWidget*>(panel.CheckTip)}) {
         w->setEnabled(false);
     }
 }
@@ -202,6 +206,12 @@ void SplitPointEditor::BitBtnRemoveClick() {
     const int row = selectedRow();
     if (row == 0 || list.PartCount() <= 1) return;
     list.Remove(row);
+    panel.SpeedBtnSet->setEnabled(true);
+    RefreshSplitList();
+    emit partCountChanged(list.PartCount());
+}
+
+void SplitPointEditor::ListReplaced() {
     panel.SpeedBtnSet->setEnabled(true);
     RefreshSplitList();
     emit partCountChanged(list.PartCount());

@@ -27,6 +27,8 @@ public:
     QString OutputExt;
 
     void ResetSplitList();
+    // The list was replaced as a whole (an import): show it and count its parts.
+    void ListReplaced();
     void RefreshSplitList();
     void EnableSplitEditor();
     void DisableSplitEditor();

@@ -96,10 +96,17 @@ SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Setti
     BitBtnEdit = listButton("E&dit Selection", "Edit Selecttion");
     BitBtnRemove = listButton("&Remove", "Remove selected item");
     BitBtnRemoveAll = listButton("Remove A&ll", "Remove all items");
+    BtnSegments = listButton("Se&gments", "Export or import the list of parts");
+    SegmentsMenu = new QMenu(this);
+    ExportList = SegmentsMenu->addAction("&Export List...");
+    ImportList = SegmentsMenu->addAction("&Import List...");
+    ExportChapters = SegmentsMenu->addAction("Export &Chapters...");
+    BtnSegments->setMenu(SegmentsMenu);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(BitBtnEdit);
     buttons->addWidget(BitBtnRemove);
     buttons->addWidget(BitBtnRemoveAll);
+    buttons->addWidget(BtnSegments);
     buttons->addStretch();
     // Beside the list it governs, which leaves the clock row room for the exact time.
     buttons->addWidget(CheckTip);

@@ -35,6 +35,12 @@ public:
     QPushButton* BitBtnEdit;
     QPushButton* BitBtnRemove;
     QPushButton* BitBtnRemoveAll;
+    // The list kept outside the program: export, import, chapters.
+    QPushButton* BtnSegments;
+    QMenu* SegmentsMenu;
+    QAction* ExportList;
+    QAction* ImportList;
+    QAction* ExportChapters;
     QMenu* PopupMenu1;
     QAction* Edit1;
     QAction* Remove1;

@@ -1,5 +1,6 @@
 #include "common/messages.h"
 #include "fakes/recording_media_player.h"
+#include "common/file_filters.h"
 #include "split/edit_selection_form.h"
 #include "split/split_list.h"
 #include "split/split_point_editor.h"
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
+#include <QFile>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -263,4 +266,38 @@ TEST_F(EditDialogTest, SpinnersStopAtAHundred) {
     QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
     for (int i = 0; i < 3; ++i) QApplication::sendEvent(dialog->EdStopMin, &up);
     EXPECT_EQ(dialog->EdStopMin->text(), "100");
+}
+
+TEST_F(SplitEditorTest, ASegmentListExportedAndImportedAgainGivesBackTheListAndABadOneChangesNothing) {
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("holiday.csv");
+    SetSaveDialogHandler([&](const SaveDialogSetup& setup) {
+        EXPECT_EQ(setup.proposed, "/clips/holiday.csv");
+        return csv;
+    });
+    SetOpenDialogHandler([&](const OpenDialogSetup&) { return QStringList{csv}; });
+    setAt("00:01:30");
+    setAt("00:00:40");
+    panel.ListView1->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    ASSERT_TRUE(panel.BtnSegments->isEnabled());
+    panel.ExportList->trigger();
+
+    panel.BitBtnRemoveAll->click();
+    ASSERT_EQ(pie, 1);
+    panel.ImportList->trigger();
+    EXPECT_EQ(pie, 3);
+    EXPECT_EQ(row(1), (QStringList{"2", "00:00:40", "00:01:30", "00:00:50", "holiday-2.mpg"}));
+    EXPECT_EQ(panel.ListView1->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(panel.ListView1->topLevelItem(2)->checkState(0), Qt::Checked);
+
+    QFile bad(csv);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("start,end,name,save\n0,400,all,1\n");
+    bad.close();
+    panel.ImportList->trigger();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("Line 2 of")) << boxes[0].toStdString();
+    EXPECT_EQ(panel.ListView1->topLevelItemCount(), 3);
+    SetSaveDialogHandler({});
+    SetOpenDialogHandler({});
 }
