@@ -1,6 +1,7 @@
 // The split-point editor's Detect button on real files.
 #include "../engine/ffmpeg/detection_media.h"
 #include "engine/duration_probe.h"
+#include "engine/ffmpeg/render_workers.h"
 #include "split/detect_dialog.h"
 #include "split/split_list.h"
 #include "split/split_point_editor.h"
@@ -45,7 +46,7 @@ TEST_F(SplitDetect, FoundSceneChangesBecomeRowsLikeSetPoints) {
     ASSERT_NE(dialog, nullptr);
     dialog->BtnStart->click();
     ASSERT_TRUE(waitUntil([&] { return !dialog->running(); }, 60000));
-    EXPECT_EQ(dialog->Status->text(), "Found 3 scene changes.");
+    EXPECT_EQ(dialog->Status->text().toStdString(), "Found 3 scene changes.");
 
     ASSERT_EQ(panel.ListView1->topLevelItemCount(), 4);
     EXPECT_EQ(pie, 4);
@@ -76,12 +77,14 @@ TEST_F(SplitDetect, StopAndLeavingTheStepReturnAtOnceAndAddNothing) {
         else
             dialog->BtnStop->click();
         EXPECT_LT(clock.elapsed(), 200);
+        // Until the worker has gone, and then whatever it queued on its way out.
+        EXPECT_TRUE(waitUntil([] { return LiveRenderWorkers() == 0; }, 30000));
+        waitUntil([] { return false; }, 100);
         if (!leave) {
             EXPECT_FALSE(dialog->running());
-            EXPECT_EQ(dialog->Status->text(), "Stopped; no points were added.");
+            EXPECT_EQ(dialog->Status->text().toStdString(), "Stopped; no points were added.");
             dialog->reject();
         }
-        waitUntil([] { return false; }, 500); // whatever the worker still queues
         EXPECT_EQ(panel.ListView1->topLevelItemCount(), 1);
         EXPECT_EQ(list.PartCount(), 1);
         editor.EnableSplitEditor();

@@ -4,7 +4,6 @@
 #include "engine/quillmark_error.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <mutex>
 
 // The worker reaches the job only through `receiver`, under `mutex`, and only

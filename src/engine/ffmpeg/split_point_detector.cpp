@@ -25,7 +25,7 @@ constexpr double kEdge = 1e-3;
 // stream changes shape under it.
 class FilterChain {
 public:
-    FilterChain(const QString& file) : file(file) {}
+    explicit FilterChain(const QString& file) : file(file) {}
 
     void open(const QByteArray& sourceName, const QByteArray& sourceArgs, const QByteArray& chain) {
         graph.reset(avfilter_graph_alloc());
