@@ -95,6 +95,15 @@ FormatRate EstimateFormatRate(int format, const FormatSettings& s) {
     return r;
 }
 
+QString TooSmallForOneSecond(int64_t maxBytes, int format, const FormatSettings& settings) {
+    const double second = EstimateFormatRate(format, settings).bytesPerSecond;
+    if (second <= maxBytes) return {};
+    QString name = "the output format";
+    FormatShortName(format, name);
+    return QString("A part of at most %1 cannot hold one second of %2, which needs about %3")
+        .arg(ByteSizeText(maxBytes), name, ByteSizeText(static_cast<int64_t>(second)));
+}
+
 int64_t FramesIn(double seconds, double frameRate) {
     return std::max<int64_t>(0, static_cast<int64_t>(std::ceil(seconds * frameRate - 1e-6)));
 }

@@ -21,6 +21,10 @@ struct FormatRate {
 };
 FormatRate EstimateFormatRate(int format, const FormatSettings& settings);
 
+// Empty when a part of at most maxBytes holds a second of `format`; otherwise
+// what is wrong: "A part of at most 100 KB cannot hold one second of VCD PAL, which needs about 172 KB".
+QString TooSmallForOneSecond(int64_t maxBytes, int format, const FormatSettings& settings);
+
 // Chooses the length of each part of a split by size, in whole output frames, and
 // learns from each written part how many bytes a frame costs. Parts aim a little
 // under the bound so that the encoder's spread rarely needs a second render.

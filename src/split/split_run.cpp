@@ -103,11 +103,8 @@ void SplitRun::StartSplitBySize(const SplitSetup& s, int64_t maxBytes) {
     begin(s, BySize);
     frameRate = OutputFrameRate(setup.selectedFormat, setup.formats);
     const FormatRate rate = EstimateFormatRate(setup.selectedFormat, setup.formats);
-    if (rate.bytesPerSecond > maxBytes) {
-        QString format = "the output format";
-        FormatShortName(setup.selectedFormat, format);
-        fail(QString("A part of at most %1 cannot hold one second of %2, which needs about %3; nothing was written.")
-                 .arg(ByteSizeText(maxBytes), format, ByteSizeText(static_cast<int64_t>(rate.bytesPerSecond))));
+    if (const QString tooSmall = TooSmallForOneSecond(maxBytes, setup.selectedFormat, setup.formats); !tooSmall.isEmpty()) {
+        fail(tooSmall + "; nothing was written.");
         return;
     }
     sizer.emplace(maxBytes, frameRate, rate);
