@@ -21,13 +21,15 @@ QList<CommandHelp> MakeCommands() {
     QString calls;
     for (const QString& usage : ScriptCallUsages()) calls += "  " + usage + '\n';
     return {
-        {"split", "split SOURCE (--parts N | --every SECONDS | --points T1,T2,... | --segments FILE.csv) [OPTION...]",
+        {"split", "split SOURCE (--parts N | --every SECONDS | --points T1,T2,... | --segments FILE.csv | --max-size SIZE) [OPTION...]",
          "cut one video into parts",
          "Cuts SOURCE into parts named after it (\"clip-1.avi\", ...) with the format settings of the window.\n"
-         "Give exactly one of --parts, --every, --points and --segments.\n\nOutput formats:\n" + FormatList(),
+         "Give exactly one of --parts, --every, --points, --segments and --max-size.\n\nOutput formats:\n" + FormatList(),
          {{"--parts", "N", "N parts of equal length"},
           {"--every", "SECONDS", "parts of SECONDS each; the last one is shorter when the video does not divide evenly"},
           {"--points", "T1,T2,...", "cut at these times, in seconds from the start"},
+          {"--max-size", "SIZE", "parts of at most SIZE bytes each, every one but the last at least 85 % of it; "
+                                 "K, M and G count 1024s (700M, 1.5G)"},
           {"--segments", "FILE.csv", "write the parts a segment list names: a \"start,end,name,save\" header, then "
                                      "one part a line, times in seconds; parts with save 0 are not written"},
           kFormat,

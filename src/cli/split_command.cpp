@@ -10,6 +10,7 @@
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
+#include "split/part_sizer.h"
 #include "split/segment_list.h"
 #include "split/split_list.h"
 #include "split/split_run.h"
@@ -28,6 +29,7 @@ struct SplitOptions {
     int parts = 0;
     double every = 0;
     QList<double> points;
+    int64_t maxSize = 0;
     QString segments;
     std::optional<int> format;
     QString out;
@@ -76,6 +78,10 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
         } else if (word == "--points") {
             o.mode = BySettings, ++modes;
             ok = ParseNumbers(value, o.points);
+        } else if (word == "--max-size") {
+            o.mode = BySize, ++modes;
+            o.maxSize = ParseByteSize(value);
+            ok = o.maxSize > 0;
         } else if (word == "--segments") {
             o.mode = BySettings, ++modes;
             o.segments = value;
@@ -95,7 +101,9 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
         if (!ok) return fail(QString("bad value for %1: %2").arg(word, value));
     }
     if (o.source.isEmpty()) return fail("no source file");
-    if (modes != 1) return fail("give exactly one of --parts, --every, --points and --segments");
+    if (modes != 1) return fail("give exactly one of --parts, --every, --points, --segments and --max-size");
+    if (o.mode == BySize && (!o.names.isEmpty() || !o.skip.isEmpty()))
+        return fail("--names and --skip need parts known in advance; --max-size finds them while it writes");
     return true;
 }
 
@@ -183,6 +191,11 @@ int SplitCommand(const QStringList& args) {
         bar = ProgressBar();
         QTextStream(stdout) << QString("Part %1: %2").arg(n).arg(QDir::toNativeSeparators(run.currentFile())) << Qt::endl;
     });
+    QObject::connect(&run, &SplitRun::partWritten, [&](int n, const QString&, qint64 bytes) {
+        bar.finish();
+        bar = ProgressBar();
+        QTextStream(stdout) << QString("Part %1: %2 bytes (%3)").arg(n).arg(bytes).arg(ByteSizeText(bytes)) << Qt::endl;
+    });
     QObject::connect(&run, &SplitRun::finished, [&] {
         bar.finish();
         result = kExitOk;
@@ -201,7 +214,9 @@ int SplitCommand(const QStringList& args) {
         QCoreApplication::exit();
     });
 
-    if (o.mode == ByAmount && plainPlan) {
+    if (o.mode == BySize) {
+        run.StartSplitBySize(setup, o.maxSize);
+    } else if (o.mode == ByAmount && plainPlan) {
         run.StartSplitByAmount(setup, o.parts);
     } else if (o.mode == ByTime && plainPlan) {
         run.StartSplitByTime(setup, std::min(o.every, setup.sourceDuration));

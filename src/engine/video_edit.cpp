@@ -12,3 +12,4 @@ void TVideoEdit::SetAudioCompressor(int16_t value) { set(props.audioCompressor, 
 void TVideoEdit::SetVideoCompressor(int16_t value) { set(props.videoCompressor, value, "VideoCompressor"); }
 void TVideoEdit::SetWMVProfile(int16_t value) { set(props.wmvProfile, value, "WMVProfile"); }
 void TVideoEdit::SetOutputAudio(bool value) { set(props.outputAudio, value, "OutputAudio"); }
+void TVideoEdit::SetMaxVideoBitrate(int64_t value) { set(props.maxVideoBitrate, value, "MaxVideoBitrate"); }

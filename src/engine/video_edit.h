@@ -50,6 +50,9 @@ public:
     void SetVideoCompressor(int16_t value);
     void SetWMVProfile(int16_t value);
     void SetOutputAudio(bool value);
+    // A ceiling on the video's bit rate, so a part of a known length stays within a
+    // size; 0 leaves the format's own rate alone.
+    void SetMaxVideoBitrate(int64_t bitsPerSecond);
 
     int OutputType() const { return props.outputType; }
     float FrameRate() const { return props.frameRate; }
@@ -63,6 +66,7 @@ public:
     int16_t VideoCompressor() const { return props.videoCompressor; }
     int16_t WMVProfile() const { return props.wmvProfile; }
     bool OutputAudio() const { return props.outputAudio; }
+    int64_t MaxVideoBitrate() const { return props.maxVideoBitrate; }
 
     // Read-only lists; the indexes above and of AddTransition are positions in them.
     virtual QStringList Transitions() const = 0;
@@ -83,6 +87,7 @@ public:
         int16_t videoCompressor = 5;
         int16_t wmvProfile = 0;
         bool outputAudio = true;
+        int64_t maxVideoBitrate = 0;
     };
     const Properties& properties() const { return props; }
 

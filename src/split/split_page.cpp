@@ -141,6 +141,17 @@ QWidget* SplitPage::buildStep2() {
     QWidget* secBox = numberBox(EdSec, UpDown3, 60, 5, 0);
     minBox->setEnabled(false);
     secBox->setEnabled(false);
+    RBSize = new QRadioButton("By Si&ze");
+    EdSize = new QLineEdit("700");
+    EdSize->setFixedWidth(std::max(40, FieldWidthFor(EdSize, "99999")));
+    CbSizeUnit = new QComboBox;
+    CbSizeUnit->addItems({"MB", "GB"});
+    auto* sizeBox = new QWidget;
+    auto* sizeRow = new QHBoxLayout(sizeBox);
+    sizeRow->setContentsMargins(0, 0, 0, 0);
+    sizeRow->addWidget(EdSize);
+    sizeRow->addWidget(CbSizeUnit);
+    sizeBox->setEnabled(false);
     RBManual = new QRadioButton("By Se&ttings");
     Chart1 = new PieChart;
 
@@ -157,9 +168,13 @@ QWidget* SplitPage::buildStep2() {
     grid->addWidget(new QLabel("Min"), 1, 3);
     grid->addWidget(secBox, 1, 4);
     grid->addWidget(new QLabel("Sec"), 1, 5);
-    grid->addWidget(RBManual, 2, 0);
+    grid->addWidget(RBSize, 2, 0);
+    grid->addWidget(new QLabel("At Most"), 2, 1);
+    grid->addWidget(sizeBox, 2, 2, 1, 2);
+    grid->addWidget(new QLabel("Per Part"), 2, 4, 1, 2);
+    grid->addWidget(RBManual, 3, 0);
     grid->setColumnStretch(6, 1);
-    grid->addWidget(Chart1, 0, 7, 3, 1, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(Chart1, 0, 7, 4, 1, Qt::AlignRight | Qt::AlignTop);
 
     GroupBoxManual = new SplitPointPanel;
 

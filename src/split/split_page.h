@@ -53,6 +53,9 @@ public:
     UpDown* UpDown2;
     QLineEdit* EdSec;
     UpDown* UpDown3;
+    QRadioButton* RBSize;
+    QLineEdit* EdSize;
+    QComboBox* CbSizeUnit;  // "MB", "GB"
     QRadioButton* RBManual;
     SplitPointPanel* GroupBoxManual;
     PieChart* Chart1;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 // How a source is cut: into a number of equal parts, into parts of a given
-// length, or at split points set by hand.
-enum SplitMode { NoSplitMode = 0, ByAmount = 1, ByTime = 2, BySettings = 3 };
+// length, at split points set by hand, or into parts of at most a size.
+enum SplitMode { NoSplitMode = 0, ByAmount = 1, ByTime = 2, BySettings = 3, BySize = 4 };
 
 
 // Parts needed for a quotient: 2.0 gives 2, 2.0001 gives 3.

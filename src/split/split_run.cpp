@@ -3,8 +3,10 @@
 #include "common/folders.h"
 #include "engine/ffmpeg/target_check.h"
 #include "engine/video_edit.h"
+#include "formats/output_format.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 SplitRun::SplitRun(TVideoEdit& videoEdit, QObject* parent) : QObject(parent), engine(videoEdit) {
@@ -20,6 +22,8 @@ SplitRun::SplitRun(TVideoEdit& videoEdit, QObject* parent) : QObject(parent), en
 }
 
 void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
+    // A cap left by an earlier split by size would starve these parts.
+    if (mode != BySize && engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
     setup = s;
     splitMode = mode;
     active = true;
@@ -94,6 +98,80 @@ void SplitRun::StartSplitBySettings(const SplitSetup& s, const QList<SplitRow>& 
     emit partStarted(currentPart);
 }
 
+void SplitRun::StartSplitBySize(const SplitSetup& s, int64_t maxBytes) {
+    if (maxBytes <= 0) return;
+    begin(s, BySize);
+    frameRate = OutputFrameRate(setup.selectedFormat, setup.formats);
+    const FormatRate rate = EstimateFormatRate(setup.selectedFormat, setup.formats);
+    if (const QString tooSmall = TooSmallForOneSecond(maxBytes, setup.selectedFormat, setup.formats); !tooSmall.isEmpty()) {
+        fail(tooSmall + "; nothing was written.");
+        return;
+    }
+    sizer.emplace(maxBytes, frameRate, rate);
+    totalFrames = std::max<int64_t>(1, FramesIn(setup.sourceDuration, frameRate));
+    partStartFrame = 0;
+    partCount = static_cast<int>(sizer->PartsFor(totalFrames));
+    reRenders = 0;
+    if (!partsCanBeWritten()) return;
+    currentPart = 1;
+    engine.SetMaxVideoBitrate(rate.videoCap);
+    partFrames = sizer->NextFrames(totalFrames);
+    longerTries = 0;
+    emit progressChanged(g1, g2, gauge2Maximum());
+    renderSizedPart(true);
+}
+
+void SplitRun::renderSizedPart(bool first) {
+    const double start = partStartFrame / frameRate;
+    const bool last = partStartFrame + partFrames >= totalFrames;
+    const double stop = last ? setup.sourceDuration : (partStartFrame + partFrames) / frameRate;
+    partLength = stop - start;
+    if (first) {
+        startFirstPart(start, stop, equalPartFile(currentPart));
+        return;
+    }
+    engine.ClearClips();
+    engine.SetOutputType(setup.selectedFormat);
+    startNextPart(start, stop, equalPartFile(currentPart));
+    emit partStarted(currentPart);
+}
+
+void SplitRun::sizedPartComplete() {
+    const int64_t bytes = QFileInfo(currentOutput).size();
+    const int64_t remaining = totalFrames - partStartFrame;
+    const bool last = partFrames >= remaining;
+    PartSizer::Verdict verdict = sizer->Measure(partFrames, bytes, last);
+    // Longer tries are a matter of filling the part well, not of the bound: two are enough.
+    if (verdict == PartSizer::Verdict::Longer && longerTries >= 2) verdict = PartSizer::Verdict::Keep;
+    if (verdict == PartSizer::Verdict::Shorter && partFrames <= 1) {
+        fail(QString("Part %1 (%2) is %3 with a single frame, over the bound; nothing more was written.")
+                 .arg(currentPart)
+                 .arg(QDir::toNativeSeparators(currentOutput), ByteSizeText(bytes)));
+        return;
+    }
+    if (verdict != PartSizer::Verdict::Keep) {
+        if (verdict == PartSizer::Verdict::Longer) ++longerTries;
+        ++reRenders;
+        partFrames = sizer->RedoFrames(verdict, partFrames, bytes, remaining);
+        setGauges(0, 10 * (currentPart - 1));
+        renderSizedPart(false);
+        return;
+    }
+    emit partWritten(currentPart, currentOutput, bytes);
+    partStartFrame += partFrames;
+    if (partStartFrame >= totalFrames) {
+        partCount = currentPart;
+        FinishSplit();
+        return;
+    }
+    partCount = currentPart + static_cast<int>(sizer->PartsFor(totalFrames - partStartFrame));
+    setGauges(g1, 10 * currentPart);
+    ++currentPart;
+    partFrames = sizer->NextFrames(totalFrames - partStartFrame);
+    longerTries = 0;
+    renderSizedPart(false);
+}
+
 void SplitRun::startFirstPart(double start, double stop, const QString& file) {
     engine.ClearClips();
     engine.AddAudioClip(setup.source, start, stop);
@@ -134,6 +212,10 @@ void SplitRun::VE1Processing(double curPos, double duration) {
 }
 
 void SplitRun::VE1Complete() {
+    if (splitMode == BySize) {
+        sizedPartComplete();
+        return;
+    }
     if (currentPart >= partCount) {
         FinishSplit();
         return;
@@ -162,20 +244,25 @@ void SplitRun::VE1Complete() {
 }
 
 void SplitRun::VE1Error(const QString& message) {
+    fail(QString("Part %1 (%2) was not written. %3").arg(currentPart).arg(QDir::toNativeSeparators(currentOutput), message));
+}
+
+void SplitRun::fail(const QString& message) {
     active = false;
-    emit failed(QString("Part %1 (%2) was not written. %3")
-                    .arg(currentPart)
-                    .arg(QDir::toNativeSeparators(currentOutput), message));
+    if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
+    emit failed(message);
 }
 
 void SplitRun::Stop() {
     if (!active) return;
     active = false;
     engine.StopRender();
+    if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
 }
 
 void SplitRun::FinishSplit() {
     active = false;
+    if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
     setGauges(100, gauge2Maximum());
     emit finished();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "formats/format_settings.h"
+#include "split/part_sizer.h"
 #include "split/split_plan.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 class TVideoEdit;
 
@@ -41,6 +43,10 @@ public:
     void StartSplitByAmount(const SplitSetup& setup, int count);
     void StartSplitByTime(const SplitSetup& setup, double length);
     void StartSplitBySettings(const SplitSetup& setup, const QList<SplitRow>& rows);
+    // Parts of at most maxBytes each, every one but the last at least 85 % of it.
+    // The count is an estimate that each written part refines. A bound too small
+    // for one second of the format fails at once, before anything is written.
+    void StartSplitBySize(const SplitSetup& setup, int64_t maxBytes);
     // Ends the running render; nothing more of this run happens.
     void Stop();
 
@@ -54,6 +60,8 @@ public:
     int gauge2Maximum() const { return 10 * std::max(partCount, 0); }
     // The file the current part is written to.
     QString currentFile() const { return currentOutput; }
+    // Parts of a split by size rendered a second time (or more) to meet the bound.
+    int ReRenders() const { return reRenders; }
 
 signals:
     void progressChanged(int gauge1, int gauge2, int gauge2Maximum);
@@ -63,6 +71,8 @@ signals:
     void finished();
     // A part could not be written; the run has ended.
     void failed(const QString& message);
+    // A part of a split by size is written and kept at this size.
+    void partWritten(int part, const QString& file, qint64 bytes);
 
 private:
     void VE1Processing(double curPos, double duration);
@@ -80,6 +90,10 @@ private:
     // The first ticked row after `after`, advancing gauge2 over skipped rows; 0 when none.
     int nextTickedRow(int after);
     QString equalPartFile(int n) const;
+    // The split by size: measures the part just written and redoes it or moves on.
+    void sizedPartComplete();
+    void renderSizedPart(bool first);
+    void fail(const QString& message);
     void setGauges(int gauge1, int gauge2);
 
     TVideoEdit& engine;
@@ -93,4 +107,12 @@ private:
     int g2 = 0;
     bool active = false;
     QString currentOutput;
+
+    std::optional<PartSizer> sizer;
+    double frameRate = 25;
+    int64_t totalFrames = 0;
+    int64_t partStartFrame = 0;
+    int64_t partFrames = 0;
+    int longerTries = 0;
+    int reRenders = 0;
 };

@@ -7,6 +7,7 @@
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
+#include "split/part_sizer.h"
 #include "split/pie_chart.h"
 #include "split/split_page.h"
 #include "split/split_point_panel.h"
@@ -56,6 +57,9 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
     connect(page.RBAmount, &QRadioButton::clicked, this, guard(&SplitWizard::RBAmountClick));
     connect(page.RBTime, &QRadioButton::clicked, this, guard(&SplitWizard::RBTimeClick));
     connect(page.RBManual, &QRadioButton::clicked, this, guard(&SplitWizard::RBManualClick));
+    connect(page.RBSize, &QRadioButton::clicked, this, guard(&SplitWizard::RBSizeClick));
+    connect(page.EdSize, &QLineEdit::textChanged, this, guard(&SplitWizard::EdSizeChange));
+    connect(page.CbSizeUnit, &QComboBox::currentIndexChanged, this, guard(&SplitWizard::EdSizeChange));
     connect(page.EdAmount, &QLineEdit::textChanged, this, guard(&SplitWizard::EdAmountChange));
     connect(page.EdMin, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
     connect(page.EdSec, &QLineEdit::textChanged, this, guard(&SplitWizard::EdMinChange));
@@ -308,6 +312,18 @@ void SplitWizard::leaveStep2() {
                                                   "than one frame.").arg(PartLength));
             return;
         }
+    } else if (page.RBSize->isChecked()) {
+        splitMode = BySize;
+        MaxPartBytes = ParseByteSize(page.EdSize->text().trimmed() + (page.CbSizeUnit->currentIndex() == 1 ? "G" : "M"));
+        if (MaxPartBytes == 0) {
+            Messages::information(window, "Please input correct number!");
+            return;
+        }
+        if (const QString tooSmall = TooSmallForOneSecond(MaxPartBytes, output.SelectedFormat, formats);
+            !tooSmall.isEmpty()) {
+            Messages::information(window, "Please input correct number! " + tooSmall + ".");
+            return;
+        }
     } else if (page.RBManual->isChecked()) {
         splitMode = BySettings;
     }
@@ -344,9 +360,10 @@ void SplitWizard::startSplit() {
         case ByAmount: run.StartSplitByAmount(setup(), PartCount); break;
         case ByTime: run.StartSplitByTime(setup(), PartLength); break;
         case BySettings: run.StartSplitBySettings(setup(), splitList.rows()); break;
+        case BySize: run.StartSplitBySize(setup(), MaxPartBytes); break;
         default: break;
     }
-    if (splitMode == ByTime) PartCount = run.PartCount();
+    if (splitMode == ByTime || splitMode == BySize) PartCount = run.PartCount();
 }
 
 void SplitWizard::onRunFinished() {
@@ -404,8 +421,9 @@ void SplitWizard::BitBtnCancelSplitClick() {
 // ---- Step 2: split mode and pie ----
 
 // The amount box belongs to "By Amount", the minutes and seconds to "By Time".
-void SplitWizard::EnableModeBoxes(bool amount, bool time) {
+void SplitWizard::EnableModeBoxes(bool amount, bool time, bool size) {
     page.EdAmount->parentWidget()->setEnabled(amount);
+    page.EdSize->parentWidget()->setEnabled(size);
     page.EdMin->parentWidget()->setEnabled(time);
     page.EdSec->parentWidget()->setEnabled(time);
 }
@@ -422,6 +440,24 @@ void SplitWizard::RBTimeClick() {
     EnableModeBoxes(false, true);
     DisableSplitEditor();
     EdMinChange();
+}
+
+void SplitWizard::RBSizeClick() {
+    splitMode = BySize;
+    EnableModeBoxes(false, false, true);
+    DisableSplitEditor();
+    EdSizeChange();
+}
+
+// The pie shows the count the format's rate predicts; the run refines it as it writes.
+void SplitWizard::EdSizeChange() {
+    if (!page.RBSize->isChecked()) return;
+    const int64_t bytes =
+        ParseByteSize(page.EdSize->text().trimmed() + (page.CbSizeUnit->currentIndex() == 1 ? "G" : "M"));
+    if (bytes == 0 || !TooSmallForOneSecond(bytes, output.SelectedFormat, formats).isEmpty()) return;
+    const double fps = OutputFrameRate(output.SelectedFormat, formats);
+    const PartSizer sizer(bytes, fps, EstimateFormatRate(output.SelectedFormat, formats));
+    DrawSplitChart(static_cast<int>(std::min<int64_t>(sizer.PartsFor(FramesIn(SourceDuration, fps)), INT32_MAX)));
 }
 
 void SplitWizard::RBManualClick() {
@@ -472,6 +508,7 @@ void SplitWizard::FillSplitSummary() {
         case ByAmount: mode = indent + "Split in " + QString::number(PartCount) + " Parts"; break;
         case ByTime: mode = indent + "Split every " + QString::number(RoundHalfEven(PartLength)) + " seconds"; break;
         case BySettings: mode = indent + "Split by preview settings"; break;
+        case BySize: mode = indent + "Split in parts of at most " + ByteSizeText(MaxPartBytes); break;
         default: break;
     }
     QString format;

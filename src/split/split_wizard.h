@@ -39,6 +39,7 @@ public:
     SplitMode splitMode = NoSplitMode;
     int PartCount = 0;
     double PartLength = 0;
+    int64_t MaxPartBytes = 0;
     SplitList splitList;
     SplitPointEditor editor;
 
@@ -62,6 +63,8 @@ public:
     void RBAmountClick();
     void RBTimeClick();
     void RBManualClick();
+    void RBSizeClick();
+    void EdSizeChange();
     void EdAmountChange();
     void EdMinChange();
     void DrawSplitChart(int count);
@@ -83,7 +86,7 @@ protected:
 
 private:
     void openSource(const QString& file);
-    void EnableModeBoxes(bool amount, bool time);
+    void EnableModeBoxes(bool amount, bool time, bool size = false);
     void leaveStep1();
     void leaveStep2();
     void startSplit();

@@ -188,3 +188,91 @@ TEST_F(SplitRunTest, APartThatWouldOverwriteTheSourceStopsTheRunBeforeAnyRender)
     EXPECT_EQ(engine.calls.last(), "StartRender(" + dir.filePath("first.avi") + ")");
     EXPECT_EQ(events, QStringList{"part 1"});
 }
+
+// The split by size on the recording engine: the test writes each part at the size
+// an encoder might have made it, so the run's measuring is what is tested.
+class SizeSplitRunTest : public SplitRunTest {
+protected:
+    void writePart(qint64 bytes) {
+        QFile f(run.currentFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.resize(bytes);
+    }
+    // Start and stop of the last video clip put on the engine.
+    std::pair<double, double> lastSpan() const {
+        const QString clip = engine.calls.filter("AddVideoClip").last();
+        const QStringList args = clip.mid(clip.indexOf('(') + 1).chopped(1).split(", ");
+        return {args[1].toDouble(), args[2].toDouble()};
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(SizeSplitRunTest, RedoesAPartOverTheBoundShorterAndStartsTheNextWhereTheKeptOneEnds) {
+    SplitSetup s = setup(dir.filePath("clip.avi"), 20);
+    s.outputPath = dir.path() + "/";
+    s.selectedFormat = 9;  // WMV: an encoder with rate control, so a cap
+    QList<qint64> written;
+    QObject::connect(&run, &SplitRun::partWritten, [&](int, const QString&, qint64 b) { written << b; });
+
+    run.StartSplitBySize(s, 1000000);
+    EXPECT_GT(engine.MaxVideoBitrate(), 0);
+    EXPECT_EQ(engine.calls.filter("StartRender").last(), "StartRender(" + dir.filePath("clip-1.mpg") + ")");
+    const auto [start1, stop1] = lastSpan();
+    EXPECT_EQ(start1, 0);
+    const int estimated = run.PartCount();
+    EXPECT_GE(estimated, 2);
+
+    writePart(1100000);
+    engine.emitComplete();
+    EXPECT_EQ(run.CurrentPart(), 1);
+    EXPECT_EQ(run.ReRenders(), 1);
+    EXPECT_EQ(engine.calls.filter("StartRender").last(), "StartRender(" + dir.filePath("clip-1.mpg") + ")");
+    const auto [redoStart, redoStop] = lastSpan();
+    EXPECT_EQ(redoStart, 0);
+    EXPECT_LT(redoStop, stop1);
+    EXPECT_TRUE(written.isEmpty());
+
+    writePart(950000);
+    engine.emitComplete();
+    EXPECT_EQ(written, QList<qint64>{950000});
+    EXPECT_EQ(run.CurrentPart(), 2);
+    EXPECT_EQ(lastSpan().first, redoStop);  // no frame lost or doubled between parts
+    EXPECT_EQ(events.mid(0, 3), (QStringList{"part 1", "part 1", "part 2"}));
+    // Shorter parts than first thought: more of them.
+    EXPECT_GE(run.PartCount(), estimated);
+    EXPECT_EQ(gauges.value(2), 10 * run.PartCount());
+
+    // Stop in the middle of a render for a redo: nothing more, and no cap left behind.
+    writePart(2000000);
+    engine.emitComplete();
+    run.Stop();
+    EXPECT_EQ(engine.calls.last(), "MaxVideoBitrate=0");
+    EXPECT_TRUE(engine.calls.contains("StopRender"));
+    EXPECT_FALSE(run.running());
+    engine.emitComplete();
+    EXPECT_EQ(written.size(), 1);
+}
+
+TEST_F(SizeSplitRunTest, EndsOnTheSourcesEndWithTheLastPartAsSmallAsItComes) {
+    SplitSetup s = setup(dir.filePath("clip.avi"), 10.02);
+    s.outputPath = dir.path() + "/";
+    s.selectedFormat = 0;
+    run.StartSplitBySize(s, 1000000);
+    for (int i = 0; i < 10 && run.running(); ++i) {
+        writePart(lastSpan().second < 10.02 ? 980000 : 100000);
+        engine.emitComplete();
+    }
+    EXPECT_EQ(events.last(), "finished");
+    EXPECT_EQ(lastSpan().second, 10.02);
+    EXPECT_EQ(run.ReRenders(), 0);
+    EXPECT_EQ(run.PartCount(), run.CurrentPart());
+    EXPECT_EQ(gauges, (QList<int>{100, 10 * run.PartCount(), 10 * run.PartCount()}));
+}
+
+TEST_F(SizeSplitRunTest, ABoundBelowOneSecondOfTheFormatWritesNothing) {
+    run.StartSplitBySize(setup(dir.filePath("clip.avi"), 20), 100 * 1024);  // DVD PAL
+    EXPECT_FALSE(engine.calls.join('\n').contains("StartRender"));
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_TRUE(events[0].startsWith("failed: A part of at most 100 KB cannot hold one second of DVD PAL, which needs about"))
+        << events[0].toStdString();
+}

@@ -549,3 +549,47 @@ TEST_F(SplitWizardTest, TheSplitInBoxShowsFiveDigitsWhole) {
     EXPECT_EQ(page.EdAmount->cursorPositionAt(QPoint(4, middle)), 0);
     EXPECT_EQ(page.EdAmount->cursorPositionAt(QPoint(page.EdAmount->width() - 2, middle)), 5);
 }
+
+TEST_F(SplitWizardTest, BySizeUsesItsOwnBoxesAndRefusesSizesThatAreNone) {
+    toStep2("/v/clip.avi", 3600);
+    page.RBSize->click();
+    EXPECT_TRUE(page.EdSize->isEnabled());
+    EXPECT_TRUE(page.CbSizeUnit->isEnabled());
+    EXPECT_FALSE(page.EdAmount->isEnabled());
+    EXPECT_FALSE(page.EdMin->isEnabled());
+    page.EdSize->setText("100");
+    const int slicesAt100MB = page.Chart1->slices();
+    EXPECT_GT(slicesAt100MB, 1);
+    page.CbSizeUnit->setCurrentIndex(1);  // GB: one part holds it all
+    EXPECT_EQ(page.Chart1->slices(), 1);
+
+    for (const char* bad : {"abc", "0", "-5"}) {
+        page.EdSize->setText(bad);
+        page.BitBtnNext->click();
+        EXPECT_EQ(page.currentStep(), 2) << bad;
+    }
+    EXPECT_EQ(boxes, QStringList(3, "Information: Please input correct number!"));
+
+    page.RBAmount->click();
+    EXPECT_FALSE(page.EdSize->isEnabled());
+    EXPECT_TRUE(page.EdAmount->isEnabled());
+}
+
+TEST_F(SplitWizardTest, BySizeRefusesABoundBelowASecondAndNamesTheSizeInTheSummary) {
+    page.cbFormat->setCurrentIndex(4);
+    toStep2("/v/clip.avi", 3600);
+    page.RBSize->click();
+    page.EdSize->setText("0.5");
+    page.BitBtnNext->click();
+    EXPECT_EQ(page.currentStep(), 2);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("Information: Please input correct number! A part of at most 512 KB cannot hold one "
+                                    "second of DVD PAL, which needs about"))
+        << boxes[0].toStdString();
+    page.EdSize->setText("1.5");
+    page.CbSizeUnit->setCurrentIndex(1);
+    page.BitBtnNext->click();
+    ASSERT_EQ(page.currentStep(), 3);
+    EXPECT_TRUE(page.Memo1->toPlainText().contains("\n        Split in parts of at most 1.5 GB\n"))
+        << page.Memo1->toPlainText().toStdString();
+}

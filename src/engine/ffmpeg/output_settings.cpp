@@ -4,6 +4,7 @@
 #include "engine/quillmark_error.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -275,7 +276,9 @@ int NearestSampleRate(const std::string& encoder, int rate) {
     return best;
 }
 
-OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const SourceShape& first, int firstResizeMode) {
+namespace {
+
+OutputSettings FormatSettingsFor(const TVideoEdit::Properties& props, const SourceShape& first, int firstResizeMode) {
     const int type = props.outputType;
     if (type >= 0 && type <= 5)
         return DiscSettings(type, props, first, firstResizeMode);
@@ -286,4 +289,32 @@ OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const S
     if (type == 9)
         return WmvSettings(props);
     throw QuillmarkError(QStringLiteral("Output type %1 does not exist; it must be 0 to 9").arg(type));
+}
+
+// Holds an encoder that has rate control (a target bit rate or a quality factor)
+// under `cap` over every stretch of one buffer. Rates only go down, so a disc
+// format stays inside its standard; a constant-rate one (minimum = maximum) is
+// left as its standard fixes it. Lossless and raw encoders have no rate to cap.
+void CapVideoRate(VideoSettings& v, int64_t cap) {
+    const bool qualityFactor = std::any_of(v.options.begin(), v.options.end(),
+                                           [](const auto& o) { return o.first == "crf" || o.first == "qp"; });
+    if (cap <= 0 || (v.bitRate <= 0 && !qualityFactor) || (v.minRate > 0 && v.minRate == v.maxRate))
+        return;
+    if (v.bitRate > cap)
+        v.bitRate = cap;
+    v.maxRate = v.maxRate > 0 ? std::min(v.maxRate, cap) : cap;
+    if (v.minRate > v.maxRate)
+        v.minRate = v.maxRate;
+    // One second of the cap: short enough that a part of a few seconds cannot
+    // borrow much beyond it, long enough for the encoder to spend bits on a key frame.
+    const int64_t buffer = std::max<int64_t>(cap, 2 * v.width * v.height);
+    v.bufferSize = v.bufferSize > 0 ? int(std::min<int64_t>(v.bufferSize, buffer)) : int(std::min<int64_t>(buffer, INT32_MAX));
+}
+
+} // namespace
+
+OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const SourceShape& first, int firstResizeMode) {
+    OutputSettings out = FormatSettingsFor(props, first, firstResizeMode);
+    CapVideoRate(out.video, props.maxVideoBitrate);
+    return out;
 }
