@@ -52,6 +52,15 @@ QList<CommandHelp> MakeCommands() {
          "Words with blanks go in double quotes; # starts a comment. Times are in seconds.\n\nCalls:\n" + calls +
              "\nExample:\n  OutputType 4\n  AddVideoClip \"/videos/my clip.avi\" 0 30.5 0\n",
          {}},
+        {"detect", "detect scenes|black|silence FILE [--threshold X] [--min-duration SECONDS]",
+         "print split points found from a video's content",
+         "Prints one time a line, in seconds from the start of FILE with three decimals: the first frame\n"
+         "of each new scene, the middle of each black stretch, or the middle of each silence.\n",
+         {{"--threshold", "X", "scenes: the change score a cut must reach, 2 to 40 (10; lower finds more); black: "
+                               "the level below which a pixel is black, 0.02 to 0.3 (0.1; higher finds more); "
+                               "silence: the level in dB below which sound is silent, -80 to -20 (-50; higher "
+                               "finds more)"},
+          {"--min-duration", "SECONDS", "black and silence: the shortest stretch that counts (0.5)"}}},
         {"probe", "probe FILE", "print a file's length in seconds", "Prints the length Quillmark measures for FILE, "
                                                                      "in seconds with three decimals.\n",
          {}},

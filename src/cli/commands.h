@@ -11,6 +11,7 @@ int ProbeCommand(const QStringList& args);
 int ListCommand(const QStringList& args);
 int SplitCommand(const QStringList& args);
 int JoinCommand(const QStringList& args);
+int DetectCommand(const QStringList& args);
 
 // Prints to standard error; usage faults and failures are reported this way.
 void PrintError(const QString& text);

@@ -24,6 +24,7 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
         {"list", ListCommand},
         {"split", SplitCommand},
         {"join", JoinCommand},
+        {"detect", DetectCommand},
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include "common/guarded_handler.h"
 #include "common/messages.h"
 #include "engine/media_player.h"
+#include "split/detect_dialog.h"
 #include "split/edit_selection_form.h"
 #include "split/segment_list_actions.h"
 #include "split/split_list.h"
@@ -41,6 +42,9 @@ SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* ow
     connect(panel.Remove1, &QAction::triggered, this, guard(&SplitPointEditor::BitBtnRemoveClick));
     connect(panel.BitBtnRemoveAll, &QPushButton::clicked, this, guard(&SplitPointEditor::BitBtnRemoveAllClick));
     connect(panel.CheckTip, &QCheckBox::toggled, this, &SplitPointEditor::updateTooltips);
+    connect(panel.DetectScenes, &QAction::triggered, this, [this] { DetectClick(DetectionKind::Scenes); });
+    connect(panel.DetectBlack, &QAction::triggered, this, [this] { DetectClick(DetectionKind::Black); });
+    connect(panel.DetectSilence, &QAction::triggered, this, [this] { DetectClick(DetectionKind::Silence); });
     // A tick set from the keyboard reaches the save flags as a click does.
     connect(panel.ListView1, &QTreeWidget::itemChanged, this, [this] {
         if (!refreshing) readTicks();
@@ -172,18 +176,22 @@ void SplitPointEditor::EnableSplitEditor() {
     if (!previewPlaying()) panel.SpeedBtnPlay->setEnabled(true);
     for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
                        static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
-                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.ListView1),
+                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.BtnDetect),
+                       static_cast<QWidget*>(panel.ListView1),
                        static_cast<QWidget*>(panel.CheckTip)}) {
         w->setEnabled(true);
     }
 }
 
 void SplitPointEditor::DisableSplitEditor() {
+    // Points found for a source that is no longer being edited belong nowhere.
+    if (detecting) detecting->reject();
     panel.TrackBar1->setEnabled(false);
     panel.TBToolbar1->setEnabled(false);
     for (QWidget* w : {static_cast<QWidget*>(panel.SpeedBtnSet), static_cast<QWidget*>(panel.BitBtnEdit),
                        static_cast<QWidget*>(panel.BitBtnRemove), static_cast<QWidget*>(panel.BitBtnRemoveAll),
-                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.ListView1),
+                       static_cast<QWidget*>(panel.BtnSegments), static_cast<QWidget*>(panel.BtnDetect),
+                       static_cast<QWidget*>(panel.ListView1),
                        static_cast<QWidget*>(panel.CheckTip)}) {
         w->setEnabled(false);
     }
@@ -220,6 +228,23 @@ void SplitPointEditor::ListReplaced() {
 void SplitPointEditor::BitBtnRemoveAllClick() {
     panel.SpeedBtnSet->setEnabled(true);
     ResetSplitList();
+}
+
+void SplitPointEditor::DetectClick(DetectionKind kind) {
+    if (detecting) detecting->reject();
+    detecting = new DetectDialog(SourceFileName, kind, window);
+    detecting->setAttribute(Qt::WA_DeleteOnClose);
+    connect(detecting, &DetectDialog::found, this, &SplitPointEditor::addDetectedPoints);
+    detecting->open();
+}
+
+DetectDialog* SplitPointEditor::detectDialog() const { return detecting.data(); }
+
+void SplitPointEditor::addDetectedPoints(const QList<double>& points) {
+    for (double seconds : points) list.InsertSplitPoint(seconds);
+    panel.SpeedBtnSet->setEnabled(true);
+    RefreshSplitList();
+    emit partCountChanged(list.PartCount());
 }
 
 void SplitPointEditor::BitBtnEditClick() {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/split_point_detection.h"
+
 #include <QObject>
 #include <QPointer>
 
+class DetectDialog;
 class SplitList;
 class SplitPointPanel;
 class TMediaPlayer;
@@ -43,6 +46,12 @@ public:
     void BitBtnRemoveClick();
     void BitBtnRemoveAllClick();
     void ListView1Click();
+    // Opens the search for points of one kind in the source; what it finds is
+    // added to the list as if each point had been set.
+    void DetectClick(DetectionKind kind);
+    // The open search, if any.
+    DetectDialog* detectDialog() const;
+    void addDetectedPoints(const QList<double>& points);
 
     // Frame-exact marking from the keyboard: frames back or forward, seconds back
     // or forward, the first or the last frame. Each pauses the preview on the
@@ -92,4 +101,5 @@ private:
     // What the read-out stands for, exactly, while it shows the text it was given.
     QString markedClock = "00:00:00";
     double markedSeconds = 0;
+    QPointer<DetectDialog> detecting;
 };

@@ -102,11 +102,18 @@ SplitPointPanel::SplitPointPanel(QWidget* parent) : QGroupBox("Split Point Setti
     ImportList = SegmentsMenu->addAction("&Import List...");
     ExportChapters = SegmentsMenu->addAction("Export &Chapters...");
     BtnSegments->setMenu(SegmentsMenu);
+    BtnDetect = listButton("Dete&ct", "Find split points at scene changes, black frames or silences");
+    DetectMenu = new QMenu(this);
+    DetectScenes = DetectMenu->addAction("&Scene Changes...");
+    DetectBlack = DetectMenu->addAction("&Black Frames...");
+    DetectSilence = DetectMenu->addAction("S&ilences...");
+    BtnDetect->setMenu(DetectMenu);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(BitBtnEdit);
     buttons->addWidget(BitBtnRemove);
     buttons->addWidget(BitBtnRemoveAll);
     buttons->addWidget(BtnSegments);
+    buttons->addWidget(BtnDetect);
     buttons->addStretch();
     // Beside the list it governs, which leaves the clock row room for the exact time.
     buttons->addWidget(CheckTip);

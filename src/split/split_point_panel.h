@@ -41,6 +41,12 @@ public:
     QAction* ExportList;
     QAction* ImportList;
     QAction* ExportChapters;
+    // Split points found from the content.
+    QPushButton* BtnDetect;
+    QMenu* DetectMenu;
+    QAction* DetectScenes;
+    QAction* DetectBlack;
+    QAction* DetectSilence;
     QMenu* PopupMenu1;
     QAction* Edit1;
     QAction* Remove1;

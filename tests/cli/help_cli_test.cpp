@@ -35,7 +35,7 @@ TEST(CliHelp, TheProgramsHelpNamesEveryCommandAndGlobalOptionAndExitsZero) {
 }
 
 TEST(CliHelp, EachCommandsHelpDescribesEveryOptionItParses) {
-    ASSERT_EQ(AllCommandHelp().size(), 5);
+    ASSERT_EQ(AllCommandHelp().size(), 6);
     for (const CommandHelp& c : AllCommandHelp()) {
         // Help wins over whatever else is on the line, even words that are wrong.
         const CliRun help = Cli({"--verbose", c.name, "no-such-file", "--help"});
