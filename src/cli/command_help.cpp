@@ -14,7 +14,7 @@ QString FormatList() {
     return list;
 }
 
-const OptionHelp kFormat{"--format", "0-9",
+const OptionHelp kFormat{"--format", "0-10",
                          "the output format; without it, the one chosen last in the window (setup.ini)"};
 
 QList<CommandHelp> MakeCommands() {
@@ -66,9 +66,10 @@ QList<CommandHelp> MakeCommands() {
         {"probe", "probe FILE", "print a file's length in seconds", "Prints the length Quillmark measures for FILE, "
                                                                      "in seconds with three decimals.\n",
          {}},
-        {"list", "list transitions|videocompressors|audiocompressors|wmvprofiles", "print one of the engine's lists",
-         "Prints the numbered transitions, AVI video or audio compressors, or WMV profiles, as the render\n"
-         "script's AddTransition, VideoCompressor, AudioCompressor and WMVProfile and join's --transition\n"
+        {"list", "list transitions|videocompressors|audiocompressors|wmvprofiles|mp4presets", "print one of the engine's lists",
+         "Prints the numbered transitions, AVI video or audio compressors, WMV profiles or MP4 presets, as\n"
+         "the render script's AddTransition, VideoCompressor, AudioCompressor, WMVProfile and MP4Preset and\n"
+         "join's --transition\n"
          "number them.\n",
          {}},
     };

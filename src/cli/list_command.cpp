@@ -16,6 +16,8 @@ int ListCommand(const QStringList& args) {
         items = engine->AudioCompressors();
     else if (args.size() == 1 && which == "wmvprofiles")
         items = engine->WMVProfiles();
+    else if (args.size() == 1 && which == "mp4presets")
+        items = engine->MP4Presets();
     else {
         PrintError(UsageText(*FindCommand("list")));
         return kExitUsage;

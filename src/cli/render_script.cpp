@@ -58,7 +58,7 @@ const std::map<QString, Call>& Calls() {
         {"addtransition", {"AddTransition INDEX START STOP", 3, 3, [](TVideoEdit& e, const Args& a) {
              e.AddTransition(Integer<int16_t>(a[0]), Number(a[1]), Number(a[2]));
          }}},
-        {"outputtype", {"OutputType 0-9", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(Integer<int>(a[0])); }}},
+        {"outputtype", {"OutputType 0-10", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(Integer<int>(a[0])); }}},
         {"framerate", {"FrameRate FPS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetFrameRate(float(Number(a[0]))); }}},
         {"outputfilewidth", {"OutputFileWidth PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileWidth(Integer<int16_t>(a[0])); }}},
         {"outputfileheight", {"OutputFileHeight PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileHeight(Integer<int16_t>(a[0])); }}},
@@ -69,6 +69,9 @@ const std::map<QString, Call>& Calls() {
         {"audiocompressor", {"AudioCompressor INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetAudioCompressor(Integer<int16_t>(a[0])); }}},
         {"videocompressor", {"VideoCompressor INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetVideoCompressor(Integer<int16_t>(a[0])); }}},
         {"wmvprofile", {"WMVProfile INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetWMVProfile(Integer<int16_t>(a[0])); }}},
+        {"mp4quality", {"MP4Quality 18-28", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4Quality(Integer<int>(a[0])); }}},
+        {"mp4preset", {"MP4Preset INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4Preset(Integer<int16_t>(a[0])); }}},
+        {"mp4audiobitrate", {"MP4AudioBitrate KBITS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4AudioBitrate(Integer<int>(a[0])); }}},
         {"outputaudio", {"OutputAudio 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputAudio(Flag(a[0])); }}},
     };
     return calls;

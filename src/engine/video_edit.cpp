@@ -1,5 +1,7 @@
 #include "engine/video_edit.h"
 
+#include <algorithm>
+
 void TVideoEdit::SetOutputType(int value) { set(props.outputType, value, "OutputType"); }
 void TVideoEdit::SetFrameRate(float value) { set(props.frameRate, value, "FrameRate"); }
 void TVideoEdit::SetOutputFileWidth(int16_t value) { set(props.outputFileWidth, value, "OutputFileWidth"); }
@@ -13,3 +15,14 @@ void TVideoEdit::SetVideoCompressor(int16_t value) { set(props.videoCompressor, 
 void TVideoEdit::SetWMVProfile(int16_t value) { set(props.wmvProfile, value, "WMVProfile"); }
 void TVideoEdit::SetOutputAudio(bool value) { set(props.outputAudio, value, "OutputAudio"); }
 void TVideoEdit::SetMaxVideoBitrate(int64_t value) { set(props.maxVideoBitrate, value, "MaxVideoBitrate"); }
+
+void TVideoEdit::SetMP4Quality(int value) { set(props.mp4Quality, std::clamp(value, 18, 28), "MP4Quality"); }
+void TVideoEdit::SetMP4Preset(int16_t value) {
+    set(props.mp4Preset, std::clamp<int16_t>(value, 0, int16_t(MP4Presets().size() - 1)), "MP4Preset");
+}
+void TVideoEdit::SetMP4AudioBitrate(int value) {
+    set(props.mp4AudioBitrate, std::clamp(value, 128, 320), "MP4AudioBitrate");
+}
+
+// x264's own preset names, fastest first; stored settings refer to them by position.
+QStringList TVideoEdit::MP4Presets() { return {"ultrafast", "veryfast", "fast", "medium", "slow"}; }

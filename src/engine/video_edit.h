@@ -53,6 +53,11 @@ public:
     // A ceiling on the video's bit rate, so a part of a known length stays within a
     // size; 0 leaves the format's own rate alone.
     void SetMaxVideoBitrate(int64_t bitsPerSecond);
+    // H.264 constant rate factor, 18 (best) to 28 (smallest); a preset index into
+    // MP4Presets(); the AAC bit rate in kbit/s, 128 to 320. Clamped into range.
+    void SetMP4Quality(int value);
+    void SetMP4Preset(int16_t value);
+    void SetMP4AudioBitrate(int value);
 
     int OutputType() const { return props.outputType; }
     float FrameRate() const { return props.frameRate; }
@@ -67,12 +72,16 @@ public:
     int16_t WMVProfile() const { return props.wmvProfile; }
     bool OutputAudio() const { return props.outputAudio; }
     int64_t MaxVideoBitrate() const { return props.maxVideoBitrate; }
+    int MP4Quality() const { return props.mp4Quality; }
+    int16_t MP4Preset() const { return props.mp4Preset; }
+    int MP4AudioBitrate() const { return props.mp4AudioBitrate; }
 
     // Read-only lists; the indexes above and of AddTransition are positions in them.
     virtual QStringList Transitions() const = 0;
     virtual QStringList AudioCompressors() const = 0;
     virtual QStringList VideoCompressors() const = 0;
     virtual QStringList WMVProfiles() const = 0;
+    static QStringList MP4Presets();
 
     struct Properties {
         int outputType = 8;
@@ -88,6 +97,9 @@ public:
         int16_t wmvProfile = 0;
         bool outputAudio = true;
         int64_t maxVideoBitrate = 0;
+        int mp4Quality = 23;
+        int16_t mp4Preset = 2; // "fast"
+        int mp4AudioBitrate = 160;
     };
     const Properties& properties() const { return props; }
 

@@ -42,6 +42,19 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
     s.AviOriginalSize = ini.readBool("avi", "faviorigsize", d.AviOriginalSize);
 
     s.WmvProfile = ini.readInteger("wmv", "wmvprofile", d.WmvProfile);
+
+    // Values the dialog cannot show fall back to the defaults rather than reach the engine.
+    auto within = [](int value, int lowest, int highest, int fallback) {
+        return value >= lowest && value <= highest ? value : fallback;
+    };
+    s.Mp4Width = within(ini.readInteger("mp4", "width", d.Mp4Width), 16, 4096, d.Mp4Width);
+    s.Mp4Height = within(ini.readInteger("mp4", "height", d.Mp4Height), 16, 4096, d.Mp4Height);
+    s.Mp4OriginalSize = ini.readBool("mp4", "originalsize", d.Mp4OriginalSize);
+    s.Mp4FrameRate = ini.readFloat("mp4", "framerate", d.Mp4FrameRate);
+    if (!(s.Mp4FrameRate > 0 && s.Mp4FrameRate <= 120)) s.Mp4FrameRate = d.Mp4FrameRate;
+    s.Mp4Quality = within(ini.readInteger("mp4", "quality", d.Mp4Quality), 18, 28, d.Mp4Quality);
+    s.Mp4Preset = within(ini.readInteger("mp4", "preset", d.Mp4Preset), 0, int(TVideoEdit::MP4Presets().size()) - 1, d.Mp4Preset);
+    s.Mp4AudioBitrate = within(ini.readInteger("mp4", "audiobitrate", d.Mp4AudioBitrate), 128, 320, d.Mp4AudioBitrate);
     return s;
 }
 
@@ -78,6 +91,14 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
     ini.setBool("avi", "faviorigsize", s.AviOriginalSize);
 
     ini.setInteger("wmv", "wmvprofile", s.WmvProfile);
+
+    ini.setInteger("mp4", "width", s.Mp4Width);
+    ini.setInteger("mp4", "height", s.Mp4Height);
+    ini.setBool("mp4", "originalsize", s.Mp4OriginalSize);
+    ini.setFloat("mp4", "framerate", s.Mp4FrameRate);
+    ini.setInteger("mp4", "quality", s.Mp4Quality);
+    ini.setInteger("mp4", "preset", s.Mp4Preset);
+    ini.setInteger("mp4", "audiobitrate", s.Mp4AudioBitrate);
     ini.save();
 }
 
@@ -91,6 +112,7 @@ double OutputFrameRate(int selectedFormat, const FormatSettings& s) {
         case OutputFormat::StandardMpeg1:
         case OutputFormat::StandardMpeg2: return setting(s.MpegFrameRate);
         case OutputFormat::Avi: return setting(s.AviFrameRate);
+        case OutputFormat::Mp4: return setting(s.Mp4FrameRate);
         default: return 29.97;
     }
 }
@@ -118,6 +140,13 @@ void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSet
         engine.SetAudioCompressor(static_cast<int16_t>(s.AviAudioCompressor));
     } else if (selectedFormat == OutputFormat::Wmv) {
         engine.SetWMVProfile(static_cast<int16_t>(s.WmvProfile));
+    } else if (selectedFormat == OutputFormat::Mp4) {
+        engine.SetFrameRate(static_cast<float>(s.Mp4FrameRate));
+        engine.SetOutputFileWidth(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Width));
+        engine.SetOutputFileHeight(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Height));
+        engine.SetMP4Quality(s.Mp4Quality);
+        engine.SetMP4Preset(static_cast<int16_t>(s.Mp4Preset));
+        engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
     }
     engine.SetOutputAudio(!s.VideoOnly);
 }

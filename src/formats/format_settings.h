@@ -40,6 +40,14 @@ struct FormatSettings {
     bool AviOriginalSize = false;
 
     int32_t WmvProfile = 0;  // position in the engine's WMV profile list
+
+    int32_t Mp4Width = 1280;
+    int32_t Mp4Height = 720;
+    bool Mp4OriginalSize = true;
+    double Mp4FrameRate = 25;
+    int32_t Mp4Quality = 23;       // H.264 rate factor, 18 (best) to 28 (smallest)
+    int32_t Mp4Preset = 2;         // position in the engine's MP4 preset list
+    int32_t Mp4AudioBitrate = 160;  // kbit/s, 128 to 320
 };
 
 // Reads every format key; missing or unreadable values give the defaults above.
@@ -49,7 +57,7 @@ FormatSettings LoadFormatSettings(const IniFile& ini);
 void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
 
 // Frames per second of an output format: 25 for the PAL discs, 29.97 for the
-// NTSC ones, the frame-rate setting for MPEG and AVI. WMV takes its rate from the
+// NTSC ones, the frame-rate setting for MPEG, AVI and MP4. WMV takes its rate from the
 // profile, which only the engine knows; 29.97 is the fastest of them.
 double OutputFrameRate(int selectedFormat, const FormatSettings& settings);
 // True when `seconds` is shorter than one frame at `frameRate`: a part or a picture

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The ten output formats. The index is also the engine's output type, the item
+// The eleven output formats. The index is also the engine's output type, the item
 // index of both format lists and the stored [general] outputformat.
 namespace OutputFormat {
 constexpr int VcdPal = 0;
@@ -16,7 +16,8 @@ constexpr int StandardMpeg1 = 6;
 constexpr int StandardMpeg2 = 7;
 constexpr int Avi = 8;
 constexpr int Wmv = 9;
-constexpr int Count = 10;
+constexpr int Mp4 = 10;
+constexpr int Count = 11;
 }  // namespace OutputFormat
 
 // Item texts of the split wizard's format list, in index order.
@@ -24,9 +25,9 @@ const QStringList& SplitFormatNames();
 // Item texts of the join page's format list; two items are spelled differently.
 const QStringList& JoinFormatNames();
 
-// "avi" for 8, "wmv" for 9, "mpg" for every other value, in range or not.
+// "avi" for 8, "wmv" for 9, "mp4" for 10, "mpg" for every other value, in range or not.
 QString FormatExtension(int index);
-// The summary name of 0..9; any other value leaves `name` as it was.
+// The summary name of 0..10; any other value leaves `name` as it was.
 void FormatShortName(int index, QString& name);
 
 // The format chosen last in either format list; split and join share it.

@@ -16,10 +16,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -70,6 +72,9 @@ void fillList(QComboBox* combo, const QStringList& names, int selected) {
 // A number field with its arrows beside it, as one row item.
 QWidget* sizeField(QLineEdit*& edit, UpDown*& spin) { return UpDown::Field(edit, spin, 56, 0, 1000); }
 
+// The MP4 page offers only the upper end of the bit rate list, from 128 kbit/s.
+int mp4BitrateOffset() { return IndexOfBitrate(128); }
+
 QGroupBox* group(const QString& caption, QLayout* content) {
     auto* box = new QGroupBox(caption);
     box->setLayout(content);
@@ -109,6 +114,7 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     TabMPEG = buildMpegPage();
     TabAVI = buildAviPage();
     TabWMV = buildWmvPage();
+    TabMP4 = buildMp4Page();
     PageControl2->addTab(TabGeneral, "General");
     PageControl2->addTab(TabVCD, "vcd");
     PageControl2->addTab(TabSVCD, "svcd");
@@ -116,6 +122,7 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     PageControl2->addTab(TabMPEG, "mpeg");
     PageControl2->addTab(TabAVI, "avi");
     PageControl2->addTab(TabWMV, "wmv");
+    PageControl2->addTab(TabMP4, "mp4");
     GBSettings = new QGroupBox("Settings");
     auto* right = new QVBoxLayout(GBSettings);
     right->setContentsMargins(4, 4, 4, 4);
@@ -141,6 +148,7 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     connect(RGSVCDMode, &RadioGroup::itemIndexChanged, this, &TSettingForm::RGSVCDModeClick);
     connect(RGDVDMode, &RadioGroup::itemIndexChanged, this, &TSettingForm::RGDVDModeClick);
     connect(CheckOrigSize, &QCheckBox::toggled, this, &TSettingForm::CheckOrigSizeClick);
+    connect(CheckMP4OrigSize, &QCheckBox::toggled, this, &TSettingForm::CheckMP4OrigSizeClick);
     connect(CheckVideoOnly, &QCheckBox::toggled, this, &TSettingForm::CheckVideoOnlyChange);
     connect(BtnOK, &QPushButton::clicked, this, &TSettingForm::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TSettingForm::BtnCancelClick);
@@ -156,7 +164,7 @@ QWidget* TSettingForm::buildToolBar() {
     const QList<std::pair<QToolButton**, QString>> captions{
         {&ToolBtnGeneral, "     &General"}, {&ToolBtnVCD, "     &VCD        "}, {&ToolBtnSVCD, "     &SVCD"},
         {&ToolBtnDVD, "     &DVD"},         {&ToolBtnMPEG, "&Custom MPEG"},      {&ToolBtnAVI, "&AVI/DivX/Xvid"},
-        {&ToolBtnWMV, "   &WMV/ASF"}};
+        {&ToolBtnWMV, "   &WMV/ASF"},     {&ToolBtnMP4, "     &MP4"}};
     for (const auto& [button, caption] : captions) {
         *button = new PageButton(caption);
         ToolBar1->addWidget(*button);
@@ -169,6 +177,7 @@ QWidget* TSettingForm::buildToolBar() {
     connect(ToolBtnMPEG, &QToolButton::clicked, this, &TSettingForm::ToolBtnMPEGClick);
     connect(ToolBtnAVI, &QToolButton::clicked, this, &TSettingForm::ToolBtnAVIClick);
     connect(ToolBtnWMV, &QToolButton::clicked, this, &TSettingForm::ToolBtnWMVClick);
+    connect(ToolBtnMP4, &QToolButton::clicked, this, &TSettingForm::ToolBtnMP4Click);
     return ToolBar1;
 }
 
@@ -296,6 +305,42 @@ QWidget* TSettingForm::buildWmvPage() {
     return page;
 }
 
+QWidget* TSettingForm::buildMp4Page() {
+    auto* page = new QWidget;
+    auto* video = new QGridLayout;
+    video->addWidget(new QLabel("Width"), 0, 0);
+    video->addWidget(UpDown::Field(EdMP4Width, UpDownMP4Width, 56, 16, 4096), 0, 1);
+    video->addWidget(new QLabel("Height"), 1, 0);
+    video->addWidget(UpDown::Field(EdMP4Height, UpDownMP4Height, 56, 16, 4096), 1, 1);
+    CheckMP4OrigSize = new QCheckBox("Original Size");
+    video->addWidget(CheckMP4OrigSize, 0, 2);
+    cbMP4FrameRate = makeList(FrameRateItems());
+    video->addWidget(new QLabel("Frame rate (fps)"), 2, 0);
+    video->addWidget(cbMP4FrameRate, 2, 1);
+    SpinMP4Quality = new QSpinBox;
+    SpinMP4Quality->setRange(18, 28);
+    SpinMP4Quality->setToolTip("Lower numbers give a better picture and a larger file");
+    video->addWidget(new QLabel("Quality (18 best ... 28 smallest)"), 3, 0, 1, 2);
+    video->addWidget(SpinMP4Quality, 3, 2);
+    cbMP4Preset = makeList(TVideoEdit::MP4Presets());
+    cbMP4Preset->setToolTip("Slower presets give a smaller file at the same quality");
+    video->addWidget(new QLabel("Preset"), 4, 0);
+    video->addWidget(cbMP4Preset, 4, 1);
+    video->setColumnStretch(3, 1);
+
+    cbMP4Bitrate = makeList(BitrateItems().mid(mp4BitrateOffset()));
+    auto* audio = new QGridLayout;
+    audio->addWidget(new QLabel("Bitrate(kbps)"), 0, 0);
+    audio->addWidget(cbMP4Bitrate, 0, 1);
+    audio->setColumnStretch(2, 1);
+
+    auto* layout = pageLayout(page);
+    layout->addWidget(group("Video", video));
+    layout->addWidget(group("Audio", audio));
+    layout->addStretch();
+    return page;
+}
+
 void TSettingForm::FormCreate() {
     for (int i = 0; i < PageControl2->count(); ++i) PageControl2->setTabVisible(i, false);
     showPage(ToolBtnGeneral, TabGeneral);
@@ -343,6 +388,14 @@ void TSettingForm::LoadDialogValues() {
     selectIndex(cbAVIVidCompr, settings.AviVideoCompressor);
     CheckOrigSize->setChecked(settings.AviOriginalSize);
     selectIndex(cbWMVProfile, settings.WmvProfile);
+    UpDownMP4Width->setPosition(settings.Mp4Width);
+    UpDownMP4Height->setPosition(settings.Mp4Height);
+    CheckMP4OrigSize->setChecked(settings.Mp4OriginalSize);
+    CheckMP4OrigSizeClick();
+    cbMP4FrameRate->setCurrentIndex(IndexOfFrameRate(settings.Mp4FrameRate));
+    SpinMP4Quality->setValue(settings.Mp4Quality);
+    selectIndex(cbMP4Preset, settings.Mp4Preset);
+    cbMP4Bitrate->setCurrentIndex(std::max(0, IndexOfBitrate(settings.Mp4AudioBitrate) - mp4BitrateOffset()));
 }
 
 void TSettingForm::TakeDialogValues() {
@@ -368,6 +421,12 @@ void TSettingForm::TakeDialogValues() {
     settings.AviAudioCompressor = cbAVIAudCompr->currentIndex();
     settings.AviVideoCompressor = cbAVIVidCompr->currentIndex();
     settings.WmvProfile = cbWMVProfile->currentIndex();
+    settings.Mp4Width = UpDownMP4Width->position();
+    settings.Mp4Height = UpDownMP4Height->position();
+    settings.Mp4FrameRate = FrameRateFromIndex(cbMP4FrameRate->currentIndex());
+    settings.Mp4Quality = SpinMP4Quality->value();
+    settings.Mp4Preset = std::max(0, cbMP4Preset->currentIndex());
+    settings.Mp4AudioBitrate = BitrateFromIndex(cbMP4Bitrate->currentIndex() + mp4BitrateOffset());
 }
 
 void TSettingForm::FillWmvProfileList() { fillList(cbWMVProfile, VideoEdit1.WMVProfiles(), settings.WmvProfile); }
@@ -390,6 +449,7 @@ void TSettingForm::ToolBtnDVDClick() { showPage(ToolBtnDVD, TabDVD); }
 void TSettingForm::ToolBtnMPEGClick() { showPage(ToolBtnMPEG, TabMPEG); }
 void TSettingForm::ToolBtnAVIClick() { showPage(ToolBtnAVI, TabAVI); }
 void TSettingForm::ToolBtnWMVClick() { showPage(ToolBtnWMV, TabWMV); }
+void TSettingForm::ToolBtnMP4Click() { showPage(ToolBtnMP4, TabMP4); }
 
 void TSettingForm::RGVCDModeClick() {
     if (auto h = ModePresetHeight(DiscFamily::Vcd, RGVCDMode->itemIndex())) UpDownVCDHeight->setPosition(*h);
@@ -411,6 +471,14 @@ void TSettingForm::CheckOrigSizeClick() {
         w->setEnabled(!original);
     }
     settings.AviOriginalSize = original;
+}
+
+void TSettingForm::CheckMP4OrigSizeClick() {
+    const bool original = CheckMP4OrigSize->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{EdMP4Width, EdMP4Height, UpDownMP4Width, UpDownMP4Height}) {
+        w->setEnabled(!original);
+    }
+    settings.Mp4OriginalSize = original;
 }
 
 void TSettingForm::CheckVideoOnlyChange() { settings.VideoOnly = CheckVideoOnly->isChecked(); }

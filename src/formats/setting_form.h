@@ -10,6 +10,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -39,6 +40,7 @@ public:
     QToolButton* ToolBtnMPEG;
     QToolButton* ToolBtnAVI;
     QToolButton* ToolBtnWMV;
+    QToolButton* ToolBtnMP4;
     QGroupBox* GBSettings;
     QTabWidget* PageControl2;
     QWidget* TabGeneral;
@@ -48,6 +50,7 @@ public:
     QWidget* TabMPEG;
     QWidget* TabAVI;
     QWidget* TabWMV;
+    QWidget* TabMP4;
 
     QCheckBox* CheckVideoOnly;
     RadioGroup* RGResize;
@@ -93,6 +96,16 @@ public:
 
     QComboBox* cbWMVProfile;
 
+    QLineEdit* EdMP4Width;
+    UpDown* UpDownMP4Width;
+    QLineEdit* EdMP4Height;
+    UpDown* UpDownMP4Height;
+    QCheckBox* CheckMP4OrigSize;
+    QComboBox* cbMP4FrameRate;
+    QSpinBox* SpinMP4Quality;
+    QComboBox* cbMP4Preset;
+    QComboBox* cbMP4Bitrate;  // the 128..320 end of the bit rate list
+
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 
@@ -103,10 +116,12 @@ public:
     void ToolBtnMPEGClick();
     void ToolBtnAVIClick();
     void ToolBtnWMVClick();
+    void ToolBtnMP4Click();
     void RGVCDModeClick();
     void RGSVCDModeClick();
     void RGDVDModeClick();
     void CheckOrigSizeClick();
+    void CheckMP4OrigSizeClick();
     void CheckVideoOnlyChange();
     void BtnOKClick();
     void BtnCancelClick();
@@ -129,6 +144,7 @@ private:
     QWidget* buildMpegPage();
     QWidget* buildAviPage();
     QWidget* buildWmvPage();
+    QWidget* buildMp4Page();
     void showPage(QToolButton* button, QWidget* page);
 
     FormatSettings& settings;

@@ -82,6 +82,15 @@ FormatRate EstimateFormatRate(int format, const FormatSettings& s) {
             }
             break;
         }
+        case OutputFormat::Mp4: {
+            // H.264 at a mid rate factor spends about 0.1 bit a pixel on lively
+            // pictures; the cap holds it there, and measurement corrects the rest.
+            const int w = s.Mp4OriginalSize || s.Mp4Width <= 0 ? 1280 : s.Mp4Width;
+            const int h = s.Mp4OriginalSize || s.Mp4Height <= 0 ? 720 : s.Mp4Height;
+            video = PixelRate(w, h, OutputFrameRate(format, s), 0.1, 200000, 1e9);
+            audio = std::clamp(s.Mp4AudioBitrate, 128, 320) * 1000.0;
+            break;
+        }
         default: {
             // The engine's WMV profiles in order: video and sound bit rates.
             static const double videos[] = {1000000, 64000, 350000, 450000, 1500000, 4000000};

@@ -82,7 +82,7 @@ void pick(QComboBox* combo, int index) {
 TEST_F(MainFormTest, FirstStartShowsTheDefaults) {
     TMainForm& f = open();
     EXPECT_EQ(f.windowTitle(), "Quillmark");
-    EXPECT_EQ(f.TabSheet1->cbFormat->count(), 10);
+    EXPECT_EQ(f.TabSheet1->cbFormat->count(), 11);
     EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "AVI/Divx/Xvid");
     EXPECT_EQ(f.TabSheet2->cbFormat2->currentText(), "AVI/DivX");
     EXPECT_EQ(f.TabSheet1->EdSavePath->text(), DefaultOutputFolder());
@@ -131,6 +131,8 @@ TEST_F(MainFormTest, EitherFormatListSetsTheSharedFormat) {
     pick(f.TabSheet1->cbFormat, 4);
     EXPECT_EQ(f.output.SelectedFormat, 4);
     EXPECT_EQ(f.output.OutputExt, "mpg");
+    pick(f.TabSheet2->cbFormat2, 10);
+    EXPECT_EQ(f.output.OutputExt, "mp4");
 }
 
 TEST_F(MainFormTest, NavigationShowsExactlyOnePage) {

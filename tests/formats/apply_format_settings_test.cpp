@@ -12,7 +12,7 @@ QStringList applied(int format, const FormatSettings& settings = FormatSettings(
 }  // namespace
 
 TEST(ApplyFormatSettings, DiscFormatsAndUnknownIndexesSetOnlyAudio) {
-    for (int format : {0, 1, 2, 3, 4, 5, -1, 10, 12}) {
+    for (int format : {0, 1, 2, 3, 4, 5, -1, 11, 12}) {
         EXPECT_EQ(applied(format), QStringList{"OutputAudio=true"}) << format;
     }
 }
@@ -53,10 +53,32 @@ TEST(ApplyFormatSettings, WmvSetsItsProfile) {
     EXPECT_EQ(applied(9, s), (QStringList{"WMVProfile=2", "OutputAudio=true"}));
 }
 
+TEST(ApplyFormatSettings, Mp4SetsRateSizeQualityPresetAndSound) {
+    FormatSettings s;
+    s.Mp4OriginalSize = false;
+    s.Mp4Width = 640;
+    s.Mp4Height = 360;
+    s.Mp4FrameRate = 29.97;
+    s.Mp4Quality = 20;
+    s.Mp4Preset = 3;
+    s.Mp4AudioBitrate = 256;
+    EXPECT_EQ(applied(10, s), (QStringList{"FrameRate=29.97", "OutputFileWidth=640", "OutputFileHeight=360",
+                                           "MP4Quality=20", "MP4Preset=3", "MP4AudioBitrate=256",
+                                           "OutputAudio=true"}));
+    s.Mp4OriginalSize = true;
+    const QStringList original = applied(10, s);
+    EXPECT_TRUE(original.contains("OutputFileWidth=0") && original.contains("OutputFileHeight=0"));
+    // The engine keeps its settings within what the encoders are given.
+    s.Mp4Quality = 40;
+    s.Mp4AudioBitrate = 64;
+    const QStringList clamped = applied(10, s);
+    EXPECT_TRUE(clamped.contains("MP4Quality=28") && clamped.contains("MP4AudioBitrate=128")) << clamped.join(' ').toStdString();
+}
+
 TEST(ApplyFormatSettings, VideoOnlySilencesEveryFormat) {
     FormatSettings s;
     s.VideoOnly = true;
-    for (int format = -1; format <= 10; ++format) {
+    for (int format = -1; format <= 11; ++format) {
         EXPECT_EQ(applied(format, s).last(), "OutputAudio=false") << format;
     }
 }

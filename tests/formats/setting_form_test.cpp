@@ -12,10 +12,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTabWidget>
+#include <QFile>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -66,7 +68,8 @@ const QByteArray defaultsFile =
     "[dvd]\ndvdmode=0\ndvdwidth=720\ndvdheight=576\ndvdFrameRate=29.97\n\n"
     "[mpeg]\ndvdwidth=480\ndvdheight=576\ndvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100\n\n"
     "[avi]\naviwidth=352\naviheight=240\naviFrameRate=23.976\naviaudcompr=4\navividcompr=5\nfaviorigsize=0\n\n"
-    "[wmv]\nwmvprofile=0\n";
+    "[wmv]\nwmvprofile=0\n\n"
+    "[mp4]\nwidth=1280\nheight=720\noriginalsize=1\nframerate=25\nquality=23\npreset=2\naudiobitrate=160\n";
 
 }  // namespace
 
@@ -87,7 +90,8 @@ TEST_F(SettingFormTest, OkUntouchedKeepsEveryValueButReplacesThoseOutsideTheList
         "[dvd]\ndvdmode=1\ndvdwidth=704\ndvdheight=480\ndvdFrameRate=59.94\n"
         "[mpeg]\ndvdwidth=640\ndvdheight=360\ndvdFrameRate=12.5\ndvdbitrate=100\ndvdSampleRate=22050\n"
         "[avi]\naviwidth=320\naviheight=200\naviFrameRate=12.5\naviaudcompr=1\navividcompr=6\nfaviorigsize=1\n"
-        "[wmv]\nwmvprofile=2\n";
+        "[wmv]\nwmvprofile=2\n"
+        "[mp4]\nwidth=640\nheight=360\noriginalsize=0\nframerate=30\nquality=21\npreset=1\naudiobitrate=224\n";
     dir.write("setup.ini", stored);
     TSettingForm& f = open();
     EXPECT_EQ(f.EdVCDHeight->text(), "250");  // the stored height wins over the NTSC preset
@@ -291,4 +295,58 @@ TEST_F(SettingFormTest, LongCompressorAndProfileNamesAreShownWholeAndAsTooltips)
         EXPECT_EQ(list->toolTip(), name);
         EXPECT_EQ(list->itemData(1, Qt::ToolTipRole).toString(), name);
     }
+}
+
+TEST_F(SettingFormTest, Mp4PageLoadsAndStoresItsValuesAndOriginalSizeLocksTheSize) {
+    dir.write("setup.ini", "[mp4]\nwidth=640\nheight=360\noriginalsize=0\nframerate=29.97\nquality=19\npreset=4\n"
+                           "audiobitrate=256\n");
+    TSettingForm& f = open();
+    f.ToolBtnMP4->click();
+    EXPECT_EQ(f.PageControl2->currentWidget(), f.TabMP4);
+    EXPECT_EQ(f.EdMP4Width->text(), "640");
+    EXPECT_EQ(f.EdMP4Height->text(), "360");
+    EXPECT_TRUE(f.EdMP4Width->isEnabled());
+    EXPECT_EQ(f.cbMP4FrameRate->currentText(), "29.97");
+    EXPECT_EQ(f.SpinMP4Quality->value(), 19);
+    EXPECT_EQ(f.cbMP4Preset->currentText(), "slow");
+    EXPECT_EQ(f.cbMP4Bitrate->currentText(), "256");
+    // Nothing below 128 kbit/s is offered.
+    EXPECT_EQ(f.cbMP4Bitrate->itemText(0), "128");
+    EXPECT_EQ(f.cbMP4Bitrate->itemText(f.cbMP4Bitrate->count() - 1), "320");
+
+    f.CheckMP4OrigSize->setChecked(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{f.EdMP4Width, f.EdMP4Height, f.UpDownMP4Width, f.UpDownMP4Height})
+        EXPECT_FALSE(w->isEnabled());
+    f.SpinMP4Quality->setValue(27);
+    f.cbMP4Preset->setCurrentIndex(0);
+    f.cbMP4Bitrate->setCurrentText("192");
+    f.cbMP4FrameRate->setCurrentText("50");
+    f.BtnOK->click();
+    const FormatSettings back = LoadFormatSettings(IniFile(file()));
+    EXPECT_TRUE(back.Mp4OriginalSize);
+    EXPECT_EQ(back.Mp4Width, 640);
+    EXPECT_EQ(back.Mp4Quality, 27);
+    EXPECT_EQ(back.Mp4Preset, 0);
+    EXPECT_EQ(back.Mp4AudioBitrate, 192);
+    EXPECT_DOUBLE_EQ(back.Mp4FrameRate, 50);
+}
+
+TEST_F(SettingFormTest, CancelLeavesTheMp4ValuesAlone) {
+    TSettingForm& f = open();
+    f.SpinMP4Quality->setValue(18);
+    f.BtnCancel->click();
+    EXPECT_EQ(settings.Mp4Quality, 23);
+    EXPECT_FALSE(QFile::exists(file()));
+}
+
+TEST_F(SettingFormTest, EveryPageButtonAndOkCancelHasItsOwnAltKey) {
+    TSettingForm& f = open();
+    QStringList keys;
+    for (QToolButton* b : f.findChildren<QToolButton*>()) {
+        if (!b->text().contains('&')) continue;
+        keys << b->text().mid(b->text().indexOf('&') + 1, 1).toUpper();
+    }
+    EXPECT_EQ(keys.size(), 8) << keys.join(' ').toStdString();
+    for (QPushButton* b : {f.BtnOK, f.BtnCancel}) keys << b->text().mid(b->text().indexOf('&') + 1, 1).toUpper();
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(' ').toStdString();
 }

@@ -42,7 +42,10 @@ void OutputFile::check(int code) const {
 OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings)
     : name(shownName) {
     AVFormatContext* raw = nullptr;
-    check(avformat_alloc_output_context2(&raw, nullptr, settings.muxer.c_str(), nullptr));
+    const QByteArray file = QFile::encodeName(path);
+    // The file name is kept for muxers that read their own output back to move
+    // the index in front of the media (MP4's faststart).
+    check(avformat_alloc_output_context2(&raw, nullptr, settings.muxer.c_str(), file.constData()));
     muxer.reset(raw);
     if (settings.packetSize > 0)
         muxer->packet_size = settings.packetSize;
@@ -51,7 +54,7 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
     if (settings.audio)
         openAudio(*settings.audio);
 
-    const int opened = avio_open(&muxer->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE);
+    const int opened = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE);
     if (opened < 0)
         fail(av::ErrorText(opened));
     Dict options(settings.muxerOptions);

@@ -241,6 +241,28 @@ OutputSettings WmvSettings(const TVideoEdit::Properties& props) {
     return out;
 }
 
+OutputSettings Mp4Settings(const TVideoEdit::Properties& props, const SourceShape& first) {
+    OutputSettings out;
+    out.muxer = "mp4";
+    // The index in front of the media lets a player start before the whole file is there.
+    out.muxerOptions.emplace_back("movflags", "+faststart");
+    VideoSettings& v = out.video;
+    v.encoder = "libx264";
+    // Zero asks for the first clip's own size, shape included, as AVI does.
+    v.width = EvenSize(SizeOrSource(props.outputFileWidth, first.width), 16, 4096);
+    v.height = EvenSize(SizeOrSource(props.outputFileHeight, first.height), 16, 4096);
+    if (props.outputFileWidth <= 0 && props.outputFileHeight <= 0 && first.sampleAspect.num > 0)
+        v.sampleAspect = first.sampleAspect;
+    v.frameRate = NearestFrameRate(v.encoder, props.frameRate);
+    v.gop = std::max(1, int(std::lround(av_q2d(v.frameRate) * 2)));
+    const QStringList presets = TVideoEdit::MP4Presets();
+    const int preset = std::clamp<int>(props.mp4Preset, 0, int(presets.size()) - 1);
+    v.options = {{"preset", presets[preset].toStdString()}, {"crf", std::to_string(std::clamp(props.mp4Quality, 18, 28))}};
+    if (props.outputAudio)
+        out.audio = AudioSettings{"aac", 48000, 2, std::clamp(props.mp4AudioBitrate, 128, 320) * 1000LL};
+    return out;
+}
+
 } // namespace
 
 int EvenSize(int value, int lowest, int highest) {
@@ -288,7 +310,9 @@ OutputSettings FormatSettingsFor(const TVideoEdit::Properties& props, const Sour
         return AviSettings(props, first);
     if (type == 9)
         return WmvSettings(props);
-    throw QuillmarkError(QStringLiteral("Output type %1 does not exist; it must be 0 to 9").arg(type));
+    if (type == 10)
+        return Mp4Settings(props, first);
+    throw QuillmarkError(QStringLiteral("Output type %1 does not exist; it must be 0 to 10").arg(type));
 }
 
 // Holds an encoder that has rate control (a target bit rate or a quality factor)

@@ -66,7 +66,7 @@ TEST(EngineDiscSettings, StretchedWideSourcesStayWideOthersAreFourThree) {
 }
 
 TEST(EngineOutputSettings, ListIndexesAndTypesOutsideTheListsAreErrors) {
-    EXPECT_THROW(ChooseOutputSettings(Props(10), kFourThree, 0), QuillmarkError);
+    EXPECT_THROW(ChooseOutputSettings(Props(11), kFourThree, 0), QuillmarkError);
     EXPECT_THROW(ChooseOutputSettings(Props(-1), kFourThree, 0), QuillmarkError);
     TVideoEdit::Properties avi = Props(8);
     avi.videoCompressor = 99;
@@ -89,7 +89,7 @@ TEST(EngineOutputSettings, AviDefaultsAreXvidTaggedMpeg4AndMp3) {
 }
 
 TEST(EngineOutputSettings, OutputAudioOffMeansNoAudioForEveryType) {
-    for (int type = 0; type <= 9; ++type) {
+    for (int type = 0; type <= 10; ++type) {
         TVideoEdit::Properties p = Props(type);
         p.outputAudio = false;
         EXPECT_FALSE(ChooseOutputSettings(p, kFourThree, 0).audio.has_value()) << type;
