@@ -97,7 +97,10 @@ void DetectDialog::start() {
     });
     connect(job, &DetectionJob::finished, this, [this](const QList<double>& points) {
         Progress->setValue(1000);
-        ended(QStringLiteral("Found %1 %2.").arg(points.size()).arg(DetectionNoun(kind)));
+        const QString noun = DetectionNoun(kind);
+        if (points.isEmpty()) ended(QStringLiteral("No %1 found.").arg(noun));
+        else if (points.size() == 1) ended(QStringLiteral("Found 1 %1.").arg(noun.chopped(1)));
+        else ended(QStringLiteral("Found %1 %2.").arg(points.size()).arg(noun));
         emit found(points);
     });
     connect(job, &DetectionJob::failed, this, [this](const QString& message) { ended(message); });
