@@ -314,7 +314,7 @@ void SplitWizard::leaveStep2() {
         }
     } else if (page.RBSize->isChecked()) {
         splitMode = BySize;
-        MaxPartBytes = ParseByteSize(page.EdSize->text().trimmed() + (page.CbSizeUnit->currentIndex() == 1 ? "G" : "M"));
+        MaxPartBytes = typedPartSize();
         if (MaxPartBytes == 0) {
             Messages::information(window, "Please input correct number!");
             return;
@@ -449,11 +449,15 @@ void SplitWizard::RBSizeClick() {
     EdSizeChange();
 }
 
+// The size box in the unit chosen beside it; 0 when it holds no size.
+int64_t SplitWizard::typedPartSize() const {
+    return ParseByteSize(page.EdSize->text().trimmed() + (page.CbSizeUnit->currentIndex() == 1 ? "G" : "M"));
+}
+
 // The pie shows the count the format's rate predicts; the run refines it as it writes.
 void SplitWizard::EdSizeChange() {
     if (!page.RBSize->isChecked()) return;
-    const int64_t bytes =
-        ParseByteSize(page.EdSize->text().trimmed() + (page.CbSizeUnit->currentIndex() == 1 ? "G" : "M"));
+    const int64_t bytes = typedPartSize();
     if (bytes == 0 || !TooSmallForOneSecond(bytes, output.SelectedFormat, formats).isEmpty()) return;
     const double fps = OutputFrameRate(output.SelectedFormat, formats);
     const PartSizer sizer(bytes, fps, EstimateFormatRate(output.SelectedFormat, formats));

@@ -65,6 +65,7 @@ public:
     void RBManualClick();
     void RBSizeClick();
     void EdSizeChange();
+    int64_t typedPartSize() const;
     void EdAmountChange();
     void EdMinChange();
     void DrawSplitChart(int count);
