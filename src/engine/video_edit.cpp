@@ -20,6 +20,7 @@ void TVideoEdit::SetMP4Quality(int value) { set(props.mp4Quality, std::clamp(val
 void TVideoEdit::SetMP4Preset(int16_t value) {
     set(props.mp4Preset, std::clamp<int16_t>(value, 0, int16_t(MP4Presets().size() - 1)), "MP4Preset");
 }
+void TVideoEdit::SetSmartRender(bool value) { set(props.smartRender, value, "SmartRender"); }
 void TVideoEdit::SetMP4AudioBitrate(int value) {
     set(props.mp4AudioBitrate, std::clamp(value, 128, 320), "MP4AudioBitrate");
 }

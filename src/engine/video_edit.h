@@ -58,6 +58,9 @@ public:
     void SetMP4Quality(int value);
     void SetMP4Preset(int16_t value);
     void SetMP4AudioBitrate(int value);
+    // Copies the stretches of a clip that are already in the output's format and
+    // re-encodes only the frames around its cuts; off re-encodes every frame.
+    void SetSmartRender(bool value);
 
     int OutputType() const { return props.outputType; }
     float FrameRate() const { return props.frameRate; }
@@ -75,6 +78,7 @@ public:
     int MP4Quality() const { return props.mp4Quality; }
     int16_t MP4Preset() const { return props.mp4Preset; }
     int MP4AudioBitrate() const { return props.mp4AudioBitrate; }
+    bool SmartRender() const { return props.smartRender; }
 
     // Read-only lists; the indexes above and of AddTransition are positions in them.
     virtual QStringList Transitions() const = 0;
@@ -100,6 +104,7 @@ public:
         int mp4Quality = 23;
         int16_t mp4Preset = 2; // "fast"
         int mp4AudioBitrate = 160;
+        bool smartRender = true;
     };
     const Properties& properties() const { return props; }
 
@@ -110,6 +115,9 @@ signals:
     void OnComplete();
     // The render could not start or failed; the message names the file and the reason.
     void OnError(const QString& message);
+    // How the render treats a clip, once per video clip before its frames are
+    // written: copied, or re-encoded and why ("Re-encoding \"a.mp4\": ...").
+    void OnRenderNote(const QString& note);
 
 protected:
     // Lets a recording engine log every property write in call order.

@@ -104,6 +104,7 @@ bool FfmpegVideoEdit::StartRender(const QString& outputFile) {
     StopRender();
     job = new RenderJob(RenderRequest{timeline, properties(), {}, outputFile}, this);
     connect(job, &RenderJob::progress, this, &TVideoEdit::OnProcessing);
+    connect(job, &RenderJob::note, this, &TVideoEdit::OnRenderNote);
     connect(job, &RenderJob::completed, this, &TVideoEdit::OnComplete);
     connect(job, &RenderJob::failed, this, &TVideoEdit::OnError);
     if (const QString refusal = Refusal(timeline, outputFile); !refusal.isEmpty()) {

@@ -89,10 +89,15 @@ void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest&
         if (RenderJob* job = shared->receiver)
             job->later([job, position, duration] { emit job->progress(position, duration); });
     };
+    auto note = [&shared](const QString& text) {
+        std::lock_guard lock(shared->mutex);
+        if (RenderJob* job = shared->receiver)
+            job->later([job, text] { emit job->note(text); });
+    };
     bool complete = false;
     QString error;
     try {
-        complete = RunRender(request, shared->stop, writing, progress);
+        complete = RunRender(request, shared->stop, writing, progress, note);
     } catch (const QuillmarkError& e) {
         error = e.message();
     } catch (const std::exception& e) {

@@ -41,6 +41,7 @@ public:
 
 signals:
     void progress(double position, double duration);
+    void note(const QString& text);
     void completed(); // the target is complete under its own name
     void failed(const QString& message);
 

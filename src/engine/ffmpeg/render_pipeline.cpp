@@ -141,7 +141,7 @@ private:
 } // namespace
 
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const std::function<void()>& writing,
-               const ProgressReport& progress) {
+               const ProgressReport& progress, const NoteReport& note) {
     const Timeline& timeline = request.timeline;
     const TVideoEdit::Properties& props = request.properties;
     TimelineFacts facts = Inspect(timeline, props.outputAudio, stop);

@@ -17,9 +17,11 @@ struct RenderRequest {
 };
 
 using ProgressReport = std::function<void(double position, double duration)>;
+using NoteReport = std::function<void(const QString& note)>;
 
 // True when the file is complete, false when `stop` was raised. `writing` is
-// called once the clips have been inspected, before the first frame is written.
-// Failures raise QuillmarkError with a message naming the file and the reason.
+// called once the clips have been inspected, before the first frame is written;
+// `note` tells how each video clip is treated. Failures raise QuillmarkError with
+// a message naming the file and the reason.
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const std::function<void()>& writing,
-               const ProgressReport& progress);
+               const ProgressReport& progress, const NoteReport& note);
