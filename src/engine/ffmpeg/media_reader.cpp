@@ -117,6 +117,14 @@ double MediaReader::frameTime(const AVFrame* frame) const {
     return (ts - startTs) * av_q2d(st->time_base);
 }
 
+double MediaReader::timeOf(int64_t ts) const {
+    return (ts - startTs) * av_q2d(st->time_base);
+}
+
+int64_t MediaReader::timestampAt(double seconds) const {
+    return startTs + std::llround(seconds / av_q2d(st->time_base));
+}
+
 double MediaReader::streamStart() const {
     return st->start_time == AV_NOPTS_VALUE ? 0 : (st->start_time - startTs) * av_q2d(st->time_base);
 }

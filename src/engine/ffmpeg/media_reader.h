@@ -30,6 +30,9 @@ public:
     double headerDuration() const;
     // Seconds from the file's start of a decoded frame, -1 when it has no time.
     double frameTime(const AVFrame* frame) const;
+    // Seconds from the file's start of a timestamp of the stream, and back.
+    double timeOf(int64_t ts) const;
+    int64_t timestampAt(double seconds) const;
     // Seconds from the file's start to the stream's own first timestamp.
     double streamStart() const;
     // How long a decoded frame lasts, in seconds.

@@ -39,7 +39,8 @@ void OutputFile::check(int code) const {
     av::Check(code, QStringLiteral("Cannot write"), name);
 }
 
-OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings)
+OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
+                       const StreamAdjustment& adjustVideo)
     : name(shownName) {
     AVFormatContext* raw = nullptr;
     const QByteArray file = QFile::encodeName(path);
@@ -50,7 +51,7 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
     if (settings.packetSize > 0)
         muxer->packet_size = settings.packetSize;
 
-    openVideo(settings.video);
+    openVideo(settings.video, adjustVideo);
     if (settings.audio)
         openAudio(*settings.audio);
 
@@ -61,15 +62,15 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
     check(avformat_write_header(muxer.get(), &options.d));
 }
 
-void OutputFile::openVideo(const VideoSettings& v) {
+av::CodecPtr OpenVideoEncoder(const VideoSettings& v, bool globalHeader, const QString& shownName) {
+    auto fail = [&shownName](const QString& reason) { av::Fail(QStringLiteral("Cannot write"), shownName, reason); };
     const AVCodec* codec = avcodec_find_encoder_by_name(v.encoder.c_str());
     if (!codec)
         fail(QStringLiteral("the video encoder %1 is not installed").arg(QString::fromStdString(v.encoder)));
-    videoStream = avformat_new_stream(muxer.get(), nullptr);
-    videoEncoder.reset(avcodec_alloc_context3(codec));
-    if (!videoStream || !videoEncoder)
+    av::CodecPtr encoder(avcodec_alloc_context3(codec));
+    if (!encoder)
         throw std::bad_alloc();
-    AVCodecContext* e = videoEncoder.get();
+    AVCodecContext* e = encoder.get();
     e->width = v.width;
     e->height = v.height;
     e->pix_fmt = v.pixelFormat;
@@ -90,9 +91,8 @@ void OutputFile::openVideo(const VideoSettings& v) {
     if (v.fieldOrder == AV_FIELD_TT || v.fieldOrder == AV_FIELD_BB) {
         e->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
         e->field_order = v.fieldOrder;
-        topFieldFirst = v.fieldOrder == AV_FIELD_TT;
     }
-    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+    if (globalHeader)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     Dict options(v.options);
     const int opened = avcodec_open2(e, codec, &options.d);
@@ -100,6 +100,25 @@ void OutputFile::openVideo(const VideoSettings& v) {
         fail(QStringLiteral("the video encoder %1 refused %2x%3 at %4 fps: %5")
                  .arg(QString::fromStdString(v.encoder)).arg(v.width).arg(v.height)
                  .arg(av_q2d(v.frameRate), 0, 'f', 3).arg(av::ErrorText(opened)));
+    return encoder;
+}
+
+void MarkFields(AVFrame* frame, AVFieldOrder order) {
+    // Every frame of an interlaced output in one field order, stills and blends
+    // included, as disc players expect.
+    if (order != AV_FIELD_TT && order != AV_FIELD_BB)
+        return;
+    frame->interlaced_frame = 1;
+    frame->top_field_first = order == AV_FIELD_TT;
+}
+
+void OutputFile::openVideo(const VideoSettings& v, const StreamAdjustment& adjust) {
+    videoStream = avformat_new_stream(muxer.get(), nullptr);
+    if (!videoStream)
+        throw std::bad_alloc();
+    videoEncoder = OpenVideoEncoder(v, muxer->oformat->flags & AVFMT_GLOBALHEADER, name);
+    fieldOrder = v.fieldOrder;
+    AVCodecContext* e = videoEncoder.get();
     check(avcodec_parameters_from_context(videoStream->codecpar, e));
     CopyCodedSideData(e, videoStream);
     if (v.tag)
@@ -107,6 +126,8 @@ void OutputFile::openVideo(const VideoSettings& v) {
     videoStream->time_base = e->time_base;
     videoStream->avg_frame_rate = v.frameRate;
     videoStream->sample_aspect_ratio = v.sampleAspect;
+    if (adjust)
+        adjust(videoStream->codecpar);
 }
 
 void OutputFile::openAudio(const AudioSettings& a) {
@@ -156,13 +177,22 @@ int OutputFile::audioLead() const {
 }
 
 void OutputFile::writeVideo(AVFrame* frame) {
-    if (topFieldFirst) {
-        // Every frame of an interlaced output in one field order, stills and
-        // blends included, as disc players expect.
-        frame->interlaced_frame = 1;
-        frame->top_field_first = *topFieldFirst;
-    }
+    MarkFields(frame, fieldOrder);
     encode(videoEncoder.get(), videoStream, frame);
+}
+
+void OutputFile::writeVideoPacket(AVPacket* coded, AVRational timeBase) {
+    av_packet_rescale_ts(coded, timeBase, videoStream->time_base);
+    coded->stream_index = videoStream->index;
+    check(av_interleaved_write_frame(muxer.get(), coded));
+}
+
+bool OutputFile::globalHeader() const {
+    return muxer->oformat->flags & AVFMT_GLOBALHEADER;
+}
+
+AVRational OutputFile::videoTimeBase() const {
+    return videoStream->time_base;
 }
 
 void OutputFile::writeAudio(AVFrame* frame) {

@@ -4,14 +4,25 @@
 #include "engine/ffmpeg/output_settings.h"
 
 #include <QString>
-#include <optional>
+#include <functional>
+
+// A video encoder opened with the render's settings; `globalHeader` when the
+// muxer keeps the codec's headers out of the packets.
+av::CodecPtr OpenVideoEncoder(const VideoSettings& settings, bool globalHeader, const QString& shownName);
+
+// Marks a frame as interlaced in the output's field order; progressive orders leave it alone.
+void MarkFields(AVFrame* frame, AVFieldOrder order);
+
+// Changes the video stream's parameters before the header is written.
+using StreamAdjustment = std::function<void(AVCodecParameters*)>;
 
 // The muxer and encoders of one render. Frames go in with pts counted in frames
 // (video) or samples (audio); packets come out interleaved into the file.
 class OutputFile {
 public:
     // `path` is where the bytes go; `shownName` is the file named in messages.
-    OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings);
+    OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
+               const StreamAdjustment& adjustVideo = {});
 
     bool hasAudio() const { return audioEncoder != nullptr; }
     AudioFormat audioFormat() const;
@@ -24,12 +35,18 @@ public:
     int audioLead() const;
 
     void writeVideo(AVFrame* frame);
+    // A packet coded elsewhere (copied, or from an encoder of its own), with its
+    // times in `timeBase`; its stream index and times are changed in place.
+    void writeVideoPacket(AVPacket* packet, AVRational timeBase);
+    AVRational videoTimeBase() const;
+    // Whether the muxer keeps the codecs' headers out of the packets.
+    bool globalHeader() const;
     void writeAudio(AVFrame* frame);
     // Drains the encoders and completes the file.
     void finish();
 
 private:
-    void openVideo(const VideoSettings& v);
+    void openVideo(const VideoSettings& v, const StreamAdjustment& adjust);
     void openAudio(const AudioSettings& a);
     void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
     [[noreturn]] void fail(const QString& reason) const;
@@ -41,6 +58,6 @@ private:
     av::CodecPtr audioEncoder;
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
-    std::optional<bool> topFieldFirst; // set for interlaced output
+    AVFieldOrder fieldOrder = AV_FIELD_PROGRESSIVE;
     av::PacketPtr packet = av::NewPacket();
 };

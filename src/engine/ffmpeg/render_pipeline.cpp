@@ -1,9 +1,10 @@
 #include "engine/ffmpeg/render_pipeline.h"
 
-#include "engine/ffmpeg/audio_track.h"
+#include "engine/ffmpeg/audio_feed.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/smart_render.h"
 #include "engine/ffmpeg/timeline_layout.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
@@ -68,62 +69,6 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
     return facts;
 }
 
-av::FramePtr AudioFrame(const AudioFormat& format, int samples) {
-    av::FramePtr frame = av::NewFrame();
-    frame->nb_samples = samples;
-    frame->format = format.sampleFormat;
-    frame->sample_rate = format.sampleRate;
-    av_channel_layout_copy(&frame->ch_layout, &format.layout);
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
-        throw std::bad_alloc();
-    return frame;
-}
-
-// Feeds the audio encoder up to a point on the output timeline.
-class AudioFeed {
-public:
-    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements)
-        : out(out), format(out.audioFormat()), track(clips, placements, format), fifo(format.newFifo()),
-          frameSize(out.audioFrameSize()), pts(out.audioLead()) {
-        // The encoder's priming stands in for the timeline's first samples.
-        track.read(fifo.get(), pts);
-        av_audio_fifo_drain(fifo.get(), int(pts));
-    }
-
-    // Encodes whole frames until `seconds` of sound are in the encoder.
-    void upTo(double seconds) {
-        const int64_t target = std::llround(seconds * format.sampleRate);
-        while (pts + frameSize <= target)
-            encode(frameSize);
-    }
-
-    // The sound's last frame, cut to end exactly with the video.
-    void finishAt(double seconds) {
-        const int64_t target = std::llround(seconds * format.sampleRate);
-        while (pts < target)
-            encode(int(std::min<int64_t>(frameSize, target - pts)));
-    }
-
-private:
-    void encode(int samples) {
-        const int missing = samples - av_audio_fifo_size(fifo.get());
-        if (missing > 0)
-            track.read(fifo.get(), missing);
-        av::FramePtr frame = AudioFrame(format, samples);
-        av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples);
-        frame->pts = pts;
-        pts += samples;
-        out.writeAudio(frame.get());
-    }
-
-    OutputFile& out;
-    AudioFormat format;
-    AudioTrack track;
-    av::FifoPtr fifo;
-    int frameSize;
-    int64_t pts;
-};
-
 // Runs the video track on its own thread for as long as the render lasts.
 class Producer {
 public:
@@ -147,7 +92,6 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     TimelineFacts facts = Inspect(timeline, props.outputAudio, stop);
     if (stop)
         return false;
-    writing();
 
     const OutputSettings settings = ChooseOutputSettings(props, facts.first, timeline.video.front().resizeMode);
     const VideoSettings& v = settings.video;
@@ -156,6 +100,14 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     if (layout.frames == 0)
         throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
                                  .arg(request.shownPath));
+    const SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
+    if (stop)
+        return false;
+    for (const QString& text : plan.notes)
+        note(text);
+    writing();
+    if (plan.copies)
+        return RunSmartRender(request, plan, settings, layout, stop, progress);
     const double fps = av_q2d(v.frameRate);
     const double length = layout.seconds(v.frameRate);
 

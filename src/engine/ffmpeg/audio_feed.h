@@ -1,0 +1,28 @@
+#pragma once
+
+#include "engine/ffmpeg/audio_track.h"
+#include "engine/ffmpeg/output_file.h"
+#include "engine/ffmpeg/timeline_layout.h"
+
+#include <vector>
+
+// Feeds the audio encoder up to a point on the output timeline.
+class AudioFeed {
+public:
+    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements);
+
+    // Encodes whole frames until `seconds` of sound are in the encoder.
+    void upTo(double seconds);
+    // The sound's last frame, cut to end exactly with the video.
+    void finishAt(double seconds);
+
+private:
+    void encode(int samples);
+
+    OutputFile& out;
+    AudioFormat format;
+    AudioTrack track;
+    av::FifoPtr fifo;
+    int frameSize;
+    int64_t pts;
+};

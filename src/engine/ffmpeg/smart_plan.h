@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/ffmpeg/h264_parameter_sets.h"
+#include "engine/ffmpeg/output_settings.h"
+#include "engine/ffmpeg/timeline.h"
+#include "engine/ffmpeg/timeline_layout.h"
+
+#include <QString>
+#include <atomic>
+#include <vector>
+
+// How one video clip goes into an output in its own format: the groups of
+// pictures that lie wholly inside it are copied as they are coded, and only the
+// frames from the cut to the first of them and from the last of them to the end
+// are encoded anew. Frames are counted on the file's grid, frame i playing at
+// origin + i / rate, the grid the layout cuts on.
+struct ClipCopy {
+    QString file;
+    double origin = 0;         // seconds in the file of frame 0
+    AVRational frameRate{25, 1};
+    int64_t first = 0;         // the clip's frames are [first, end)
+    int64_t copyBegin = 0;     // the copied frames are [copyBegin, copyEnd); empty: none
+    int64_t copyEnd = 0;
+    int64_t end = 0;
+    int64_t outputFrame = 0;   // where frame `first` lands on the output
+    AVRational timeBase{1, 1}; // of the file's stream
+    int64_t beginPts = 0;      // of frame copyBegin, in timeBase
+    int beginSize = 0;         // bytes of its packet, to know it after a seek
+    int64_t endPts = 0;        // of frame copyEnd when a keyframe lies there; else unused
+    bool copyToEnd = false;    // the copy runs to the end of the stream
+    int64_t delay = 0;         // presentation minus decoding time of copyBegin, in timeBase
+    int64_t packets = 0;       // how many packets the copy takes
+
+    int64_t encodedFrames() const { return (end - first) - (copyEnd - copyBegin); }
+};
+
+struct SmartPlan {
+    bool copies = false;          // at least one clip copies groups of pictures
+    std::vector<ClipCopy> clips;  // when copying, one per video clip
+    std::vector<QString> notes;   // one per video clip, for the user
+    int delayFrames = 0;          // how many frames decoding runs ahead of showing
+    VideoSettings encoding;       // what the frames around the cuts are encoded with
+    h264::Bytes streamRecord;     // for H.264: the parameter sets of both kinds of pictures
+};
+
+// Looks at every video clip of a timeline whose output is `settings`. A timeline
+// with pictures, transitions or any clip that cannot be copied is encoded anew
+// whole; the notes then say why, clip by clip.
+SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
+                          const OutputSettings& settings, const TVideoEdit::Properties& props,
+                          const std::atomic<bool>& stop);

@@ -1,0 +1,254 @@
+#include "engine/ffmpeg/smart_render.h"
+
+#include "engine/ffmpeg/audio_feed.h"
+#include "engine/ffmpeg/av_error.h"
+#include "engine/ffmpeg/media_reader.h"
+#include "engine/ffmpeg/output_file.h"
+#include "engine/ffmpeg/video_clip_source.h"
+#include "engine/quillmark_error.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+
+class SmartWriter {
+public:
+    SmartWriter(const RenderRequest& request, const SmartPlan& plan, const OutputSettings& settings,
+                const TimelineLayout& layout, const std::atomic<bool>& stop, const ProgressReport& progress)
+        : request(request), plan(plan), layout(layout), stop(stop), progress(progress),
+          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan)),
+          frameBase(av_inv_q(settings.video.frameRate)), fps(av_q2d(settings.video.frameRate)) {
+        if (out.hasAudio())
+            audio = std::make_unique<AudioFeed>(out, request.timeline.audio, layout.audio);
+    }
+
+    bool run() {
+        for (const ClipCopy& c : plan.clips) {
+            if (!encodeFrames(c, c.first, c.copyBegin) || !copyPackets(c) || !encodeFrames(c, c.copyEnd, c.end))
+                return false;
+        }
+        if (stop)
+            return false;
+        const double length = layout.seconds(plan.encoding.frameRate);
+        if (audio)
+            audio->finishAt(length);
+        out.finish();
+        progress(length, length);
+        return true;
+    }
+
+private:
+    static OutputSettings WithEncoding(OutputSettings settings, const SmartPlan& plan) {
+        settings.video = plan.encoding;
+        return settings;
+    }
+
+    static StreamAdjustment AdjustStream(const SmartPlan& plan) {
+        if (plan.streamRecord.empty())
+            return {};
+        const h264::Bytes record = plan.streamRecord;
+        return [record](AVCodecParameters* par) {
+            av_freep(&par->extradata);
+            par->extradata = static_cast<uint8_t*>(av_mallocz(record.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!par->extradata)
+                throw std::bad_alloc();
+            memcpy(par->extradata, record.data(), record.size());
+            par->extradata_size = int(record.size());
+        };
+    }
+
+    // The output has its frames up to `frames`: the sound follows, the user hears of it.
+    void reached(int64_t frames) {
+        if (frames <= shown)
+            return;
+        shown = frames;
+        if (audio)
+            audio->upTo(frames / fps);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastReport >= kProgressInterval) {
+            lastReport = now;
+            const double length = layout.seconds(plan.encoding.frameRate);
+            progress(std::min(frames / fps, length), length);
+        }
+    }
+
+    // Encodes frames [from, to) of a clip's file with an encoder of their own,
+    // so they open on a keyframe and end with the encoder drained.
+    bool encodeFrames(const ClipCopy& c, int64_t from, int64_t to) {
+        if (from >= to)
+            return true;
+        av::CodecPtr encoder = OpenVideoEncoder(plan.encoding, out.globalHeader(), request.shownPath);
+        const double start = c.origin + (from - 0.5) / fps;
+        VideoClipSource source(c.file, start, c.origin + (to - 0.5) / fps);
+        const int64_t offset = c.outputFrame + (from - c.first); // output frame of `from`
+        av::FramePtr last;
+        int64_t next = from;
+        double time = 0, shownFor = 0;
+        while (next < to) {
+            if (stop)
+                return false;
+            av::FramePtr frame = source.next(time, shownFor);
+            const int64_t index = frame ? std::llround((start + time - c.origin) * fps) : to;
+            if (frame)
+                last = std::move(frame);
+            if (!last)
+                throw QuillmarkError(QStringLiteral("Cannot read \"%1\": no picture of it decodes near %2 s")
+                                         .arg(c.file).arg(c.origin + from / fps, 0, 'f', 3));
+            // A picture that does not decode is stood in for by the one before it, as a player shows it.
+            for (; next <= std::min(index, to - 1); ++next)
+                encode(encoder.get(), last.get(), next - from, offset);
+        }
+        encode(encoder.get(), nullptr, 0, offset);
+        return true;
+    }
+
+    void encode(AVCodecContext* encoder, const AVFrame* picture, int64_t pts, int64_t offset) {
+        if (picture) {
+            av::FramePtr frame = av::RefFrame(picture);
+            frame->pts = pts;
+            frame->pict_type = pts == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+            frame->key_frame = pts == 0;
+            frame->sample_aspect_ratio = plan.encoding.sampleAspect;
+            MarkFields(frame.get(), plan.encoding.fieldOrder);
+            av::Check(avcodec_send_frame(encoder, frame.get()), QStringLiteral("Cannot write"), request.shownPath);
+        } else {
+            av::Check(avcodec_send_frame(encoder, nullptr), QStringLiteral("Cannot write"), request.shownPath);
+        }
+        for (;;) {
+            const int got = avcodec_receive_packet(encoder, packet.get());
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+                break;
+            av::Check(got, QStringLiteral("Cannot write"), request.shownPath);
+            packet->pts += offset;
+            // Shown in the order decoded, behind the copied pictures' decoding by the same distance.
+            packet->dts = packet->pts - plan.delayFrames;
+            if (!plan.streamRecord.empty())
+                ToLengthPrefixed(packet.get());
+            const int64_t frames = packet->pts + 1;
+            out.writeVideoPacket(packet.get(), frameBase);
+            reached(frames);
+        }
+        if (picture)
+            reached(offset + pts + 1);
+    }
+
+    static void ToLengthPrefixed(AVPacket* p) {
+        const h264::Bytes bytes = h264::ToLengthPrefixed(p->data, p->size);
+        av::PacketPtr converted = av::NewPacket();
+        if (av_new_packet(converted.get(), int(bytes.size())) < 0 || av_packet_copy_props(converted.get(), p) < 0)
+            throw std::bad_alloc();
+        memcpy(converted->data, bytes.data(), bytes.size());
+        av_packet_unref(p);
+        av_packet_move_ref(p, converted.get());
+    }
+
+    // Copies the packets of frames [copyBegin, copyEnd) as they are, on the output's clock.
+    bool copyPackets(const ClipCopy& c) {
+        if (c.copyBegin == c.copyEnd)
+            return true;
+        MediaReader input(c.file, AVMEDIA_TYPE_VIDEO, false, &stop);
+        AVFormatContext* fmt = input.format();
+        const int index = input.stream()->index;
+        const int64_t shift =
+            av_rescale_q(c.outputFrame + (c.copyBegin - c.first), frameBase, c.timeBase) - c.beginPts;
+        const int64_t dtsShift = shift + c.delay - av_rescale_q(plan.delayFrames, frameBase, c.timeBase);
+        const int64_t outputBegin = c.outputFrame + (c.copyBegin - c.first);
+        if (!seekBefore(input, c))
+            return false;
+        int64_t copied = 0;
+        bool started = false;
+        for (;;) {
+            if (stop)
+                return false;
+            const int got = av_read_frame(fmt, packet.get());
+            if (got == AVERROR_EOF && c.copyToEnd)
+                break;
+            if (got < 0)
+                av::Fail(QStringLiteral("Cannot read"), c.file,
+                         QStringLiteral("its pictures ended after %1 of %2 copied frames").arg(copied).arg(c.packets));
+            if (packet->stream_index != index || (packet->flags & AV_PKT_FLAG_DISCARD)) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            started = started || (pts == c.beginPts && packet->size == c.beginSize);
+            if (!started) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            if (!c.copyToEnd && pts == c.endPts && (packet->flags & AV_PKT_FLAG_KEY)) {
+                av_packet_unref(packet.get());
+                break;
+            }
+            if (packet->dts == AV_NOPTS_VALUE)
+                packet->dts = pts;
+            packet->pts = pts + shift;
+            packet->dts += dtsShift;
+            packet->pos = -1;
+            const int64_t frames = av_rescale_q(packet->pts, c.timeBase, frameBase) + 1;
+            out.writeVideoPacket(packet.get(), c.timeBase);
+            reached(std::min(frames, outputBegin + (c.copyEnd - c.copyBegin)));
+            ++copied;
+        }
+        if (copied != c.packets)
+            av::Fail(QStringLiteral("Cannot read"), c.file,
+                     QStringLiteral("%1 frames were to be copied from it, but %2 were").arg(c.packets).arg(copied));
+        return true;
+    }
+
+    // Moves the input to a point at or before the first copied packet.
+    bool seekBefore(MediaReader& input, const ClipCopy& c) {
+        AVFormatContext* fmt = input.format();
+        AVStream* st = input.stream();
+        for (double back : {0.0, 2.0, 10.0}) {
+            const int64_t target = c.beginPts - av_rescale_q(int64_t(back * 1000), AVRational{1, 1000}, c.timeBase);
+            if (avformat_seek_file(fmt, st->index, INT64_MIN, target, target, 0) < 0)
+                break;
+            // Peek: the first packet of the stream must not lie past the one wanted.
+            for (;;) {
+                if (stop)
+                    return false;
+                if (av_read_frame(fmt, packet.get()) < 0)
+                    break;
+                const bool ours = packet->stream_index == st->index;
+                const int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+                av_packet_unref(packet.get());
+                if (!ours)
+                    continue;
+                if (dts != AV_NOPTS_VALUE && dts <= c.beginPts - c.delay) {
+                    avformat_seek_file(fmt, st->index, INT64_MIN, target, target, 0);
+                    return true;
+                }
+                break;
+            }
+        }
+        // The slow way, but sure: from the start of the file.
+        if (avformat_seek_file(fmt, -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE) < 0)
+            avformat_seek_file(fmt, st->index, INT64_MIN, INT64_MIN, INT64_MIN, 0);
+        return true;
+    }
+
+    const RenderRequest& request;
+    const SmartPlan& plan;
+    const TimelineLayout& layout;
+    const std::atomic<bool>& stop;
+    const ProgressReport& progress;
+    OutputFile out;
+    std::unique_ptr<AudioFeed> audio;
+    AVRational frameBase;
+    double fps;
+    av::PacketPtr packet = av::NewPacket();
+    int64_t shown = 0;
+    std::chrono::steady_clock::time_point lastReport = std::chrono::steady_clock::now() - kProgressInterval;
+};
+
+} // namespace
+
+bool RunSmartRender(const RenderRequest& request, const SmartPlan& plan, const OutputSettings& settings,
+                    const TimelineLayout& layout, const std::atomic<bool>& stop, const ProgressReport& progress) {
+    SmartWriter writer(request, plan, settings, layout, stop, progress);
+    return writer.run();
+}

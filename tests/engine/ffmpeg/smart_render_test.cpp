@@ -1,0 +1,196 @@
+// Parts in their source's own format: copied groups of pictures, frames encoded
+// anew only around the cuts, every frame of the source once, files players and
+// authoring tools take. Each source carries its frame number in two grey
+// patches, so a frame is known after any encode.
+#include "disc_check.h"
+#include "render_wait.h"
+#include "test_media.h"
+
+#include <QJsonArray>
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Frame n shows 16 + 4 (n mod 50) in its top-left patch and 16 + 20 (n / 50) in
+// the one beside it, over a moving picture that keeps the encoders honest.
+QStringList CodedSource(const QString& size, double seconds) {
+    // One graph, so the patch and the picture share one clock and no frame is doubled.
+    const QString graph = QStringLiteral("testsrc2=s=%1:r=25[a];color=s=64x16:r=25,format=gray,"
+                                         "geq=lum='if(lt(X,32),16+4*mod(N,50),16+20*floor(N/50))'[b];"
+                                         "[a][b]overlay=0:0,format=yuv420p[out0]").arg(size);
+    return {"-f", "lavfi", "-i", graph, "-f", "lavfi", "-i", "sine=f=330:r=48000", "-map", "0:v", "-map", "1:a",
+            "-t", QString::number(seconds)};
+}
+
+// The frame number each decoded frame of a file shows.
+std::vector<int> FrameNumbers(const QString& file) {
+    const QByteArray raw = testmedia::Run("ffmpeg", {"-v", "error", "-i", file, "-an", "-vf",
+                                                     "crop=64:16:0:0,format=gray", "-f", "rawvideo", "-"});
+    std::vector<int> numbers;
+    for (qsizetype at = 0; at + 64 * 16 <= raw.size(); at += 64 * 16) {
+        double left = 0, right = 0;
+        for (int y = 4; y < 12; ++y)
+            for (int x = 4; x < 28; ++x) {
+                left += uchar(raw[at + y * 64 + x]);
+                right += uchar(raw[at + y * 64 + 32 + x]);
+            }
+        left /= 8 * 24;
+        right /= 8 * 24;
+        numbers.push_back(int(std::lround((left - 16) / 4)) + 50 * int(std::lround((right - 16) / 20)));
+    }
+    return numbers;
+}
+
+// The hashes of a file's video packets, in file order.
+QStringList PacketHashes(const QString& file) {
+    const QByteArray out = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                                      "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", file});
+    return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
+}
+
+struct Source {
+    const char* name;
+    int outputType;
+    QStringList args; // how ffmpeg writes it after the coded picture
+    const char* size;
+};
+
+void PrintTo(const Source& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class SmartRender : public ::testing::TestWithParam<Source> {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        const Source& s = GetParam();
+        source = testmedia::Make(QStringLiteral("smart %1").arg(s.name), CodedSource(s.size, 10) + s.args);
+        engine = CreateVideoEdit();
+        engine->SetOutputType(s.outputType);
+        engine->SetFrameRate(25);
+        engine->SetOutputFileWidth(0);
+        engine->SetOutputFileHeight(0);
+        engine->SetVideoCompressor(5); // MPEG-4 Part 2
+        QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [this](const QString& n) { notes << n; });
+    }
+
+    QString part(double start, double stop, const QString& name) {
+        engine->ClearClips();
+        engine->AddVideoClip(source, start, stop, 0);
+        engine->AddAudioClip(source, start, stop);
+        const QString out = dir.filePath(name);
+        const RenderOutcome r = RenderAndWait(*engine, out);
+        EXPECT_TRUE(r.completed) << r.error.toStdString();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString source;
+    std::unique_ptr<TVideoEdit> engine;
+    QStringList notes;
+};
+
+TEST_P(SmartRender, PartsCutBetweenFramesHoldEachFrameOnceAndCopyTheGroupsBetween) {
+    const double cuts[] = {0, 3.37, 6.81, 10};
+    std::vector<int> frames;
+    QStringList parts;
+    for (int i = 0; i < 3; ++i) {
+        parts << part(cuts[i], cuts[i + 1], QStringLiteral("part %1 é'.out").arg(i + 1));
+        const std::vector<int> numbers = FrameNumbers(parts.last());
+        frames.insert(frames.end(), numbers.begin(), numbers.end());
+    }
+    ASSERT_EQ(notes.size(), 3);
+    for (const QString& n : notes)
+        EXPECT_TRUE(n.startsWith("Copying \"" + source + "\" from ")) << n.toStdString();
+
+    std::vector<int> expected(250);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(frames, expected) << "every frame of the source once, in order";
+
+    const QSet<QString> sourcePackets = [&] {
+        const QStringList l = PacketHashes(source);
+        return QSet<QString>(l.begin(), l.end());
+    }();
+    for (int i = 0; i < 3; ++i) {
+        const QStringList packets = PacketHashes(parts[i]);
+        const int encoded = notes[i].section("re-encoding ", 1).section(' ', 0, 0).toInt();
+        const auto copied = std::count_if(packets.begin(), packets.end(), [&](const QString& h) { return sourcePackets.contains(h); });
+        EXPECT_EQ(copied + encoded, packets.size()) << "part " << i + 1 << ": all but the frames around the cuts are the source's own packets";
+        EXPECT_GE(copied, 40) << "part " << i + 1;
+        EXPECT_EQ(testmedia::Run("ffmpeg", {"-v", "error", "-i", parts[i], "-f", "null", "-"}), QByteArray())
+            << "part " << i + 1 << " decodes cleanly";
+    }
+    const int type = GetParam().outputType;
+    for (const QString& p : parts) {
+        if (type == 4)
+            EXPECT_EQ(testmedia::DvdauthorComplaint(p), QString());
+        if (type == 0)
+            EXPECT_EQ(testmedia::VcdimagerComplaint(p, false), QString());
+    }
+}
+
+TEST_P(SmartRender, TurnedOffEncodesEveryFrame) {
+    engine->SetSmartRender(false);
+    const QString out = part(2.5, 7.5, "whole.out");
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].endsWith("copying compatible video is turned off")) << notes[0].toStdString();
+    const std::vector<int> numbers = FrameNumbers(out);
+    ASSERT_EQ(numbers.size(), 125u);
+    EXPECT_EQ(numbers.front(), 63);
+    EXPECT_EQ(numbers.back(), 187);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCopyableFormat, SmartRender,
+    ::testing::Values(
+        Source{"DVD PAL", 4, {"-target", "pal-dvd", "-aspect", "4:3", "-g", "15", "-f", "dvd"}, "720x576"},
+        Source{"VCD PAL", 0, {"-target", "pal-vcd", "-aspect", "4:3", "-g", "15", "-f", "vcd"}, "352x288"},
+        Source{"MPEG-2", 7, {"-c:v", "mpeg2video", "-b:v", "2M", "-g", "12", "-c:a", "mp2", "-f", "vob"}, "320x240"},
+        Source{"AVI MPEG-4", 8, {"-c:v", "mpeg4", "-vtag", "XVID", "-q:v", "4", "-g", "25", "-c:a", "ac3", "-f", "avi"},
+               "320x240"},
+        Source{"MP4 H.264", 10, {"-c:v", "libx264", "-preset", "veryfast", "-g", "50", "-c:a", "aac", "-f", "mp4"},
+               "320x240"}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.name);
+        return name.remove(' ').remove('-').remove('.').toStdString();
+    });
+
+class SmartFallback : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SmartFallback, ASourceOfAnotherSizeOrPictureIsEncodedWhole) {
+    const QString wrongSize = testmedia::Make("smart DVD of 640x480",
+                                              CodedSource("640x480", 4) + QStringList{"-c:v", "mpeg2video", "-b:v", "4M",
+                                                                                       "-c:a", "ac3", "-f", "vob"});
+    auto engine = CreateVideoEdit();
+    engine->SetOutputType(4);
+    QStringList notes;
+    QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&](const QString& n) { notes << n; });
+    engine->AddVideoClip(wrongSize, 0.5, 3.5, 0);
+    engine->AddAudioClip(wrongSize, 0.5, 3.5);
+    const QString out = dir.filePath("fallback.mpg");
+    const RenderOutcome r = RenderAndWait(*engine, out);
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_EQ(notes[0], QStringLiteral("Re-encoding \"%1\": its frame size 640x480 is not the output's 720x576").arg(wrongSize));
+    EXPECT_EQ(testmedia::Probe(out)["streams"].toArray().size() >= 2, true);
+    EXPECT_EQ(testmedia::DvdauthorComplaint(out), QString());
+
+    // A copyable clip joined to a picture: the whole output is one encode, and says so.
+    const QString dvd = testmedia::Make("smart DVD PAL", CodedSource("720x576", 10) + QStringList{
+        "-target", "pal-dvd", "-aspect", "4:3", "-g", "15", "-f", "dvd"});
+    notes.clear();
+    engine->ClearClips();
+    engine->AddVideoClip(dvd, 1, 3, 0);
+    engine->AddVideoClip(testmedia::Picture(), 0, 1, 0);
+    ASSERT_TRUE(RenderAndWait(*engine, dir.filePath("joined.mpg")).completed);
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_TRUE(notes[0].endsWith("in the same output is re-encoded")) << notes[0].toStdString();
+    EXPECT_TRUE(notes[1].endsWith("it is a still picture")) << notes[1].toStdString();
+}
+
+} // namespace
