@@ -16,6 +16,10 @@ QString FormatList() {
 
 const OptionHelp kFormat{"--format", "0-10",
                          "the output format; without it, the one chosen last in the window (setup.ini)"};
+const OptionHelp kNoSmartRender{"--no-smart-render", "",
+                                "re-encode every frame, even of video already in the output's format; without it, "
+                                "such video is copied and only the frames around the cuts are encoded, unless the "
+                                "settings (setup.ini) say otherwise"};
 
 QList<CommandHelp> MakeCommands() {
     QString calls;
@@ -33,6 +37,7 @@ QList<CommandHelp> MakeCommands() {
           {"--segments", "FILE.csv", "write the parts a segment list names: a \"start,end,name,save\" header, then "
                                      "one part a line, times in seconds; parts with save 0 are not written"},
           kFormat,
+          kNoSmartRender,
           {"--out", "DIR", "the folder for the parts, made when missing; the source's folder without it"},
           {"--names", "N1,N2,...", "file names for the parts in order; an empty name keeps the usual one, and the "
                                    "format's extension is put on"},
@@ -44,6 +49,7 @@ QList<CommandHelp> MakeCommands() {
          "Output formats:\n" + FormatList(),
          {{"--out", "OUTPUT", "the file to write; its extension becomes the format's (holiday.avi, holiday.mpg ...)"},
           kFormat,
+          kNoSmartRender,
           {"--picture-seconds", "P", "how long each picture shows"},
           {"--transition-seconds", "T", "how long the transition in front of each picture lasts"},
           {"--transition", "INDEX|random", "the transition, numbered as \"quillmark-cli list transitions\" shows, or a "
@@ -95,6 +101,7 @@ bool CommandHelp::hasOption(const QString& word) const {
 const QList<OptionHelp>& GlobalOptions() {
     static const QList<OptionHelp> options{
         {"--verbose", "", "print the libraries' own log lines too; anywhere on the line"},
+        {"--settings", "FILE", "read the settings from FILE instead of setup.ini; anywhere on the line"},
         {"--help", "", "this text; after a command, that command's options (-h too)"}};
     return options;
 }
@@ -119,7 +126,7 @@ QString HelpText(const CommandHelp& command) {
 }
 
 QString ProgramHelpText() {
-    QString text = QStringLiteral("usage: quillmark-cli [--verbose] COMMAND ...\n\n"
+    QString text = QStringLiteral("usage: quillmark-cli [--verbose] [--settings FILE] COMMAND ...\n\n"
                                   "Splits and joins videos with Quillmark's engine and settings, without the window.\n\n"
                                   "Commands:\n");
     for (const CommandHelp& c : AllCommandHelp()) text += QStringLiteral("  %1  %2\n").arg(c.name, -8).arg(c.summary);

@@ -7,7 +7,7 @@
 // options, and --help and the usage lines are printed from them.
 struct OptionHelp {
     QString name;   // "--parts"
-    QString value;  // "N"; every option takes one
+    QString value;  // "N"; empty for a switch, which takes none
     QString text;
 };
 

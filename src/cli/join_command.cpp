@@ -1,5 +1,6 @@
 // quillmark-cli join: the join page's timeline without the window.
 #include "cli/command_help.h"
+#include "cli/command_settings.h"
 #include "cli/commands.h"
 #include "cli/render_loop.h"
 #include "common/folders.h"
@@ -19,6 +20,7 @@ struct JoinOptions {
     QStringList files;
     QString out;
     std::optional<int> format;
+    bool noSmartRender = false;
     std::optional<double> pictureSeconds;
     std::optional<double> transitionSeconds;
     std::optional<int> transition;  // -1 for random
@@ -38,6 +40,10 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
             continue;
         }
         if (!help.hasOption(word)) return fail("unknown option " + word);
+        if (word == "--no-smart-render") {
+            o.noSmartRender = true;
+            continue;
+        }
         if (i + 1 >= args.size()) return fail(word + " needs a value");
         const QString value = args[++i];
         bool ok = true;
@@ -76,10 +82,11 @@ int JoinCommand(const QStringList& args) {
 
     std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
     // The page's settings are the defaults; the options given here override them.
-    const IniFile ini(SettingsFilePath(ProgramFolder()));
+    const IniFile ini(CommandSettingsFile());
+    const CommandSettings settings = ReadCommandSettings(ini, o.format, o.noSmartRender);
     JoinTimelineSetup setup;
-    setup.formats = LoadFormatSettings(ini);
-    setup.selectedFormat = o.format.value_or(ini.readInteger("general", "outputformat", OutputFormat::Avi));
+    setup.formats = settings.formats;
+    setup.selectedFormat = settings.selectedFormat;
     setup.transitionCount = static_cast<int>(engine->Transitions().size());
     PictureOptions options = LoadPictureOptions(ini);
     if (o.pictureSeconds) options.PictureDuration = *o.pictureSeconds;

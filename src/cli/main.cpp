@@ -1,5 +1,6 @@
 // quillmark-cli: the video engine from the command line, for scripts and tests.
 #include "cli/command_help.h"
+#include "cli/command_settings.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "engine/ffmpeg/library_log.h"
@@ -41,6 +42,16 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments().mid(1);
     // The libraries' own log lines are for whoever asks; anywhere on the line.
     SetLibraryLogVerbose(args.removeAll(QStringLiteral("--verbose")) > 0);
+    if (const qsizetype at = args.indexOf(QStringLiteral("--settings")); at >= 0) {
+        if (at + 1 >= args.size()) {
+            Interrupt::ReleaseSignals();
+            PrintError(QStringLiteral("--settings needs a file\n"));
+            PrintUsage();
+            return kExitUsage;
+        }
+        SetCommandSettingsFile(args[at + 1]);
+        args.remove(at, 2);
+    }
     if (args.isEmpty()) {
         Interrupt::ReleaseSignals();
         PrintUsage();

@@ -40,9 +40,18 @@ void ProgressBar::update(double position, double duration) {
     shownPercent = percent;
     const double elapsed = clock.elapsed() / 1000.0;
     const double left = fraction > 0.01 ? elapsed * (1 - fraction) / fraction : -1;
-    std::fprintf(out, "\r%s", Render(fraction, left).toLocal8Bit().constData());
+    shown = Render(fraction, left).toLocal8Bit();
+    std::fprintf(out, "\r%s", shown.constData());
     std::fflush(out);
     drawn = true;
+}
+
+void ProgressBar::note(const QString& text) {
+    // Blanks rather than a terminal's erase code: standard error may be a log file.
+    if (drawn) std::fprintf(out, "\r%s\r", QByteArray(shown.size(), ' ').constData());
+    std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
+    if (drawn) std::fprintf(out, "%s", shown.constData());
+    std::fflush(out);
 }
 
 void ProgressBar::finish() {

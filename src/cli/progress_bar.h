@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
 #include <cstdio>
@@ -12,6 +13,9 @@ public:
     void update(double position, double duration);
     // Ends the bar's line so later messages start on a line of their own.
     void finish();
+    // A line of its own above the bar: the bar is wiped, the line written, and the
+    // bar drawn again beneath it.
+    void note(const QString& text);
 
     // The text of the bar for a fraction done and the estimated seconds left
     // (negative: not known yet).
@@ -22,4 +26,5 @@ private:
     QElapsedTimer clock;
     int shownPercent = -1;
     bool drawn = false;
+    QByteArray shown;  // the bar as last drawn
 };

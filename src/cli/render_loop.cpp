@@ -11,6 +11,7 @@ int RenderToCompletion(TVideoEdit& engine, const QString& output) {
     ProgressBar bar;
     int result = kExitFailed;
     QObject::connect(&engine, &TVideoEdit::OnProcessing, [&](double pos, double total) { bar.update(pos, total); });
+    QObject::connect(&engine, &TVideoEdit::OnRenderNote, [&](const QString& note) { bar.note(note); });
     QObject::connect(&engine, &TVideoEdit::OnComplete, [&] {
         bar.update(1, 1);
         bar.finish();

@@ -73,6 +73,7 @@ const std::map<QString, Call>& Calls() {
         {"mp4preset", {"MP4Preset INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4Preset(Integer<int16_t>(a[0])); }}},
         {"mp4audiobitrate", {"MP4AudioBitrate KBITS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4AudioBitrate(Integer<int>(a[0])); }}},
         {"outputaudio", {"OutputAudio 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputAudio(Flag(a[0])); }}},
+        {"smartrender", {"SmartRender 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetSmartRender(Flag(a[0])); }}},
     };
     return calls;
 }

@@ -1,6 +1,7 @@
 // quillmark-cli split: the split wizard's plans, names and format settings
 // without the window.
 #include "cli/command_help.h"
+#include "cli/command_settings.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/progress_bar.h"
@@ -32,6 +33,7 @@ struct SplitOptions {
     int64_t maxSize = 0;
     QString segments;
     std::optional<int> format;
+    bool noSmartRender = false;
     QString out;
     QStringList names;
     QList<int> skip;
@@ -63,6 +65,10 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
             continue;
         }
         if (!help.hasOption(word)) return fail("unknown option " + word);
+        if (word == "--no-smart-render") {
+            o.noSmartRender = true;
+            continue;
+        }
         if (i + 1 >= args.size()) return fail(word + " needs a value");
         const QString value = args[++i];
         bool ok = true;
@@ -146,9 +152,9 @@ int SplitCommand(const QStringList& args) {
     try {
         setup.source = QFileInfo(o.source).absoluteFilePath();
         setup.sourceDuration = MeasureDuration(setup.source);
-        const IniFile ini(SettingsFilePath(ProgramFolder()));
-        setup.formats = LoadFormatSettings(ini);
-        setup.selectedFormat = o.format.value_or(ini.readInteger("general", "outputformat", OutputFormat::Avi));
+        const CommandSettings settings = ReadCommandSettings(IniFile(CommandSettingsFile()), o.format, o.noSmartRender);
+        setup.formats = settings.formats;
+        setup.selectedFormat = settings.selectedFormat;
         setup.outputExt = FormatExtension(setup.selectedFormat);
         const QString folder = o.out.isEmpty() ? QFileInfo(setup.source).absolutePath() : o.out;
         if (const QString failure = EnsureFolder(folder); !failure.isEmpty()) throw QuillmarkError(failure);
@@ -195,6 +201,9 @@ int SplitCommand(const QStringList& args) {
         bar.finish();
         bar = ProgressBar();
         QTextStream(stdout) << QString("Part %1: %2 bytes (%3)").arg(n).arg(bytes).arg(ByteSizeText(bytes)) << Qt::endl;
+    });
+    QObject::connect(&run, &SplitRun::noteChanged, [&](const QString& note) {
+        if (!note.isEmpty()) bar.note(note);
     });
     QObject::connect(&run, &SplitRun::finished, [&] {
         bar.finish();

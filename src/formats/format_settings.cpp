@@ -11,6 +11,7 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
     const FormatSettings d;
     s.VideoOnly = ini.readBool("general", "videoonly", d.VideoOnly);
     s.ResizeMode = ini.readInteger("general", "resizemode", d.ResizeMode);
+    s.SmartRender = ini.readBool("general", "smartrender", d.SmartRender);
 
     s.VcdMode = ini.readInteger("vcd", "vcdmode", d.VcdMode);
     s.VcdWidth = ini.readInteger("vcd", "vcdwidth", d.VcdWidth);
@@ -61,6 +62,7 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
 void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
     ini.setInteger("general", "resizemode", s.ResizeMode);
     ini.setBool("general", "videoonly", s.VideoOnly);
+    ini.setBool("general", "smartrender", s.SmartRender);
 
     ini.setInteger("vcd", "vcdmode", s.VcdMode);
     ini.setInteger("vcd", "vcdwidth", s.VcdWidth);
@@ -149,4 +151,5 @@ void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSet
         engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
     }
     engine.SetOutputAudio(!s.VideoOnly);
+    engine.SetSmartRender(s.SmartRender);
 }

@@ -10,6 +10,8 @@ class TVideoEdit;
 struct FormatSettings {
     int32_t ResizeMode = 0;  // 0 stretch, 1 no resize, 2 keep aspect, 3 fill and crop
     bool VideoOnly = false;
+    // Copies the stretches of a source already in the output's format instead of re-encoding them.
+    bool SmartRender = true;
 
     int32_t VcdMode = 0;  // 0 PAL, 1 NTSC
     int32_t VcdWidth = 352;

@@ -184,10 +184,14 @@ QWidget* TSettingForm::buildToolBar() {
 QWidget* TSettingForm::buildGeneralPage() {
     auto* page = new QWidget;
     CheckVideoOnly = new QCheckBox("Video only");
+    CheckSmartRender = new QCheckBox("Copy compatible video without re-encoding");
+    CheckSmartRender->setToolTip("When a source is already in the output's format, its pictures are copied and only "
+                                 "the frames around each cut are encoded again: faster, and no loss of quality");
     RGResize = new RadioGroup(
         "Resize", {"Resize to fit output size", "No resize", "Resize preserving aspect ratio", "Resize crop"});
     auto* layout = pageLayout(page);
     layout->addWidget(CheckVideoOnly);
+    layout->addWidget(CheckSmartRender);
     layout->addWidget(RGResize);
     layout->addStretch();
     return page;
@@ -365,6 +369,7 @@ void TSettingForm::FormShow() {
 void TSettingForm::LoadDialogValues() {
     RGResize->setItemIndex(settings.ResizeMode);
     CheckVideoOnly->setChecked(settings.VideoOnly);
+    CheckSmartRender->setChecked(settings.SmartRender);
     // Each mode goes in before its height, so the stored height wins over the preset the mode runs.
     RGVCDMode->setItemIndex(settings.VcdMode);
     UpDownVCDWidth->setPosition(settings.VcdWidth);
@@ -401,6 +406,7 @@ void TSettingForm::LoadDialogValues() {
 void TSettingForm::TakeDialogValues() {
     settings.ResizeMode = RGResize->itemIndex();
     settings.VideoOnly = CheckVideoOnly->isChecked();
+    settings.SmartRender = CheckSmartRender->isChecked();
     settings.VcdMode = RGVCDMode->itemIndex();
     settings.VcdWidth = UpDownVCDWidth->position();
     settings.VcdHeight = UpDownVCDHeight->position();

@@ -53,6 +53,7 @@ public:
     QWidget* TabMP4;
 
     QCheckBox* CheckVideoOnly;
+    QCheckBox* CheckSmartRender;
     RadioGroup* RGResize;
 
     RadioGroup* RGVCDMode;

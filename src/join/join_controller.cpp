@@ -4,6 +4,7 @@
 #include "common/folders.h"
 #include "common/guarded_handler.h"
 #include "common/messages.h"
+#include "common/note_label.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
@@ -74,6 +75,7 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     installKeys();
 
     connect(&run, &JoinRun::progressChanged, page.Gauge3, &QProgressBar::setValue);
+    connect(&run, &JoinRun::noteChanged, page.lbNote3, &NoteLabel::setNote);
     connect(&run, &JoinRun::finished, this, &JoinController::onRunFinished);
     connect(&run, &JoinRun::failed, this, &JoinController::onRunFailed);
 

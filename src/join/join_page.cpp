@@ -1,5 +1,6 @@
 #include "join/join_page.h"
 
+#include "common/note_label.h"
 #include "formats/output_format.h"
 #include "join/join_list_view.h"
 
@@ -205,5 +206,7 @@ QWidget* JoinPage::buildOutput() {
     run->addWidget(BitBtnStopJoin);
     run->addWidget(BitBtnExitJoin);
     grid->addLayout(run, 3, 0, 1, 3);
+    lbNote3 = new NoteLabel;
+    grid->addWidget(lbNote3, 4, 0, 1, 3);
     return box;
 }

@@ -10,6 +10,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class NoteLabel;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -60,6 +61,7 @@ public:
     QComboBox* cbFormat2;
     QPushButton* SpeedBtnSet2;
     QProgressBar* Gauge3;
+    NoteLabel* lbNote3;  // how the engine renders the clip it is at
     QPushButton* BitBtnJoin;
     QPushButton* BitBtnStopJoin;
     QPushButton* BitBtnExitJoin;

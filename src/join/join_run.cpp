@@ -18,17 +18,22 @@ JoinRun::JoinRun(TVideoEdit& videoEdit, QObject* parent) : QObject(parent), engi
     connect(&engine, &TVideoEdit::OnError, this, [this](const QString& message) {
         if (active) VE2Error(message);
     });
+    connect(&engine, &TVideoEdit::OnRenderNote, this, [this](const QString& note) {
+        if (active) setNote(note);
+    });
 }
 
 void JoinRun::Start(const QString& file) {
     outputFile = file;
     active = true;
+    setNote({});
     engine.StartRender(file);
 }
 
 void JoinRun::Stop() {
     active = false;
     engine.StopRender();
+    setNote({});
 }
 
 void JoinRun::VE2Processing(double curPos, double duration) {
@@ -41,10 +46,18 @@ void JoinRun::VE2Processing(double curPos, double duration) {
 
 void JoinRun::VE2Complete() {
     active = false;
+    setNote({});
     emit finished();
 }
 
 void JoinRun::VE2Error(const QString& message) {
     active = false;
+    setNote({});
     emit failed(QString("%1 was not written. %2").arg(QDir::toNativeSeparators(outputFile), message));
+}
+
+void JoinRun::setNote(const QString& note) {
+    if (note == currentNote) return;
+    currentNote = note;
+    emit noteChanged(note);
 }

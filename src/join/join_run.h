@@ -19,6 +19,9 @@ public:
 
     bool running() const { return active; }
     const QString& JoinOutputFile() const { return outputFile; }
+    // What the engine said of how it renders the latest clip; empty before it has
+    // said anything and once the render has ended.
+    const QString& note() const { return currentNote; }
 
 signals:
     // Rounded to the nearest percent, halves to even, within 0..100.
@@ -27,13 +30,16 @@ signals:
     void finished();
     // The render failed or could not start; the message names the output file.
     void failed(const QString& message);
+    void noteChanged(const QString& note);
 
 private:
     void VE2Processing(double curPos, double duration);
     void VE2Complete();
     void VE2Error(const QString& message);
+    void setNote(const QString& note);
 
     TVideoEdit& engine;
     QString outputFile;
+    QString currentNote;
     bool active = false;
 };

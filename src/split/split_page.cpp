@@ -1,5 +1,6 @@
 #include "split/split_page.h"
 
+#include "common/note_label.h"
 #include "common/up_down.h"
 #include "split/pie_chart.h"
 #include "split/split_point_panel.h"
@@ -223,6 +224,8 @@ QWidget* SplitPage::buildStep3() {
     layout->addWidget(Gauge1);
     layout->addWidget(new QLabel("Total Progress"));
     layout->addWidget(Gauge2);
+    lbNote = new NoteLabel;
+    layout->addWidget(lbNote);
     return page;
 }
 

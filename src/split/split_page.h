@@ -14,6 +14,7 @@ class QRadioButton;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class NoteLabel;
 class PieChart;
 class SplitPointPanel;
 class UpDown;
@@ -67,6 +68,7 @@ public:
     QLabel* lbPart;
     QProgressBar* Gauge1;
     QProgressBar* Gauge2;
+    NoteLabel* lbNote;  // how the engine renders the current part
 
     QPushButton* BitBtnBack;
     QPushButton* BitBtnNext;

@@ -19,6 +19,9 @@ SplitRun::SplitRun(TVideoEdit& videoEdit, QObject* parent) : QObject(parent), en
     connect(&engine, &TVideoEdit::OnError, this, [this](const QString& message) {
         if (active) VE1Error(message);
     });
+    connect(&engine, &TVideoEdit::OnRenderNote, this, [this](const QString& note) {
+        if (active) setNote(note);
+    });
 }
 
 void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
@@ -29,6 +32,7 @@ void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
     active = true;
     g1 = 0;
     g2 = 0;
+    setNote({});
 }
 
 bool SplitRun::partsCanBeWritten() {
@@ -44,6 +48,7 @@ bool SplitRun::partsCanBeWritten() {
         }
         if (!problem.isEmpty()) {
             active = false;
+            setNote({});
             emit failed(problem.arg(n).arg(QDir::toNativeSeparators(file)));
             return false;
         }
@@ -204,6 +209,12 @@ void SplitRun::setGauges(int gauge1, int gauge2) {
     emit progressChanged(g1, g2, gauge2Maximum());
 }
 
+void SplitRun::setNote(const QString& note) {
+    if (note == currentNote) return;
+    currentNote = note;
+    emit noteChanged(note);
+}
+
 void SplitRun::VE1Processing(double curPos, double duration) {
     // A render of unknown length shows no progress rather than a wrong one.
     const int percent =
@@ -249,6 +260,7 @@ void SplitRun::VE1Error(const QString& message) {
 
 void SplitRun::fail(const QString& message) {
     active = false;
+    setNote({});
     if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
     emit failed(message);
 }
@@ -257,11 +269,13 @@ void SplitRun::Stop() {
     if (!active) return;
     active = false;
     engine.StopRender();
+    setNote({});
     if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
 }
 
 void SplitRun::FinishSplit() {
     active = false;
+    setNote({});
     if (engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
     setGauges(100, gauge2Maximum());
     emit finished();

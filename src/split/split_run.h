@@ -62,6 +62,9 @@ public:
     QString currentFile() const { return currentOutput; }
     // Parts of a split by size rendered a second time (or more) to meet the bound.
     int ReRenders() const { return reRenders; }
+    // What the engine said of how it renders the current part; empty before it
+    // has said anything and once the run has ended.
+    QString note() const { return currentNote; }
 
 signals:
     void progressChanged(int gauge1, int gauge2, int gauge2Maximum);
@@ -73,6 +76,7 @@ signals:
     void failed(const QString& message);
     // A part of a split by size is written and kept at this size.
     void partWritten(int part, const QString& file, qint64 bytes);
+    void noteChanged(const QString& note);
 
 private:
     void VE1Processing(double curPos, double duration);
@@ -95,6 +99,7 @@ private:
     void renderSizedPart(bool first);
     void fail(const QString& message);
     void setGauges(int gauge1, int gauge2);
+    void setNote(const QString& note);
 
     TVideoEdit& engine;
     SplitSetup setup;
@@ -107,6 +112,7 @@ private:
     int g2 = 0;
     bool active = false;
     QString currentOutput;
+    QString currentNote;
 
     std::optional<PartSizer> sizer;
     double frameRate = 25;

@@ -4,6 +4,7 @@
 #include "common/folders.h"
 #include "common/guarded_handler.h"
 #include "common/messages.h"
+#include "common/note_label.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
@@ -75,6 +76,7 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
         page.Gauge2->setMaximum(max);
         page.Gauge2->setValue(g2);
     });
+    connect(&run, &SplitRun::noteChanged, page.lbNote, &NoteLabel::setNote);
     connect(&run, &SplitRun::finished, this, &SplitWizard::onRunFinished);
     OpenDialog1.title = "Open a video file to Split:";
     OpenDialog1.multiSelect = false;

@@ -100,6 +100,7 @@ TEST(FormatSettingsFile, RoundTripsEveryKeyUnderItsOwnName) {
     FormatSettings s;
     s.ResizeMode = 2;
     s.VideoOnly = true;
+    s.SmartRender = false;
     s.VcdMode = 1;
     s.VcdHeight = 240;
     s.DvdFrameRate = 59.94;
@@ -115,7 +116,7 @@ TEST(FormatSettingsFile, RoundTripsEveryKeyUnderItsOwnName) {
         SaveFormatSettings(ini, s);
     }
     const QByteArray text = dir.read("setup.ini");
-    EXPECT_TRUE(text.startsWith("[general]\nresizemode=2\nvideoonly=1\n\n[vcd]\nvcdmode=1\n"));
+    EXPECT_TRUE(text.startsWith("[general]\nresizemode=2\nvideoonly=1\nsmartrender=0\n\n[vcd]\nvcdmode=1\n"));
     EXPECT_TRUE(text.contains("[mpeg]\ndvdwidth=352\ndvdheight=576\ndvdFrameRate=25\ndvdbitrate=192\n"
                               "dvdSampleRate=48000\n"));
     EXPECT_TRUE(text.contains("[dvd]\ndvdmode=0\ndvdwidth=720\ndvdheight=576\ndvdFrameRate=59.94\n"));
@@ -123,6 +124,7 @@ TEST(FormatSettingsFile, RoundTripsEveryKeyUnderItsOwnName) {
     const FormatSettings back = LoadFormatSettings(IniFile(path));
     EXPECT_EQ(back.ResizeMode, 2);
     EXPECT_TRUE(back.VideoOnly);
+    EXPECT_FALSE(back.SmartRender);
     EXPECT_EQ(back.VcdHeight, 240);
     EXPECT_DOUBLE_EQ(back.DvdFrameRate, 59.94);
     EXPECT_EQ(back.MpegWidth, 352);

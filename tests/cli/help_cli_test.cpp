@@ -70,7 +70,10 @@ TEST(CliHelp, TheManualPageDescribesEveryCommandOptionAndScriptCall) {
     const QString page = ManualPage();
     for (const CommandHelp& c : AllCommandHelp()) {
         EXPECT_TRUE(page.contains(".SS " + c.name + '\n')) << c.name.toStdString();
-        for (const OptionHelp& o : c.options) EXPECT_TRUE(page.contains(".BI " + o.name + " \"")) << o.name.toStdString();
+        for (const OptionHelp& o : c.options) {
+            const QString entry = o.value.isEmpty() ? ".B " + o.name + '\n' : ".BI " + o.name + " \"";
+            EXPECT_TRUE(page.contains(entry)) << o.name.toStdString();
+        }
     }
     for (const OptionHelp& o : GlobalOptions()) EXPECT_TRUE(page.contains(o.name)) << o.name.toStdString();
     for (const QString& call : ScriptCallUsages()) EXPECT_TRUE(page.contains(call + '\n')) << call.toStdString();

@@ -46,13 +46,14 @@ TEST(CliRenderScript, AppliesEachLineInOrder) {
                                  "AddVideoClip \"/videos/my clip #1.avi\" 0 30.5 2\n"
                                  "AddAudioClip /videos/a.avi 1.5 2\n"
                                  "AddTransition 3 14.5 16.5\n"
-                                 "FrameRate 29.97\n",
+                                 "FrameRate 29.97\n"
+                                 "SmartRender 0\n",
                                  engine);
     EXPECT_FALSE(bad.has_value());
     EXPECT_EQ(engine.calls, (QStringList{"ClearClips", "OutputType=4", "OutputAudio=false",
                                          "AddVideoClip(/videos/my clip #1.avi, 0, 30.5, 2)",
                                          "AddAudioClip(/videos/a.avi, 1.5, 2)", "AddTransition(3, 14.5, 16.5)",
-                                         "FrameRate=29.97"}));
+                                         "FrameRate=29.97", "SmartRender=false"}));
 }
 
 TEST(CliRenderScript, NamesTheFirstBadLine) {

@@ -62,7 +62,7 @@ void typeInto(QLineEdit* field, const QString& text) {
 
 // Every format key in the order the dialog writes them, as a fresh file holds them.
 const QByteArray defaultsFile =
-    "[general]\nresizemode=0\nvideoonly=0\n\n"
+    "[general]\nresizemode=0\nvideoonly=0\nsmartrender=1\n\n"
     "[vcd]\nvcdmode=0\nvcdwidth=352\nvcdheight=288\nvcdFrameRate=23.976\n\n"
     "[svcd]\nsvcdmode=0\nsvcdwidth=480\nsvcdheight=576\nsvcdFrameRate=23.976\n\n"
     "[dvd]\ndvdmode=0\ndvdwidth=720\ndvdheight=576\ndvdFrameRate=29.97\n\n"
@@ -107,6 +107,7 @@ TEST_F(SettingFormTest, OkUntouchedKeepsEveryValueButReplacesThoseOutsideTheList
     stored.replace("dvdFrameRate=12.5\ndvdbitrate=100\ndvdSampleRate=22050",
                    "dvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100");
     stored.replace("aviFrameRate=12.5", "aviFrameRate=23.976");
+    stored.replace("resizemode=2\n", "resizemode=2\nsmartrender=1\n");  // a file from before the box
     EXPECT_EQ(dir.read("setup.ini"), stored);
     EXPECT_EQ(settings.MpegAudioBitrate, 128);
     EXPECT_EQ(settings.SvcdFrameRate, 12.5);
@@ -172,6 +173,27 @@ TEST_F(SettingFormTest, VideoOnlyActsAtOnceButReachesTheFileOnlyWithOk) {
     EXPECT_FALSE(again.isVisible());
     EXPECT_TRUE(settings.VideoOnly);
     EXPECT_EQ(dir.read("setup.ini"), stored);
+}
+
+TEST_F(SettingFormTest, CopyingCompatibleVideoIsOnUntilUntickedAndThenReachesFileAndEngine) {
+    dir.write("setup.ini", "[general]\nvideoonly=0\n");
+    TSettingForm& f = open();
+    EXPECT_TRUE(f.CheckSmartRender->isChecked());  // a file from before the box means on
+    f.CheckSmartRender->click();
+    EXPECT_TRUE(settings.SmartRender);  // waits for OK like the other encoding values
+    f.BtnOK->click();
+    EXPECT_FALSE(settings.SmartRender);
+    EXPECT_TRUE(dir.read("setup.ini").startsWith("[general]\nvideoonly=0\nresizemode=0\nsmartrender=0\n"))
+        << dir.read("setup.ini").toStdString();
+
+    TSettingForm& again = open();
+    EXPECT_FALSE(again.CheckSmartRender->isChecked());
+    RecordingVideoEdit split;
+    ApplyFormatSettings(split, 4, settings);
+    EXPECT_TRUE(split.calls.contains("SmartRender=false")) << split.calls.join(' ').toStdString();
+    again.CheckSmartRender->click();
+    again.BtnOK->click();
+    EXPECT_TRUE(LoadFormatSettings(IniFile(file())).SmartRender);
 }
 
 TEST_F(SettingFormTest, OriginalSizeLocksTheAviSizeAndKeepsIt) {

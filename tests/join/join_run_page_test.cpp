@@ -1,6 +1,8 @@
 // The join run from the page: checks, locking, the timeline, progress, the end.
 #include "join_test_fixture.h"
 
+#include "common/note_label.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -129,13 +131,28 @@ TEST_F(JoinRunPage, AVideoThatCannotBeMeasuredStopsTheJoin) {
 TEST_F(JoinRunPage, StopEndsTheRenderAndKeepsTheGauge) {
     add({"/v/B.avi"});
     page.BitBtnJoin->click();
+    EXPECT_TRUE(page.lbNote3->text().isEmpty());
     engine.emitProcessing(1, 4);
+    const QString note = "Copying \"B.avi\" from 0.000 to 10.500 s; re-encoding 0 frames around the cuts";
+    emit engine.OnRenderNote(note);
+    EXPECT_EQ(page.lbNote3->text(), note);
     page.BitBtnStopJoin->click();
     EXPECT_EQ(engine.calls.last(), "StopRender");
     EXPECT_EQ(page.Gauge3->value(), 25);
     EXPECT_TRUE(unlocked());
+    EXPECT_TRUE(page.lbNote3->text().isEmpty());
+    emit engine.OnRenderNote(note);  // queued before the stop
     engine.emitComplete();
     EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(page.lbNote3->text().isEmpty());
+
+    // A finished join clears its note too.
+    page.BitBtnJoin->click();
+    emit engine.OnRenderNote(note);
+    EXPECT_EQ(page.lbNote3->text(), note);
+    engine.emitComplete();
+    EXPECT_TRUE(page.lbNote3->text().isEmpty());
+    boxes.clear();
 
     page.BitBtnExitJoin->click();
     EXPECT_EQ(page.Gauge3->value(), 0);

@@ -45,7 +45,7 @@ TEST_F(SplitRunTest, ByAmountWritesEqualPartsInTheEngineOrder) {
     run.StartSplitByAmount(setup(), 3);
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "AddAudioClip(/clips/holiday.avi, 0, 30)",
                                         "AddVideoClip(/clips/holiday.avi, 0, 30, 0)", "OutputType=4",
-                                        "OutputAudio=true", "StartRender(/out/holiday-1.mpg)"}));
+                                        "OutputAudio=true", "SmartRender=true", "StartRender(/out/holiday-1.mpg)"}));
     engine.emitComplete();
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 30, 60, 0)",
                                         "AddAudioClip(/clips/holiday.avi, 30, 60)", "StartRender(/out/holiday-2.mpg)"}));
@@ -90,7 +90,7 @@ TEST_F(SplitRunTest, BySettingsSkipsUntickedRowsAndCountsThemAsDone) {
     EXPECT_EQ(gauges[1], 10);
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "AddAudioClip(/clips/holiday.avi, 10, 25)",
                                         "AddVideoClip(/clips/holiday.avi, 10, 25, 0)", "OutputType=4",
-                                        "OutputAudio=true", "StartRender(/out/two.mpg)"}));
+                                        "OutputAudio=true", "SmartRender=true", "StartRender(/out/two.mpg)"}));
     engine.emitComplete();
     EXPECT_EQ(gauges[1], 30);
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 40, 90, 0)",

@@ -2,6 +2,7 @@
 #include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/messages.h"
+#include "common/note_label.h"
 #include "common/up_down.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
@@ -241,11 +242,18 @@ TEST_F(SplitWizardTest, SplitRunsStopsAndRunsAgain) {
     EXPECT_EQ(page.Gauge2->maximum(), 30);
     EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("clip-1.avi") + ")"));
     EXPECT_EQ(page.lbPart->text(), "Current Part: Part 1");
+    EXPECT_TRUE(page.lbNote->text().isEmpty());
     engine.emitProcessing(15, 30);
     EXPECT_EQ(page.Gauge1->value(), 50);
+    const QString note = "Re-encoding \"clip.avi\": its frame size 640x480 is not the output's 720x576";
+    emit engine.OnRenderNote(note);
+    EXPECT_EQ(page.lbNote->text(), note);
 
     page.BitBtnCancelSplit->click();
     EXPECT_EQ(engine.calls.last(), "StopRender");
+    EXPECT_TRUE(page.lbNote->text().isEmpty());
+    emit engine.OnRenderNote("Copying \"clip.avi\" from 0.000 to 10.000 s");  // queued before the stop
+    EXPECT_TRUE(page.lbNote->text().isEmpty());
     EXPECT_EQ(caption(page.BitBtnCancelSplit), "Exit");
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
     EXPECT_EQ(caption(page.BitBtnNext), "Split");
@@ -258,7 +266,10 @@ TEST_F(SplitWizardTest, SplitRunsStopsAndRunsAgain) {
     EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("clip-1.avi") + ")"));
     engine.emitComplete();
     engine.emitComplete();
+    emit engine.OnRenderNote(note);
+    EXPECT_EQ(page.lbNote->text(), note);
     engine.emitComplete();
+    EXPECT_TRUE(page.lbNote->text().isEmpty());
     EXPECT_EQ(boxes, QStringList{"Information: Task Complete!"});
     EXPECT_EQ(page.Gauge1->value(), 100);
     EXPECT_EQ(page.Gauge2->value(), 30);

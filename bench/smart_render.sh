@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# What copying compatible video buys when splitting: quillmark-cli splits a DVD
+# PAL source into DVD PAL parts and a 1080p H.264 source into MP4 parts, three
+# equal parts each, once copying what it can (the default) and once with
+# --no-smart-render. The table gives the wall time of each split, smart / full,
+# the PSNR of the parts against the matching stretches of the source (average
+# and lowest part; "inf" when identical) and the parts' frames against the source's.
+#
+# The sources are made once and kept in the bench media folder.
+#
+# Usage: [DURATION=seconds] bench/smart_render.sh [build folder]   (default: ./build, 600 s)
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-${QUILLMARK_BUILD_DIR:-$here/build}}"
+cli="$build/bin/quillmark-cli"
+[ -x "$cli" ] || { echo "no $cli: build quillmark-cli first" >&2; exit 1; }
+duration="${DURATION:-600}"
+media="${QUILLMARK_BENCH_MEDIA:-$build/bench-media}/smart-render"
+mkdir -p "$media"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# Made under a temporary name so a run stopped half-way leaves no short source behind.
+make_source() {
+  local file="$1"; shift
+  [ -f "$file" ] && return
+  echo "making $(basename "$file") ..." >&2
+  ffmpeg -v error -y "$@" "$file.part.${file##*.}"
+  mv "$file.part.${file##*.}" "$file"
+}
+
+dvd="$media/dvd-pal-${duration}s.mpg"
+make_source "$dvd" -f lavfi -i "testsrc2=size=720x576:rate=25:duration=$duration" \
+  -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$duration" -ac 2 \
+  -target pal-dvd -g 15 -c:a ac3 -b:a 192k
+mp4="$media/h264-1080p-${duration}s.mp4"
+make_source "$mp4" -f lavfi -i "testsrc2=size=1920x1080:rate=25:duration=$duration" \
+  -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$duration" -ac 2 \
+  -c:v libx264 -preset veryfast -crf 23 -g 50 -pix_fmt yuv420p -c:a aac -b:a 160k
+
+# MP4 parts must keep the source's size and rate for its pictures to be copyable.
+settings="$work/settings.ini"
+printf '[general]\nsmartrender=1\nvideoonly=0\n[mp4]\noriginalsize=1\nframerate=25\n' >"$settings"
+
+frames() {
+  ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of default=nw=1:nk=1 "$1"
+}
+# Counting decodes the whole source: done once and kept beside it.
+source_frames() {
+  [ -f "$1.frames" ] || frames "$1" >"$1.frames"
+  cat "$1.frames"
+}
+# The average PSNR (all planes) of `part` against `length` seconds of `source` from `start`.
+# The stretch is cut by the trim filter on decoded frames: ffmpeg's input -ss lands
+# late on MPEG program streams (11 frames short at 13.34 s of the DVD source).
+psnr() {
+  local part="$1" source="$2" start="$3" length="$4"
+  ffmpeg -hide_banner -nostats -i "$part" -i "$source" -lavfi \
+    "[0:v]setpts=PTS-STARTPTS[a];[1:v]trim=start=$start:duration=$length,setpts=PTS-STARTPTS[b];[a][b]psnr=shortest=1" \
+    -f null - 2>&1 |
+    sed -n 's/.*PSNR .* average:\([^ ]*\).*/\1/p' | tail -n 1
+}
+
+# Splits `source` with the given extra options; prints "wall avg_psnr min_psnr part_frames".
+measure() {
+  local source="$1" format="$2" ext="$3" out="$4"; shift 4
+  mkdir -p "$out"
+  /usr/bin/time -f "%e" -o "$work/time" "$cli" --settings "$settings" split "$source" --parts 3 \
+    --format "$format" --out "$out" "$@" >/dev/null 2>"$work/stderr" || {
+    echo "failed: split $source $*" >&2; cat "$work/stderr" >&2; exit 1; }
+  local total part_seconds values=() count=0 k part
+  # The spans the split cuts: thirds of the length quillmark-cli measures.
+  total=$("$cli" probe "$source")
+  part_seconds=$(awk -v t="$total" 'BEGIN { printf "%.6f", t / 3 }')
+  for k in 1 2 3; do
+    part=$(ls "$out"/*-"$k.$ext")
+    values+=("$(psnr "$part" "$source" "$(awk -v k="$k" -v p="$part_seconds" 'BEGIN { printf "%.6f", (k - 1) * p }')" "$part_seconds")")
+    count=$(( count + $(frames "$part") ))
+  done
+  awk -v wall="$(cat "$work/time")" -v frames="$count" -v list="${values[*]}" 'BEGIN {
+    n = split(list, v, " "); sum = 0; finite = 0; low = "inf"
+    for (i = 1; i <= n; i++) {
+      if (v[i] == "inf") continue
+      sum += v[i]; finite++
+      if (low == "inf" || v[i] + 0 < low + 0) low = v[i]
+    }
+    avg = finite ? sprintf("%.2f", sum / finite) : "inf"
+    if (finite && finite < n) avg = avg "*"
+    if (low != "inf") low = sprintf("%.2f", low)
+    printf "%s %s %s %d\n", wall, avg, low, frames
+  }'
+}
+
+echo "source length ${duration} s, 3 parts; PSNR in dB, * when some parts are identical (inf) and left out" >&2
+printf '%-14s %-6s %9s %11s %9s %9s %15s\n' "source" "mode" "wall (s)" "smart/full" "PSNR avg" "PSNR min" "frames parts/src"
+for entry in "DVD PAL|$dvd|4|mpg" "H.264 1080p|$mp4|10|mp4"; do
+  IFS='|' read -r name source format ext <<<"$entry"
+  src_frames=$(source_frames "$source")
+  read -r smart_t smart_avg smart_min smart_frames < <(measure "$source" "$format" "$ext" "$work/$format-smart")
+  read -r full_t full_avg full_min full_frames < <(measure "$source" "$format" "$ext" "$work/$format-full" --no-smart-render)
+  ratio=$(awk -v s="$smart_t" -v f="$full_t" 'BEGIN { printf "%.2f", (f > 0 ? s / f : 0) }')
+  printf '%-14s %-6s %9.2f %11s %9s %9s %15s\n' "$name" "smart" "$smart_t" "$ratio" "$smart_avg" "$smart_min" "$smart_frames/$src_frames"
+  printf '%-14s %-6s %9.2f %11s %9s %9s %15s\n' "$name" "full" "$full_t" "" "$full_avg" "$full_min" "$full_frames/$src_frames"
+  rm -rf "$work/$format-smart" "$work/$format-full"
+done
