@@ -32,7 +32,7 @@ make_source() {
 dvd="$media/dvd-pal-${duration}s.mpg"
 make_source "$dvd" -f lavfi -i "testsrc2=size=720x576:rate=25:duration=$duration" \
   -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$duration" -ac 2 \
-  -target pal-dvd -g 15 -c:a ac3 -b:a 192k
+  -target pal-dvd -aspect 4:3 -g 15 -c:a ac3 -b:a 192k
 mp4="$media/h264-1080p-${duration}s.mp4"
 make_source "$mp4" -f lavfi -i "testsrc2=size=1920x1080:rate=25:duration=$duration" \
   -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$duration" -ac 2 \
