@@ -4,7 +4,8 @@
 # equal parts each, once copying what it can (the default) and once with
 # --no-smart-render. The table gives the wall time of each split, smart / full,
 # the PSNR of the parts against the matching stretches of the source (average
-# and lowest part; "inf" when identical) and the parts' frames against the source's.
+# and lowest part; "inf" when identical), the parts' frames against the source's,
+# and how many parts the engine said it copied rather than re-encoded.
 #
 # The sources are made once and kept in the bench media folder.
 #
@@ -61,7 +62,7 @@ psnr() {
     sed -n 's/.*PSNR .* average:\([^ ]*\).*/\1/p' | tail -n 1
 }
 
-# Splits `source` with the given extra options; prints "wall avg_psnr min_psnr part_frames".
+# Splits `source` with the given extra options; prints "wall avg_psnr min_psnr part_frames copied".
 measure() {
   local source="$1" format="$2" ext="$3" out="$4"; shift 4
   mkdir -p "$out"
@@ -77,7 +78,9 @@ measure() {
     values+=("$(psnr "$part" "$source" "$(awk -v k="$k" -v p="$part_seconds" 'BEGIN { printf "%.6f", (k - 1) * p }')" "$part_seconds")")
     count=$(( count + $(frames "$part") ))
   done
-  awk -v wall="$(cat "$work/time")" -v frames="$count" -v list="${values[*]}" 'BEGIN {
+  local copied
+  copied=$(tr '\r' '\n' <"$work/stderr" | grep -c '^Copying ' || true)
+  awk -v wall="$(cat "$work/time")" -v frames="$count" -v copied="$copied" -v list="${values[*]}" 'BEGIN {
     n = split(list, v, " "); sum = 0; finite = 0; low = "inf"
     for (i = 1; i <= n; i++) {
       if (v[i] == "inf") continue
@@ -87,19 +90,21 @@ measure() {
     avg = finite ? sprintf("%.2f", sum / finite) : "inf"
     if (finite && finite < n) avg = avg "*"
     if (low != "inf") low = sprintf("%.2f", low)
-    printf "%s %s %s %d\n", wall, avg, low, frames
+    printf "%s %s %s %d %d\n", wall, avg, low, frames, copied
   }'
 }
 
 echo "source length ${duration} s, 3 parts; PSNR in dB, * when some parts are identical (inf) and left out" >&2
-printf '%-14s %-6s %9s %11s %9s %9s %15s\n' "source" "mode" "wall (s)" "smart/full" "PSNR avg" "PSNR min" "frames parts/src"
+printf '%-14s %-6s %9s %11s %9s %9s %17s %7s\n' "source" "mode" "wall (s)" "smart/full" "PSNR avg" "PSNR min" "frames parts/src" "copied"
 for entry in "DVD PAL|$dvd|4|mpg" "H.264 1080p|$mp4|10|mp4"; do
   IFS='|' read -r name source format ext <<<"$entry"
   src_frames=$(source_frames "$source")
-  read -r smart_t smart_avg smart_min smart_frames < <(measure "$source" "$format" "$ext" "$work/$format-smart")
-  read -r full_t full_avg full_min full_frames < <(measure "$source" "$format" "$ext" "$work/$format-full" --no-smart-render)
+  read -r smart_t smart_avg smart_min smart_frames smart_copied < <(measure "$source" "$format" "$ext" "$work/$format-smart")
+  read -r full_t full_avg full_min full_frames full_copied < <(measure "$source" "$format" "$ext" "$work/$format-full" --no-smart-render)
   ratio=$(awk -v s="$smart_t" -v f="$full_t" 'BEGIN { printf "%.2f", (f > 0 ? s / f : 0) }')
-  printf '%-14s %-6s %9.2f %11s %9s %9s %15s\n' "$name" "smart" "$smart_t" "$ratio" "$smart_avg" "$smart_min" "$smart_frames/$src_frames"
-  printf '%-14s %-6s %9.2f %11s %9s %9s %15s\n' "$name" "full" "$full_t" "" "$full_avg" "$full_min" "$full_frames/$src_frames"
+  printf '%-14s %-6s %9.2f %11s %9s %9s %17s %7s\n' "$name" "smart" "$smart_t" "$ratio" "$smart_avg" "$smart_min" \
+    "$smart_frames/$src_frames" "$smart_copied/3"
+  printf '%-14s %-6s %9.2f %11s %9s %9s %17s %7s\n' "$name" "full" "$full_t" "" "$full_avg" "$full_min" \
+    "$full_frames/$src_frames" "$full_copied/3"
   rm -rf "$work/$format-smart" "$work/$format-full"
 done

@@ -57,7 +57,8 @@ void JoinRun::VE2Error(const QString& message) {
 }
 
 void JoinRun::setNote(const QString& note) {
-    if (note == currentNote) return;
+    // Each clip's note is news even when it reads as the last one did; an end clears once.
+    if (note.isEmpty() && currentNote.isEmpty()) return;
     currentNote = note;
     emit noteChanged(note);
 }

@@ -210,7 +210,8 @@ void SplitRun::setGauges(int gauge1, int gauge2) {
 }
 
 void SplitRun::setNote(const QString& note) {
-    if (note == currentNote) return;
+    // Each clip's note is news even when it reads as the last one did; an end clears once.
+    if (note.isEmpty() && currentNote.isEmpty()) return;
     currentNote = note;
     emit noteChanged(note);
 }

@@ -144,6 +144,19 @@ TEST_F(SplitRunTest, StopEndsTheChainAndIgnoresLateEvents) {
     EXPECT_EQ(events, QStringList{"part 1"});
 }
 
+TEST_F(SplitRunTest, EveryPartsNoteIsPassedOnEvenWhenItReadsAsTheLastOne) {
+    QStringList notes;
+    QObject::connect(&run, &SplitRun::noteChanged, [&](const QString& note) { notes << note; });
+    run.StartSplitByAmount(setup(), 2);
+    const QString note = "Re-encoding \"holiday.avi\": copying compatible video is turned off";
+    emit engine.OnRenderNote(note);
+    engine.emitComplete();
+    emit engine.OnRenderNote(note);
+    engine.emitComplete();
+    EXPECT_EQ(notes, (QStringList{note, note, ""}));
+    EXPECT_TRUE(run.note().isEmpty());
+}
+
 TEST_F(SplitRunTest, AnEngineErrorEndsTheRunNamingThePart) {
     run.StartSplitByAmount(setup(), 3);
     engine.emitComplete();
