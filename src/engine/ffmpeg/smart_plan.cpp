@@ -110,25 +110,42 @@ Scan ScanPackets(MediaReader& reader, const ClipCopy& c, const std::atomic<bool>
 }
 
 // Chooses the copied frames of a clip from its packets; returns why none can be.
-QString ChooseCopy(const Scan& scan, ClipCopy& c) {
+// An MPEG group may open with pictures shown before its keyframe but coded after
+// it, which lean on the group before (an open group). Those leading pictures
+// are left out of a copy that starts there and encoded with the frames before;
+// at the copy's end the next group's leading pictures are encoded with the tail.
+QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
     const auto& ps = scan.packets;
+    const size_t n = ps.size();
     std::map<int64_t, size_t> byIndex;
-    for (size_t d = 0; d < ps.size(); ++d)
+    for (size_t d = 0; d < n; ++d)
         if (!byIndex.emplace(ps[d].index, d).second)
             return QStringLiteral("two of its pictures share a time");
     for (int64_t i = c.first; i < c.end; ++i)
         if (!byIndex.count(i))
             return QStringLiteral("picture %1 of it is missing").arg(i);
 
-    // A group boundary: nothing coded before it shows after it, nothing coded after it shows before it.
-    std::vector<int64_t> before(ps.size() + 1, INT64_MIN), after(ps.size() + 1, INT64_MAX);
-    for (size_t d = 0; d < ps.size(); ++d)
+    std::vector<int64_t> before(n + 1, INT64_MIN), after(n + 1, INT64_MAX);
+    for (size_t d = 0; d < n; ++d)
         before[d + 1] = std::max(before[d], ps[d].index);
-    for (size_t d = ps.size(); d-- > 0;)
+    for (size_t d = n; d-- > 0;)
         after[d] = std::min(after[d + 1], ps[d].index);
-    auto boundary = [&](size_t d) {
-        return ps[d].entry && before[d] < ps[d].index && after[d + 1] > ps[d].index;
+    const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
+    // The leading pictures right after the keyframe at d, and the first frame they show.
+    auto leading = [&](size_t d) {
+        size_t count = 0;
+        while (mpeg && d + 1 + count < n && ps[d + 1 + count].index < ps[d].index)
+            ++count;
+        return count;
     };
+    // A group boundary: apart from its leading pictures, nothing coded before it
+    // shows after it and nothing coded after it shows before it.
+    auto boundary = [&](size_t d) {
+        const size_t lead = leading(d);
+        const int64_t shownFirst = lead ? after[d + 1] : ps[d].index;
+        return ps[d].entry && before[d] < shownFirst && after[d + 1 + lead] > ps[d].index;
+    };
+    auto shownFrom = [&](size_t d) { return leading(d) ? std::min(ps[d].index, after[d + 1]) : ps[d].index; };
 
     std::optional<size_t> begin;
     for (int64_t i = c.first; i < c.end && !begin; ++i)
@@ -138,20 +155,21 @@ QString ChooseCopy(const Scan& scan, ClipCopy& c) {
         return QStringLiteral("no group of pictures starts inside it");
     const int64_t a = ps[*begin].index;
     const int64_t delay = ps[*begin].pts - ps[*begin].dts;
+    const size_t dropped = leading(*begin);
 
     // A clip that runs to the end of the stream copies its last group whole.
-    const bool streamEnds = scan.reachedEnd && before[ps.size()] < c.end;
+    const bool streamEnds = scan.reachedEnd && before[n] < c.end;
     std::optional<size_t> stopAt;
     for (int64_t i = c.end; i > a && !stopAt && !streamEnds; --i) {
         auto at = byIndex.find(i);
-        if (at != byIndex.end() && boundary(at->second) && ps[at->second].pts - ps[at->second].dts >= delay)
+        if (at != byIndex.end() && boundary(at->second) && shownFrom(at->second) > a)
             stopAt = at->second;
     }
     if (!stopAt && !streamEnds)
         return QStringLiteral("no whole group of pictures lies inside it");
-    const int64_t b = stopAt ? ps[*stopAt].index : c.end;
-    const size_t last = stopAt ? *stopAt : ps.size();
-    if (int64_t(last - *begin) != b - a)
+    const int64_t b = stopAt ? shownFrom(*stopAt) : c.end;
+    const size_t last = stopAt ? *stopAt : n;
+    if (int64_t(last - *begin - dropped) != b - a || before[last] >= b)
         return QStringLiteral("its groups of pictures overlap");
 
     c.copyBegin = a;
@@ -161,6 +179,7 @@ QString ChooseCopy(const Scan& scan, ClipCopy& c) {
     c.endPts = stopAt ? ps[*stopAt].pts : 0;
     c.copyToEnd = !stopAt;
     c.delay = delay;
+    c.leading = int(dropped);
     c.packets = b - a;
     return {};
 }
@@ -276,11 +295,11 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         c.outputFrame = place.firstFrame;
         c.timeBase = reader->stream()->time_base;
         const Scan scan = ScanPackets(*reader, c, stop);
-        reason = scan.problem.isEmpty() ? ChooseCopy(scan, c) : scan.problem;
+        reason = scan.problem.isEmpty() ? ChooseCopy(scan, reader->stream()->codecpar->codec_id, c) : scan.problem;
         if (reason.isEmpty()) {
             plan.copies = true;
-            const double delay = double(c.delay) * av_q2d(c.timeBase) * fps;
-            plan.delayFrames = std::max(plan.delayFrames, int(std::ceil(delay - 1e-6)));
+            if (c.delay > 0)
+                plan.encodedDelay = 1;
             plan.notes.push_back(QStringLiteral("Copying \"%1\" from %2 to %3 s; re-encoding %4 frames around the cuts")
                                      .arg(clip.file)
                                      .arg(c.origin + c.copyBegin / fps, 0, 'f', 3)

@@ -29,6 +29,7 @@ struct ClipCopy {
     int64_t endPts = 0;        // of frame copyEnd when a keyframe lies there; else unused
     bool copyToEnd = false;    // the copy runs to the end of the stream
     int64_t delay = 0;         // presentation minus decoding time of copyBegin, in timeBase
+    int leading = 0;           // pictures coded after copyBegin but shown before it, left out
     int64_t packets = 0;       // how many packets the copy takes
 
     int64_t encodedFrames() const { return (end - first) - (copyEnd - copyBegin); }
@@ -38,8 +39,8 @@ struct SmartPlan {
     bool copies = false;          // at least one clip copies groups of pictures
     std::vector<ClipCopy> clips;  // when copying, one per video clip
     std::vector<QString> notes;   // one per video clip, for the user
-    int delayFrames = 0;          // how many frames decoding runs ahead of showing
     VideoSettings encoding;       // what the frames around the cuts are encoded with
+    int encodedDelay = 0;         // frames an encoded picture is decoded before it shows
     h264::Bytes streamRecord;     // for H.264: the parameter sets of both kinds of pictures
 };
 

@@ -3,6 +3,7 @@
 #include "engine/ffmpeg/audio_feed.h"
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/media_reader.h"
+#include "engine/ffmpeg/mpeg_group.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
@@ -123,16 +124,32 @@ private:
                 break;
             av::Check(got, QStringLiteral("Cannot write"), request.shownPath);
             packet->pts += offset;
-            // Shown in the order decoded, behind the copied pictures' decoding by the same distance.
-            packet->dts = packet->pts - plan.delayFrames;
+            // Shown in the order decoded: one frame after its decoding where the
+            // copied pictures are decoded ahead (MPEG without B-frames has it so),
+            // at once where they are not (AVI has no other clock).
+            packet->dts = packet->pts - plan.encodedDelay;
             if (!plan.streamRecord.empty())
                 ToLengthPrefixed(packet.get());
             const int64_t frames = packet->pts + 1;
-            out.writeVideoPacket(packet.get(), frameBase);
+            write(packet.get(), frameBase);
             reached(frames);
         }
         if (picture)
             reached(offset + pts + 1);
+    }
+
+    // Where copied and encoded stretches meet, the encoded pictures' decoding
+    // times give way so they keep rising; no picture is decoded after it shows.
+    void write(AVPacket* p, AVRational timeBase) {
+        const AVRational base = out.videoTimeBase();
+        av_packet_rescale_ts(p, timeBase, base);
+        if (lastDts != AV_NOPTS_VALUE && p->dts <= lastDts)
+            p->dts = lastDts + 1;
+        if (p->dts > p->pts)
+            throw QuillmarkError(QStringLiteral("Cannot write \"%1\": the copied and encoded pictures cannot be put in "
+                                                "order at %2 s").arg(request.shownPath).arg(p->pts * av_q2d(base), 0, 'f', 3));
+        lastDts = p->dts;
+        out.writeVideoPacket(p, base);
     }
 
     static void ToLengthPrefixed(AVPacket* p) {
@@ -154,12 +171,13 @@ private:
         const int index = input.stream()->index;
         const int64_t shift =
             av_rescale_q(c.outputFrame + (c.copyBegin - c.first), frameBase, c.timeBase) - c.beginPts;
-        const int64_t dtsShift = shift + c.delay - av_rescale_q(plan.delayFrames, frameBase, c.timeBase);
         const int64_t outputBegin = c.outputFrame + (c.copyBegin - c.first);
         if (!seekBefore(input, c))
             return false;
         int64_t copied = 0;
         bool started = false;
+        int skip = 0;                       // leading pictures still to leave out
+        bool firstGroup = c.leading > 0;    // the group whose leading pictures are left out
         for (;;) {
             if (stop)
                 return false;
@@ -174,8 +192,12 @@ private:
                 continue;
             }
             const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            started = started || (pts == c.beginPts && packet->size == c.beginSize);
-            if (!started) {
+            const bool opening = !started && pts == c.beginPts && packet->size == c.beginSize;
+            if (opening) {
+                started = true;
+                skip = c.leading;
+            } else if (!started || skip > 0) {
+                skip -= started ? 1 : 0;
                 av_packet_unref(packet.get());
                 continue;
             }
@@ -183,13 +205,20 @@ private:
                 av_packet_unref(packet.get());
                 break;
             }
+            if (firstGroup && !opening && mpeg::HoldsGroupHeader(packet.get()))
+                firstGroup = false;
+            if (firstGroup) {
+                if (opening)
+                    mpeg::CloseGroup(packet.get());
+                mpeg::ShiftTemporalReferences(packet.get(), c.leading);
+            }
             if (packet->dts == AV_NOPTS_VALUE)
                 packet->dts = pts;
             packet->pts = pts + shift;
-            packet->dts += dtsShift;
+            packet->dts += shift; // the source's own decoding schedule
             packet->pos = -1;
             const int64_t frames = av_rescale_q(packet->pts, c.timeBase, frameBase) + 1;
-            out.writeVideoPacket(packet.get(), c.timeBase);
+            write(packet.get(), c.timeBase);
             reached(std::min(frames, outputBegin + (c.copyEnd - c.copyBegin)));
             ++copied;
         }
@@ -242,6 +271,7 @@ private:
     double fps;
     av::PacketPtr packet = av::NewPacket();
     int64_t shown = 0;
+    int64_t lastDts = AV_NOPTS_VALUE;
     std::chrono::steady_clock::time_point lastReport = std::chrono::steady_clock::now() - kProgressInterval;
 };
 

@@ -54,6 +54,9 @@ struct Source {
     int outputType;
     QStringList args; // how ffmpeg writes it after the coded picture
     const char* size;
+    // Packets of a copied group that may differ from the source's: the first
+    // group of a copy from open groups, which is marked closed.
+    int rewritten = 0;
 };
 
 void PrintTo(const Source& s, std::ostream* os) {
@@ -116,7 +119,9 @@ TEST_P(SmartRender, PartsCutBetweenFramesHoldEachFrameOnceAndCopyTheGroupsBetwee
         const QStringList packets = PacketHashes(parts[i]);
         const int encoded = notes[i].section("re-encoding ", 1).section(' ', 0, 0).toInt();
         const auto copied = std::count_if(packets.begin(), packets.end(), [&](const QString& h) { return sourcePackets.contains(h); });
-        EXPECT_EQ(copied + encoded, packets.size()) << "part " << i + 1 << ": all but the frames around the cuts are the source's own packets";
+        EXPECT_LE(packets.size() - copied - encoded, GetParam().rewritten)
+            << "part " << i + 1 << ": all but the frames around the cuts are the source's own packets";
+        EXPECT_GE(packets.size() - copied, encoded) << "part " << i + 1;
         EXPECT_GE(copied, 40) << "part " << i + 1;
         EXPECT_EQ(testmedia::Run("ffmpeg", {"-v", "error", "-i", parts[i], "-f", "null", "-"}), QByteArray())
             << "part " << i + 1 << " decodes cleanly";
@@ -145,6 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
     EachCopyableFormat, SmartRender,
     ::testing::Values(
         Source{"DVD PAL", 4, {"-target", "pal-dvd", "-aspect", "4:3", "-g", "15", "-f", "dvd"}, "720x576"},
+        Source{"DVD PAL open groups", 4, {"-target", "pal-dvd", "-aspect", "4:3", "-g", "15", "-bf", "2", "-f", "dvd"},
+               "720x576", 15},
         Source{"VCD PAL", 0, {"-target", "pal-vcd", "-aspect", "4:3", "-g", "15", "-f", "vcd"}, "352x288"},
         Source{"MPEG-2", 7, {"-c:v", "mpeg2video", "-b:v", "2M", "-g", "12", "-c:a", "mp2", "-f", "vob"}, "320x240"},
         Source{"AVI MPEG-4", 8, {"-c:v", "mpeg4", "-vtag", "XVID", "-q:v", "4", "-g", "25", "-c:a", "ac3", "-f", "avi"},

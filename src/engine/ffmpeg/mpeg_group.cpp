@@ -1,0 +1,48 @@
+#include "engine/ffmpeg/mpeg_group.h"
+
+namespace mpeg {
+
+namespace {
+
+constexpr uint8_t kPicture = 0x00;
+constexpr uint8_t kGroup = 0xb8;
+
+// Calls `at` with the offset just past each start code of the given kind.
+template <typename F>
+void ForEachStartCode(const AVPacket* p, uint8_t code, F at) {
+    for (int i = 0; i + 5 < p->size; ++i)
+        if (p->data[i] == 0 && p->data[i + 1] == 0 && p->data[i + 2] == 1 && p->data[i + 3] == code)
+            at(i + 4);
+}
+
+} // namespace
+
+bool HoldsGroupHeader(const AVPacket* packet) {
+    bool found = false;
+    ForEachStartCode(packet, kGroup, [&found](int) { found = true; });
+    return found;
+}
+
+void CloseGroup(AVPacket* packet) {
+    if (av_packet_make_writable(packet) < 0)
+        return;
+    // 25 bits of time code, then closed_gop and broken_link.
+    ForEachStartCode(packet, kGroup, [packet](int at) {
+        if (at + 3 < packet->size)
+            packet->data[at + 3] = uint8_t((packet->data[at + 3] | 0x40) & ~0x20);
+    });
+}
+
+void ShiftTemporalReferences(AVPacket* packet, int by) {
+    if (by == 0 || av_packet_make_writable(packet) < 0)
+        return;
+    ForEachStartCode(packet, kPicture, [packet, by](int at) {
+        uint8_t* d = packet->data + at;
+        const int reference = (d[0] << 2) | (d[1] >> 6);
+        const int moved = (reference - by + 1024) % 1024;
+        d[0] = uint8_t(moved >> 2);
+        d[1] = uint8_t((d[1] & 0x3f) | ((moved & 3) << 6));
+    });
+}
+
+} // namespace mpeg
