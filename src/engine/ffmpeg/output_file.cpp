@@ -40,7 +40,7 @@ void OutputFile::check(int code) const {
 }
 
 OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-                       const StreamAdjustment& adjustVideo)
+                       const StreamAdjustment& adjustVideo, const AVCodecParameters* copiedSound)
     : name(shownName) {
     AVFormatContext* raw = nullptr;
     const QByteArray file = QFile::encodeName(path);
@@ -52,8 +52,16 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
         muxer->packet_size = settings.packetSize;
 
     openVideo(settings.video, adjustVideo);
-    if (settings.audio)
+    if (copiedSound) {
+        audioStream = avformat_new_stream(muxer.get(), nullptr);
+        if (!audioStream)
+            throw std::bad_alloc();
+        check(avcodec_parameters_copy(audioStream->codecpar, copiedSound));
+        audioStream->codecpar->codec_tag = 0;
+        audioStream->time_base = AVRational{1, copiedSound->sample_rate};
+    } else if (settings.audio) {
         openAudio(*settings.audio);
+    }
 
     const int opened = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE);
     if (opened < 0)
@@ -184,6 +192,12 @@ void OutputFile::writeVideo(AVFrame* frame) {
 void OutputFile::writeVideoPacket(AVPacket* coded, AVRational timeBase) {
     av_packet_rescale_ts(coded, timeBase, videoStream->time_base);
     coded->stream_index = videoStream->index;
+    check(av_interleaved_write_frame(muxer.get(), coded));
+}
+
+void OutputFile::writeAudioPacket(AVPacket* coded, AVRational timeBase) {
+    av_packet_rescale_ts(coded, timeBase, audioStream->time_base);
+    coded->stream_index = audioStream->index;
     check(av_interleaved_write_frame(muxer.get(), coded));
 }
 

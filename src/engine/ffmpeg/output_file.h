@@ -21,10 +21,13 @@ using StreamAdjustment = std::function<void(AVCodecParameters*)>;
 class OutputFile {
 public:
     // `path` is where the bytes go; `shownName` is the file named in messages.
+    // With `copiedSound`, the sound stream takes those parameters and its packets
+    // come through writeAudioPacket; the settings' audio encoder is not opened.
     OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-               const StreamAdjustment& adjustVideo = {});
+               const StreamAdjustment& adjustVideo = {}, const AVCodecParameters* copiedSound = nullptr);
 
     bool hasAudio() const { return audioEncoder != nullptr; }
+    bool copiesSound() const { return audioStream && !audioEncoder; }
     AudioFormat audioFormat() const;
     // Samples per audio frame the encoder takes.
     int audioFrameSize() const;
@@ -39,6 +42,7 @@ public:
     // times in `timeBase`; its stream index and times are changed in place.
     void writeVideoPacket(AVPacket* packet, AVRational timeBase);
     AVRational videoTimeBase() const;
+    void writeAudioPacket(AVPacket* packet, AVRational timeBase);
     // Whether the muxer keeps the codecs' headers out of the packets.
     bool globalHeader() const;
     void writeAudio(AVFrame* frame);

@@ -1,8 +1,10 @@
 #include "engine/ffmpeg/smart_plan.h"
 
 #include "engine/ffmpeg/media_reader.h"
+#include "engine/ffmpeg/mpeg_group.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/sound_copy.h"
 #include "engine/ffmpeg/stream_copy_check.h"
 #include "engine/ffmpeg/transition_catalogue.h"
 #include "engine/ffmpeg/video_track.h"
@@ -23,8 +25,46 @@ struct PacketFacts {
     int64_t index = 0; // frame on the file's grid
     bool key = false;
     bool entry = false; // a decoder can start here with nothing from before
+    bool timed = false; // the container gave its presentation time
+    bool group = false; // opens an MPEG group of pictures
+    int reference = -1; // an MPEG picture's place in its group, shown order
     int size = 0;
 };
+
+// The temporal reference of the MPEG picture a packet holds, -1 when none.
+int TemporalReference(const AVPacket* p) {
+    for (int i = 0; i + 5 < p->size; ++i)
+        if (p->data[i] == 0 && p->data[i + 1] == 0 && p->data[i + 2] == 1 && p->data[i + 3] == 0)
+            return (p->data[i + 4] << 2) | (p->data[i + 5] >> 6);
+    return -1;
+}
+
+// A program stream times only the pictures that open a packet of its own; the
+// others take their place in the group from their temporal reference, counted
+// from a timed picture of the same group. False when a group has none.
+bool TimeUntimedPictures(std::vector<PacketFacts>& packets, int64_t frameTicks) {
+    size_t from = 0;
+    while (from < packets.size()) {
+        size_t to = from + 1;
+        while (to < packets.size() && !packets[to].group)
+            ++to;
+        const PacketFacts* timed = nullptr;
+        for (size_t i = from; i < to && !timed; ++i)
+            if (packets[i].timed && packets[i].reference >= 0)
+                timed = &packets[i];
+        for (size_t i = from; i < to; ++i) {
+            PacketFacts& f = packets[i];
+            if (f.timed)
+                continue;
+            if (!timed || f.reference < 0)
+                return false;
+            f.index = timed->index + (f.reference - timed->reference);
+            f.pts = timed->pts + (f.reference - timed->reference) * frameTicks;
+        }
+        from = to;
+    }
+    return true;
+}
 
 // Whether a keyframe carries what a decoder needs to start on it: the sequence
 // header or object layer of MPEG, an IDR picture of H.264.
@@ -63,6 +103,8 @@ Scan ScanPackets(MediaReader& reader, const ClipCopy& c, const std::atomic<bool>
     else
         avformat_seek_file(fmt, st->index, INT64_MIN, target, target, 0);
 
+    const AVCodecID codec = st->codecpar->codec_id;
+    const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
     av::PacketPtr p = av::NewPacket();
     for (;;) {
         if (stop)
@@ -78,19 +120,26 @@ Scan ScanPackets(MediaReader& reader, const ClipCopy& c, const std::atomic<bool>
             av_packet_unref(p.get());
             continue;
         }
-        const int64_t pts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+        PacketFacts f;
+        f.timed = p->pts != AV_NOPTS_VALUE;
+        if (mpeg) {
+            f.reference = TemporalReference(p.get());
+            f.group = mpeg::HoldsGroupHeader(p.get());
+        }
+        const int64_t pts = f.timed ? p->pts : p->dts;
         const int64_t dts = p->dts != AV_NOPTS_VALUE ? p->dts : pts;
-        if (pts == AV_NOPTS_VALUE) {
+        if (pts == AV_NOPTS_VALUE && !mpeg) {
             scan.problem = QStringLiteral("some of its pictures have no time");
             return scan;
         }
-        const double grid = (reader.timeOf(pts) - c.origin) * fps;
-        PacketFacts f;
+        const double grid = f.timed ? (reader.timeOf(pts) - c.origin) * fps : 0;
         f.pts = pts;
         f.dts = dts;
         f.index = std::llround(grid);
         f.key = p->flags & AV_PKT_FLAG_KEY;
-        f.entry = f.key && IsEntry(st->codecpar->codec_id, p.get());
+        // A copy starts and ends where the container times the keyframe, so the
+        // copy finds it again by that time.
+        f.entry = f.key && f.timed && IsEntry(st->codecpar->codec_id, p.get());
         f.size = p->size;
         const bool discarded = p->flags & AV_PKT_FLAG_DISCARD;
         av_packet_unref(p.get());
@@ -98,14 +147,17 @@ Scan ScanPackets(MediaReader& reader, const ClipCopy& c, const std::atomic<bool>
         // piece of a picture carrying the time of a whole one.
         if (discarded || (scan.packets.empty() && !f.key))
             continue;
-        if (std::abs(grid - f.index) > 0.1) {
+        if (f.timed && std::abs(grid - f.index) > 0.1) {
             scan.problem = QStringLiteral("its frames do not lie on a steady %1 fps").arg(fps, 0, 'f', 3);
             return scan;
         }
         scan.packets.push_back(f);
-        if (reader.timeOf(dts) > to)
+        if (dts != AV_NOPTS_VALUE && reader.timeOf(dts) > to)
             break;
     }
+    const int64_t frameTicks = av_rescale_q(1, av_inv_q(c.frameRate), st->time_base);
+    if (mpeg && !TimeUntimedPictures(scan.packets, frameTicks))
+        scan.problem = QStringLiteral("some of its pictures have no time");
     return scan;
 }
 
@@ -172,6 +224,10 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
     if (int64_t(last - *begin - dropped) != b - a || before[last] >= b)
         return QStringLiteral("its groups of pictures overlap");
 
+    c.times.clear();
+    c.times.push_back(ps[*begin].pts);
+    for (size_t d = *begin + 1 + dropped; d < last; ++d)
+        c.times.push_back(ps[d].pts);
     c.copyBegin = a;
     c.copyEnd = b;
     c.beginPts = ps[*begin].pts;
@@ -328,6 +384,16 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         for (size_t i = 0; i < plan.notes.size(); ++i)
             if (plan.notes[i].startsWith(QStringLiteral("Copying")))
                 plan.notes[i] = Named(QStringLiteral("Re-encoding"), timeline.video[i].file, problem);
+        return plan;
+    }
+    if (settings.audio) {
+        const QString why = SoundCopyMismatch(timeline, settings, props.outputType, stop);
+        plan.copiesSound = why.isEmpty();
+        const QString sound = why.isEmpty() ? QStringLiteral("; its sound is copied")
+                                            : QStringLiteral("; its sound is re-encoded: %1").arg(why);
+        for (QString& note : plan.notes)
+            if (note.startsWith(QStringLiteral("Copying")))
+                note += sound;
     }
     return plan;
 }

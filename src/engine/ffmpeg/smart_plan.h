@@ -31,6 +31,7 @@ struct ClipCopy {
     int64_t delay = 0;         // presentation minus decoding time of copyBegin, in timeBase
     int leading = 0;           // pictures coded after copyBegin but shown before it, left out
     int64_t packets = 0;       // how many packets the copy takes
+    std::vector<int64_t> times; // their presentation times, in decoding order (some containers leave them out)
 
     int64_t encodedFrames() const { return (end - first) - (copyEnd - copyBegin); }
 };
@@ -41,6 +42,7 @@ struct SmartPlan {
     std::vector<QString> notes;   // one per video clip, for the user
     VideoSettings encoding;       // what the frames around the cuts are encoded with
     int encodedDelay = 0;         // frames an encoded picture is decoded before it shows
+    bool copiesSound = false;     // the clips' sound goes in as it is coded
     h264::Bytes streamRecord;     // for H.264: the parameter sets of both kinds of pictures
 };
 

@@ -4,6 +4,7 @@
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/mpeg_group.h"
+#include "engine/ffmpeg/sound_copy.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
@@ -15,14 +16,35 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
+struct ParametersDeleter {
+    void operator()(AVCodecParameters* p) const { avcodec_parameters_free(&p); }
+};
+using ParametersPtr = std::unique_ptr<AVCodecParameters, ParametersDeleter>;
+
+// The stream parameters of the sound the plan copies; null when it copies none.
+ParametersPtr CopiedSound(const SmartPlan& plan, const Timeline& timeline) {
+    if (!plan.copiesSound || timeline.audio.empty())
+        return nullptr;
+    MediaReader reader(timeline.audio.front().file, AVMEDIA_TYPE_AUDIO);
+    ParametersPtr par(avcodec_parameters_alloc());
+    if (!par || avcodec_parameters_copy(par.get(), reader.stream()->codecpar) < 0)
+        throw std::bad_alloc();
+    // Each packet is placed at the time of its first sample: there is no priming to skip.
+    par->initial_padding = 0;
+    return par;
+}
+
 class SmartWriter {
 public:
     SmartWriter(const RenderRequest& request, const SmartPlan& plan, const OutputSettings& settings,
                 const TimelineLayout& layout, const std::atomic<bool>& stop, const ProgressReport& progress)
         : request(request), plan(plan), layout(layout), stop(stop), progress(progress),
-          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan)),
+          sound(CopiedSound(plan, request.timeline)),
+          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), sound.get()),
           frameBase(av_inv_q(settings.video.frameRate)), fps(av_q2d(settings.video.frameRate)) {
-        if (out.hasAudio())
+        if (out.copiesSound())
+            audio = std::make_unique<SoundCopy>(out, request.timeline.audio, layout.audio, sound->sample_rate, stop);
+        else if (out.hasAudio())
             audio = std::make_unique<AudioFeed>(out, request.timeline.audio, layout.audio);
     }
 
@@ -175,6 +197,7 @@ private:
         if (!seekBefore(input, c))
             return false;
         int64_t copied = 0;
+        int64_t lastSourceDts = INT64_MIN / 2;
         bool started = false;
         int skip = 0;                       // leading pictures still to leave out
         bool firstGroup = c.leading > 0;    // the group whose leading pictures are left out
@@ -205,6 +228,10 @@ private:
                 av_packet_unref(packet.get());
                 break;
             }
+            if (copied >= c.packets)
+                av::Fail(QStringLiteral("Cannot read"), c.file,
+                         QStringLiteral("it holds more pictures between %1 and %2 s than it did a moment ago")
+                             .arg(c.origin + c.copyBegin / fps, 0, 'f', 3).arg(c.origin + c.copyEnd / fps, 0, 'f', 3));
             if (firstGroup && !opening && mpeg::HoldsGroupHeader(packet.get()))
                 firstGroup = false;
             if (firstGroup) {
@@ -212,9 +239,11 @@ private:
                     mpeg::CloseGroup(packet.get());
                 mpeg::ShiftTemporalReferences(packet.get(), c.leading);
             }
+            const int64_t shownAt = c.times[size_t(copied)];
             if (packet->dts == AV_NOPTS_VALUE)
-                packet->dts = pts;
-            packet->pts = pts + shift;
+                packet->dts = std::min(shownAt, lastSourceDts + 1);
+            lastSourceDts = packet->dts;
+            packet->pts = shownAt + shift;
             packet->dts += shift; // the source's own decoding schedule
             packet->pos = -1;
             const int64_t frames = av_rescale_q(packet->pts, c.timeBase, frameBase) + 1;
@@ -265,8 +294,9 @@ private:
     const TimelineLayout& layout;
     const std::atomic<bool>& stop;
     const ProgressReport& progress;
+    ParametersPtr sound;
     OutputFile out;
-    std::unique_ptr<AudioFeed> audio;
+    std::unique_ptr<SoundTrack> audio;
     AVRational frameBase;
     double fps;
     av::PacketPtr packet = av::NewPacket();

@@ -4,7 +4,9 @@
 // patches, so a frame is known after any encode.
 #include "disc_check.h"
 #include "render_wait.h"
+#include "sync_meter.h"
 #include "test_media.h"
+#include "user_media.h"
 
 #include <QJsonArray>
 #include <QSet>
@@ -161,6 +163,85 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         QString name = QString::fromLatin1(info.param.name);
         return name.remove(' ').remove('-').remove('.').toStdString();
+    });
+
+struct SoundSource {
+    const char* name;
+    int outputType;
+    QStringList args; // how ffmpeg writes the looped flash-and-beep clip
+};
+
+void PrintTo(const SoundSource& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class SmartSound : public ::testing::TestWithParam<SoundSource> {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QTemporaryDir dir;
+};
+
+// Twenty seconds of a beep on each flash, in the output's own sound codec: the
+// parts copy the packets of sound and keep each beep on its flash.
+TEST_P(SmartSound, CopiedSoundStaysOnItsPicturesAtEveryCut) {
+    const SoundSource& s = GetParam();
+    // A white frame once a second from frame 12 (0.48 s), and 40 ms of a 1 kHz
+    // beep starting on each, as the sync meter reads them.
+    const QString flashes = "color=black:s=320x240:r=25:d=20,drawbox=c=white:t=fill:enable='eq(mod(n-12\\,25)\\,0)'";
+    const QString beeps = "aevalsrc=exprs='if(gte(n\\,23040)*lt(mod(n-23040\\,48000)\\,1920)\\,"
+                          "0.8*sin(2*PI*1000*(n-23040)/48000)\\,0)':s=48000:d=20";
+    const QString source = testmedia::Make(QStringLiteral("smart sound %1").arg(s.name),
+                                           QStringList{"-f", "lavfi", "-i", flashes, "-f", "lavfi", "-i", beeps, "-ac", "2"}
+                                               + s.args);
+    auto engine = CreateVideoEdit();
+    engine->SetOutputType(s.outputType);
+    engine->SetFrameRate(25);
+    engine->SetOutputFileWidth(0);
+    engine->SetOutputFileHeight(0);
+    QStringList notes;
+    QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&](const QString& n) { notes << n; });
+    const QStringList sourceSound = [&] {
+        const QByteArray out = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                                                          "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", source});
+        return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
+    }();
+    const double cuts[] = {0, 6.37, 13.81, 19.5};
+    for (int i = 0; i < 3; ++i) {
+        notes.clear();
+        engine->ClearClips();
+        engine->AddVideoClip(source, cuts[i], cuts[i + 1], 0);
+        engine->AddAudioClip(source, cuts[i], cuts[i + 1]);
+        const QString out = dir.filePath(QStringLiteral("part %1").arg(i + 1));
+        const RenderOutcome r = RenderAndWait(*engine, out);
+        ASSERT_TRUE(r.completed) << r.error.toStdString();
+        ASSERT_EQ(notes.size(), 1);
+        EXPECT_TRUE(notes[0].startsWith("Copying") && notes[0].endsWith("its sound is copied")) << notes[0].toStdString();
+
+        const testmedia::SyncReport report = testmedia::MeasureSync(out);
+        EXPECT_GE(report.events.size() - report.unpairedFlashes, 5u) << "part " << i + 1;
+        std::string offsets;
+        for (const testmedia::SyncEvent& e : report.events)
+            offsets += " " + std::to_string(e.flash) + ":" + std::to_string(int(e.offsetMs));
+        EXPECT_LE(report.worstOffsetMs(), 20) << "part " << i + 1 << ": half a packet of sound at most;" << offsets;
+        EXPECT_NEAR(report.audioSeconds, report.videoSeconds, 0.05) << "part " << i + 1;
+        const QByteArray hashes = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                                                             "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", out});
+        const QStringList partSound = QString::fromLatin1(hashes).split('\n', Qt::SkipEmptyParts);
+        ASSERT_FALSE(partSound.isEmpty());
+        for (const QString& h : partSound)
+            EXPECT_TRUE(sourceSound.contains(h)) << "part " << i + 1 << ": every packet of sound is the source's own";
+        EXPECT_EQ(testmedia::Run("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}), QByteArray()) << "part " << i + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CopyableSound, SmartSound,
+    ::testing::Values(SoundSource{"DVD AC-3", 4, {"-target", "pal-dvd", "-aspect", "4:3", "-g", "15", "-bf", "2", "-f", "dvd"}},
+                      SoundSource{"MP4 AAC", 10, {"-c:v", "libx264", "-preset", "veryfast", "-g", "25", "-c:a", "aac",
+                                                  "-ar", "48000", "-f", "mp4"}}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.name);
+        return name.remove(' ').remove('-').toStdString();
     });
 
 class SmartFallback : public ::testing::Test {
