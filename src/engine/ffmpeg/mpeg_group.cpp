@@ -17,6 +17,15 @@ void ForEachStartCode(const AVPacket* p, uint8_t code, F at) {
 
 } // namespace
 
+int TemporalReference(const AVPacket* packet) {
+    int reference = -1;
+    ForEachStartCode(packet, kPicture, [&](int at) {
+        if (reference < 0)
+            reference = (packet->data[at] << 2) | (packet->data[at + 1] >> 6);
+    });
+    return reference;
+}
+
 bool HoldsGroupHeader(const AVPacket* packet) {
     bool found = false;
     ForEachStartCode(packet, kGroup, [&found](int) { found = true; });

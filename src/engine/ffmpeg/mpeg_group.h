@@ -12,6 +12,8 @@ namespace mpeg {
 void CloseGroup(AVPacket* packet);
 // Moves the temporal reference of every picture in the packet `by` places earlier.
 void ShiftTemporalReferences(AVPacket* packet, int by);
+// The temporal reference of the picture a packet holds, -1 when none.
+int TemporalReference(const AVPacket* packet);
 // Whether the packet opens a group of pictures.
 bool HoldsGroupHeader(const AVPacket* packet);
 
