@@ -171,6 +171,8 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             reason = QStringLiteral("copying compatible video is turned off");
         else if (blends)
             reason = QStringLiteral("the output has transitions");
+        else if (!blocker.isEmpty()) // the output is one encode already: no need to look
+            reason = QStringLiteral("\"%1\" in the same output is re-encoded").arg(blocker);
         std::unique_ptr<MediaReader> reader;
         if (reason.isEmpty()) {
             reader = std::make_unique<MediaReader>(clip.file, AVMEDIA_TYPE_VIDEO, false, &stop);
@@ -189,7 +191,7 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             }
         }
         if (!reason.isEmpty()) {
-            if (blocker.isEmpty())
+            if (blocker.isEmpty() && props.smartRender && !blends)
                 blocker = clip.file;
             plan.notes.push_back(Named(QStringLiteral("Re-encoding"), clip.file, reason));
             plan.clips.push_back(c);
