@@ -401,10 +401,16 @@ TEST_F(SplitWizardTest, TheAmountBoxTakesAnyCountWithoutDrawingEverySlice) {
 
 TEST_F(SplitWizardTest, NextFollowsTheProbeOfTheFileChosenLast) {
     int started = 0, finished = 0;
-    QObject::connect(&wizard, &SplitWizard::probeStarted, [&] { started++; });
-    QObject::connect(&wizard, &SplitWizard::probeFinished, [&] { finished++; });
+    QObject counting; // gone before the counts, so a late report cannot reach them
+    QObject::connect(&wizard, &SplitWizard::probeStarted, &counting, [&] { started++; });
+    QObject::connect(&wizard, &SplitWizard::probeFinished, &counting, [&] { finished++; });
     // The first file sits on a stalled drive until the test lets it go.
     auto stalled = std::make_shared<QSemaphore>();
+    // A failed check below must not leave the probe thread stalled past the test.
+    struct Release {
+        std::shared_ptr<QSemaphore> drive;
+        ~Release() { drive->release(); }
+    } release{stalled};
     wizard.probe = [stalled](const QString& file) {
         if (file.endsWith("slow.avi")) {
             stalled->acquire();
