@@ -7,12 +7,22 @@ namespace {
 constexpr uint8_t kPicture = 0x00;
 constexpr uint8_t kGroup = 0xb8;
 
-// Calls `at` with the offset just past each start code of the given kind.
+constexpr uint8_t kSequence = 0xb3;
+
+// Calls `at` with the offset just past each start code of the given kind among
+// the headers. The headers come before the picture's first slice: the slices,
+// nearly all of the packet, are not looked at.
 template <typename F>
 void ForEachStartCode(const AVPacket* p, uint8_t code, F at) {
-    for (int i = 0; i + 5 < p->size; ++i)
-        if (p->data[i] == 0 && p->data[i + 1] == 0 && p->data[i + 2] == 1 && p->data[i + 3] == code)
+    for (int i = 0; i + 5 < p->size; ++i) {
+        if (p->data[i] != 0 || p->data[i + 1] != 0 || p->data[i + 2] != 1)
+            continue;
+        const uint8_t found = p->data[i + 3];
+        if (found >= 0x01 && found <= 0xaf)
+            return;
+        if (found == code)
             at(i + 4);
+    }
 }
 
 } // namespace
@@ -24,6 +34,12 @@ int TemporalReference(const AVPacket* packet) {
             reference = (packet->data[at] << 2) | (packet->data[at + 1] >> 6);
     });
     return reference;
+}
+
+bool HoldsSequenceHeader(const AVPacket* packet) {
+    bool found = false;
+    ForEachStartCode(packet, kSequence, [&found](int) { found = true; });
+    return found;
 }
 
 bool HoldsGroupHeader(const AVPacket* packet) {

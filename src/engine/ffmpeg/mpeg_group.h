@@ -14,6 +14,8 @@ void CloseGroup(AVPacket* packet);
 void ShiftTemporalReferences(AVPacket* packet, int by);
 // The temporal reference of the picture a packet holds, -1 when none.
 int TemporalReference(const AVPacket* packet);
+// Whether the packet carries a sequence header, which a decoder needs to start.
+bool HoldsSequenceHeader(const AVPacket* packet);
 // Whether the packet opens a group of pictures.
 bool HoldsGroupHeader(const AVPacket* packet);
 

@@ -45,16 +45,20 @@ bool IsEntry(AVCodecID codec, const AVPacket* p) {
         return true;
     if (codec == AV_CODEC_ID_H264)
         return h264::HoldsIdr(p->data, p->size, 4);
+    if (codec != AV_CODEC_ID_MPEG4)
+        return mpeg::HoldsSequenceHeader(p);
+    // The object layer header comes before the picture (a VOP, 0xb6) it opens.
     for (int i = 0; i + 3 < p->size; ++i) {
         if (p->data[i] != 0 || p->data[i + 1] != 0 || p->data[i + 2] != 1)
             continue;
         const uint8_t code = p->data[i + 3];
-        if (codec == AV_CODEC_ID_MPEG4 ? (code >= 0x20 && code <= 0x2f) : code == 0xb3)
+        if (code >= 0x20 && code <= 0x2f)
             return true;
+        if (code == 0xb6)
+            return false;
     }
     return false;
 }
-
 
 } // namespace
 
