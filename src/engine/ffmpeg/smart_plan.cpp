@@ -7,7 +7,6 @@
 #include "engine/ffmpeg/sound_copy.h"
 #include "engine/ffmpeg/stream_copy_check.h"
 #include "engine/ffmpeg/transition_catalogue.h"
-#include "engine/ffmpeg/video_track.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,13 +83,11 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
         c.times.push_back(ps[d].pts);
     c.copyBegin = a;
     c.copyEnd = b;
-    c.beginPts = ps[*begin].pts;
     c.beginSize = ps[*begin].size;
     c.endPts = stopAt ? ps[*stopAt].pts : 0;
     c.copyToEnd = !stopAt;
     c.delay = delay;
     c.leading = int(dropped);
-    c.packets = b - a;
     return {};
 }
 
@@ -176,12 +173,13 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         std::unique_ptr<MediaReader> reader;
         if (reason.isEmpty()) {
             reader = std::make_unique<MediaReader>(clip.file, AVMEDIA_TYPE_VIDEO, false, &stop);
+            // The clip's first picture tells its fields; the scan below moves the reader again.
+            const VideoGeometry geometry = ReadVideoGeometry(reader->format(), reader->stream());
             SourceShape shape;
-            double time = 0, shown = 0;
-            std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(clip, spans[i]);
-            if (av::FramePtr frame = source->next(time, shown))
-                shape = ShapeOf(source->geometry(), *frame);
-            reason = CopyMismatch(reader->format(), reader->stream(), shape, source->geometry(), settings, props);
+            reader->seekTo(spans[i].start);
+            if (av::FramePtr frame = av::NewFrame(); reader->next(frame.get()))
+                shape = ShapeOf(geometry, *frame);
+            reason = CopyMismatch(reader->format(), reader->stream(), shape, geometry, settings, props);
             const AVCodecParameters* par = reader->stream()->codecpar;
             if (reason.isEmpty() && par->codec_id == AV_CODEC_ID_H264) {
                 const h264::Bytes record(par->extradata, par->extradata + par->extradata_size);

@@ -24,16 +24,17 @@ struct ClipCopy {
     int64_t end = 0;
     int64_t outputFrame = 0;   // where frame `first` lands on the output
     AVRational timeBase{1, 1}; // of the file's stream
-    int64_t beginPts = 0;      // of frame copyBegin, in timeBase
     int beginSize = 0;         // bytes of its packet, to know it after a seek
     int64_t endPts = 0;        // of frame copyEnd when a keyframe lies there; else unused
     bool copyToEnd = false;    // the copy runs to the end of the stream
     int64_t delay = 0;         // presentation minus decoding time of copyBegin, in timeBase
     int leading = 0;           // pictures coded after copyBegin but shown before it, left out
-    int64_t packets = 0;       // how many packets the copy takes
-    std::vector<int64_t> times; // their presentation times, in decoding order (some containers leave them out)
+    std::vector<int64_t> times; // the copied packets' presentation times, in decoding order (some containers
+                                // leave them out), in timeBase; the first is frame copyBegin's
 
     int64_t encodedFrames() const { return (end - first) - (copyEnd - copyBegin); }
+    int64_t packets() const { return int64_t(times.size()); }
+    int64_t beginPts() const { return times.front(); }
 };
 
 struct SmartPlan {

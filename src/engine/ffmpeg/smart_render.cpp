@@ -192,7 +192,7 @@ private:
         AVFormatContext* fmt = input.format();
         const int index = input.stream()->index;
         const int64_t shift =
-            av_rescale_q(c.outputFrame + (c.copyBegin - c.first), frameBase, c.timeBase) - c.beginPts;
+            av_rescale_q(c.outputFrame + (c.copyBegin - c.first), frameBase, c.timeBase) - c.beginPts();
         const int64_t outputBegin = c.outputFrame + (c.copyBegin - c.first);
         if (!seekBefore(input, c))
             return false;
@@ -209,13 +209,13 @@ private:
                 break;
             if (got < 0)
                 av::Fail(QStringLiteral("Cannot read"), c.file,
-                         QStringLiteral("its pictures ended after %1 of %2 copied frames").arg(copied).arg(c.packets));
+                         QStringLiteral("its pictures ended after %1 of %2 copied frames").arg(copied).arg(c.packets()));
             if (packet->stream_index != index || (packet->flags & AV_PKT_FLAG_DISCARD)) {
                 av_packet_unref(packet.get());
                 continue;
             }
             const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            const bool opening = !started && pts == c.beginPts && packet->size == c.beginSize;
+            const bool opening = !started && pts == c.beginPts() && packet->size == c.beginSize;
             if (opening) {
                 started = true;
                 skip = c.leading;
@@ -228,7 +228,7 @@ private:
                 av_packet_unref(packet.get());
                 break;
             }
-            if (copied >= c.packets)
+            if (copied >= c.packets())
                 av::Fail(QStringLiteral("Cannot read"), c.file,
                          QStringLiteral("it holds more pictures between %1 and %2 s than it did a moment ago")
                              .arg(c.origin + c.copyBegin / fps, 0, 'f', 3).arg(c.origin + c.copyEnd / fps, 0, 'f', 3));
@@ -251,9 +251,9 @@ private:
             reached(std::min(frames, outputBegin + (c.copyEnd - c.copyBegin)));
             ++copied;
         }
-        if (copied != c.packets)
+        if (copied != c.packets())
             av::Fail(QStringLiteral("Cannot read"), c.file,
-                     QStringLiteral("%1 frames were to be copied from it, but %2 were").arg(c.packets).arg(copied));
+                     QStringLiteral("%1 frames were to be copied from it, but %2 were").arg(c.packets()).arg(copied));
         return true;
     }
 
@@ -262,7 +262,7 @@ private:
         AVFormatContext* fmt = input.format();
         AVStream* st = input.stream();
         for (double back : {0.0, 2.0, 10.0}) {
-            const int64_t target = c.beginPts - av_rescale_q(int64_t(back * 1000), AVRational{1, 1000}, c.timeBase);
+            const int64_t target = c.beginPts() - av_rescale_q(int64_t(back * 1000), AVRational{1, 1000}, c.timeBase);
             if (avformat_seek_file(fmt, st->index, INT64_MIN, target, target, 0) < 0)
                 break;
             // Peek: the first packet of the stream must not lie past the one wanted.
@@ -276,7 +276,7 @@ private:
                 av_packet_unref(packet.get());
                 if (!ours)
                     continue;
-                if (dts != AV_NOPTS_VALUE && dts <= c.beginPts - c.delay) {
+                if (dts != AV_NOPTS_VALUE && dts <= c.beginPts() - c.delay) {
                     avformat_seek_file(fmt, st->index, INT64_MIN, target, target, 0);
                     return true;
                 }

@@ -44,9 +44,9 @@ std::vector<int> FrameNumbers(const QString& file) {
     return numbers;
 }
 
-// The hashes of a file's video packets, in file order.
-QStringList PacketHashes(const QString& file) {
-    const QByteArray out = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+// The hashes of a file's video ("v") or sound ("a") packets, in file order.
+QStringList PacketHashes(const QString& file, const QString& stream = "v") {
+    const QByteArray out = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
                                                       "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", file});
     return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
 }
@@ -200,11 +200,7 @@ TEST_P(SmartSound, CopiedSoundStaysOnItsPicturesAtEveryCut) {
     engine->SetOutputFileHeight(0);
     QStringList notes;
     QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&](const QString& n) { notes << n; });
-    const QStringList sourceSound = [&] {
-        const QByteArray out = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
-                                                          "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", source});
-        return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
-    }();
+    const QStringList sourceSound = PacketHashes(source, "a");
     const double cuts[] = {0, 6.37, 13.81, 19.5};
     for (int i = 0; i < 3; ++i) {
         notes.clear();
@@ -224,9 +220,7 @@ TEST_P(SmartSound, CopiedSoundStaysOnItsPicturesAtEveryCut) {
             offsets += " " + std::to_string(e.flash) + ":" + std::to_string(int(e.offsetMs));
         EXPECT_LE(report.worstOffsetMs(), 20) << "part " << i + 1 << ": half a packet of sound at most;" << offsets;
         EXPECT_NEAR(report.audioSeconds, report.videoSeconds, 0.05) << "part " << i + 1;
-        const QByteArray hashes = testmedia::Run("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
-                                                             "packet=data_hash", "-show_data_hash", "MD5", "-of", "csv=p=0", out});
-        const QStringList partSound = QString::fromLatin1(hashes).split('\n', Qt::SkipEmptyParts);
+        const QStringList partSound = PacketHashes(out, "a");
         ASSERT_FALSE(partSound.isEmpty());
         for (const QString& h : partSound)
             EXPECT_TRUE(sourceSound.contains(h)) << "part " << i + 1 << ": every packet of sound is the source's own";
