@@ -238,6 +238,69 @@ INSTANTIATE_TEST_SUITE_P(
         return name.remove(' ').remove('-').toStdString();
     });
 
+struct UsersFile {
+    testmedia::Shape shape;
+    int outputType;
+    const char* note; // how the note of the clip ends, or starts for a copy
+    // Frames 20 ms apart keep no flash through a 25 fps output, so there is no sync to measure.
+    bool flashesSurvive = true;
+};
+
+void PrintTo(const UsersFile& f, std::ostream* os) {
+    *os << testmedia::ShapeName(f.shape).toStdString();
+}
+
+class SmartUsersFiles : public ::testing::TestWithParam<UsersFile> {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QTemporaryDir dir;
+};
+
+// Users' files cut between frames: what can be copied is, what cannot is
+// re-encoded, and either way the beep stays on its flash for the whole part.
+TEST_P(SmartUsersFiles, CopyOrNotThePartPlaysInSync) {
+    const UsersFile& f = GetParam();
+    auto engine = CreateVideoEdit();
+    engine->SetOutputType(f.outputType);
+    engine->SetFrameRate(25);
+    engine->SetOutputFileWidth(0);
+    engine->SetOutputFileHeight(0);
+    engine->SetVideoCompressor(5); // MPEG-4 Part 2
+    QStringList notes;
+    QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&](const QString& n) { notes << n; });
+    const QString source = testmedia::UserClip(f.shape);
+    engine->AddVideoClip(source, 0.3, 3.7, 0);
+    engine->AddAudioClip(source, 0.3, 3.7);
+    const QString out = dir.filePath("part");
+    const RenderOutcome r = RenderAndWait(*engine, out);
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    ASSERT_EQ(notes.size(), 1);
+    const QString note = QString::fromLatin1(f.note);
+    EXPECT_TRUE(note.startsWith("Copying") ? notes[0].startsWith(note) : notes[0].endsWith(note)) << notes[0].toStdString();
+
+    if (f.flashesSurvive) {
+        const testmedia::SyncReport report = testmedia::MeasureSync(out);
+        EXPECT_GE(report.events.size() - report.unpairedFlashes, 1u);
+        EXPECT_LE(report.worstOffsetMs(), 20);
+        EXPECT_NEAR(report.audioSeconds, report.videoSeconds, 0.05);
+    }
+    EXPECT_EQ(testmedia::Run("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}), QByteArray());
+    if (f.shape == testmedia::Shape::RotatedPhone) {
+        const QJsonObject v = testmedia::Stream(testmedia::Probe(out), "video");
+        EXPECT_EQ(v["width"].toInt(), 240) << "shown upright";
+        EXPECT_EQ(v["height"].toInt(), 320);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, SmartUsersFiles,
+    ::testing::Values(UsersFile{testmedia::Shape::RotatedPhone, 10, "its pictures are shown turned"},
+                      UsersFile{testmedia::Shape::VariableRate, 10, "is not the output's 25.000", false},
+                      UsersFile{testmedia::Shape::LateSound, 10, "Copying"},
+                      UsersFile{testmedia::Shape::SoundLonger, 10, "Copying"},
+                      UsersFile{testmedia::Shape::Mp3Avi, 8, "Copying"}),
+    [](const auto& info) { return testmedia::ShapeName(info.param.shape).toStdString(); });
+
 class SmartFallback : public ::testing::Test {
 protected:
     void SetUp() override { EnsureApplication(); }
