@@ -32,5 +32,7 @@ int main(int argc, char* argv[]) {
     // Closing the window stopped any render; its worker removes the temporary
     // as it winds down, and is given a few seconds for that, not forever.
     WaitForRenderWorkers(std::chrono::seconds(5));
+    // One still busy then has its temporary removed for it, and cannot make it again.
+    RemoveClaimedTemporaries();
     return code;
 }

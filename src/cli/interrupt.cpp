@@ -36,6 +36,10 @@ void Interrupt::ReleaseSignals() {
     if (pipeEnds[0] >= 0 && ::read(pipeEnds[0], &byte, 1) > 0) std::raise(SIGINT);
 }
 
+int Interrupt::WakeDescriptor() {
+    return pipeEnds[0];
+}
+
 Interrupt::Interrupt(QObject* parent) : QObject(parent) {
     CatchSignals();
     if (pipeEnds[0] < 0)

@@ -16,6 +16,10 @@ public:
     // Gives both signals back their default: the process dies on them, at once if
     // one came while they were caught.
     static void ReleaseSignals();
+    // Becomes readable once a caught signal has come, for a command that waits on
+    // something else before its event loop runs (a script fed through a pipe);
+    // -1 while the signals are not caught.
+    static int WakeDescriptor();
 
     explicit Interrupt(QObject* parent = nullptr);
     ~Interrupt() override;

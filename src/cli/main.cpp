@@ -7,6 +7,7 @@
 #include "engine/ffmpeg/render_workers.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <algorithm>
 #include <functional>
@@ -32,6 +33,18 @@ const std::map<QString, std::function<int(const QStringList&)>>& Commands() {
 
 void PrintUsage() { PrintError(ProgramHelpText()); }
 
+// The first argument whose bytes are not UTF-8, as best it can be shown; a null
+// string when all are. Such a name would reach the libraries as another name.
+QString FirstNonUtf8Argument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = decoder(QByteArrayView(argv[i]));
+        if (decoder.hasError())
+            return text;
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,6 +52,10 @@ int main(int argc, char** argv) {
     // up is not lost; the commands that write nothing give it back below.
     Interrupt::CatchSignals();
     QCoreApplication app(argc, argv);
+    if (const QString bad = FirstNonUtf8Argument(argc, argv); !bad.isNull()) {
+        PrintError(QStringLiteral("\"%1\" is not UTF-8 text; Quillmark reads every name as UTF-8, so rename the file").arg(bad));
+        return kExitFailed;
+    }
     QStringList args = app.arguments().mid(1);
     // The libraries' own log lines are for whoever asks; anywhere on the line.
     SetLibraryLogVerbose(args.removeAll(QStringLiteral("--verbose")) > 0);
@@ -80,5 +97,7 @@ int main(int argc, char** argv) {
     // A stopped render's worker removes its temporary as it winds down; it is
     // given a moment, but a worker stuck on a dead share does not hold the exit.
     WaitForRenderWorkers(std::chrono::seconds(3));
+    // One still busy then has its temporary removed for it, and cannot make it again.
+    RemoveClaimedTemporaries();
     return code;
 }

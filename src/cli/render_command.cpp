@@ -2,40 +2,40 @@
 #include "cli/commands.h"
 #include "cli/render_loop.h"
 #include "cli/render_script.h"
+#include "cli/user_text.h"
+#include "engine/ffmpeg/target_check.h"
+#include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
-
-#include <QFile>
-
-namespace {
-
-// The script's text from a file, or from standard input for "-".
-bool ReadScript(const QString& path, QString& text) {
-    QFile file(path);
-    const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        PrintError(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
-        return false;
-    }
-    text = QString::fromUtf8(file.readAll());
-    return true;
-}
-
-} // namespace
 
 int RenderCommand(const QStringList& args) {
     if (args.size() != 2) {
         PrintError(UsageText(*FindCommand("render")));
         return kExitUsage;
     }
-    QString script;
-    if (!ReadScript(args[0], script))
+    const QString& scriptFile = args[0];
+    const QString& output = args[1];
+    std::optional<QString> script;
+    try {
+        script = ReadUserText(scriptFile);
+    } catch (const QuillmarkError& e) {
+        PrintError(e.message());
         return kExitUsage;
+    }
+    if (!script) {
+        PrintError(QStringLiteral("Stopped; \"%1\" was not written").arg(output));
+        return kExitFailed;
+    }
+    // The script is an input too.
+    if (scriptFile != "-" && !InputAtTarget(output, {scriptFile}).isEmpty()) {
+        PrintError(QStringLiteral("Cannot write \"%1\": it is the render's own script").arg(output));
+        return kExitFailed;
+    }
 
     std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
-    if (const auto bad = ApplyScript(script, *engine)) {
-        PrintError(QStringLiteral("%1:%2: %3").arg(args[0]).arg(bad->line).arg(bad->message));
+    if (const auto bad = ApplyScript(*script, *engine)) {
+        PrintError(QStringLiteral("%1:%2: %3").arg(scriptFile).arg(bad->line).arg(bad->message));
         return kExitUsage;
     }
 
-    return RenderToCompletion(*engine, args[1]);
+    return RenderToCompletion(*engine, output);
 }

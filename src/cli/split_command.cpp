@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/progress_bar.h"
+#include "cli/user_text.h"
 #include "common/folders.h"
 #include "common/ini_file.h"
 #include "engine/duration_probe.h"
@@ -32,6 +33,7 @@ struct SplitOptions {
     QList<double> points;
     int64_t maxSize = 0;
     QString segments;
+    QString segmentsText;
     std::optional<int> format;
     bool noSmartRender = false;
     QString out;
@@ -118,7 +120,7 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
 QList<SplitRow> PlanRows(const SplitOptions& o, const SplitSetup& setup) {
     QList<SplitRow> rows;
     if (!o.segments.isEmpty()) {
-        rows = ParseSegmentsCsv(ReadTextFile(o.segments), QFileInfo(o.segments).absoluteFilePath(), setup.sourceDuration,
+        rows = ParseSegmentsCsv(o.segmentsText, QFileInfo(o.segments).absoluteFilePath(), setup.sourceDuration,
                                 setup.outputExt);
     } else if (o.mode == BySettings) {
         SplitList list;
@@ -134,7 +136,11 @@ QList<SplitRow> PlanRows(const SplitOptions& o, const SplitSetup& setup) {
         }
     }
     for (int i = 0; i < rows.size() && i < o.names.size(); ++i) {
-        if (!o.names[i].isEmpty()) rows[i].fileName = WithoutExtension(o.names[i]) + "." + setup.outputExt;
+        if (o.names[i].isEmpty()) continue;
+        // A part goes into the output folder and nowhere else.
+        if (const QString problem = FileNameProblem(o.names[i]); !problem.isEmpty())
+            throw QuillmarkError(QString("--names: \"%1\" %2").arg(PrintableName(o.names[i]), problem));
+        rows[i].fileName = WithoutExtension(o.names[i]) + "." + setup.outputExt;
     }
     for (int k : o.skip) {
         if (k >= 1 && k <= rows.size()) rows[k - 1].save = false;
@@ -150,6 +156,16 @@ int SplitCommand(const QStringList& args) {
 
     SplitSetup setup;
     try {
+        if (!o.segments.isEmpty()) {
+            const std::optional<QString> text = ReadUserText(o.segments);
+            if (!text) {
+                PrintError(QStringLiteral("Stopped"));
+                return kExitFailed;
+            }
+            o.segmentsText = *text;
+            // The list is an input too: no part may be written over it.
+            if (o.segments != "-") setup.otherInputs << o.segments;
+        }
         setup.source = QFileInfo(o.source).absoluteFilePath();
         setup.sourceDuration = MeasureDuration(setup.source);
         const CommandSettings settings = ReadCommandSettings(IniFile(CommandSettingsFile()), o.format, o.noSmartRender);
@@ -172,8 +188,9 @@ int SplitCommand(const QStringList& args) {
         const double fps = OutputFrameRate(setup.selectedFormat, setup.formats);
         if (ShorterThanOneFrame(length, fps)) {
             const QString option = o.mode == ByAmount ? QString("--parts %1").arg(o.parts) : QString("--every %1").arg(o.every);
-            PrintError(QString("%1 gives parts of %2 seconds, shorter than one frame of the output, %3 seconds")
-                           .arg(option, QString::number(length), QString::number(1 / fps, 'g', 4)));
+            PrintError(QString("\"%1\" lasts %2 seconds: %3 gives parts of %4 seconds, shorter than one frame of the output, %5 seconds")
+                           .arg(QDir::toNativeSeparators(setup.source), QString::number(setup.sourceDuration), option,
+                                QString::number(length), QString::number(1 / fps, 'g', 4)));
             return kExitUsage;
         }
     }

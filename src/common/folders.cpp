@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cerrno>
@@ -80,6 +81,26 @@ QString EnsureFolder(const QString& path) {
 bool IsNamelessFile(const QString& fileName) {
     const int dot = fileName.lastIndexOf('.');
     return (dot < 0 ? fileName : fileName.left(dot)).trimmed().isEmpty();
+}
+
+QString FileNameProblem(const QString& fileName) {
+    if (fileName == "." || fileName == ".." || fileName.contains('/') || fileName.contains('\\'))
+        return QStringLiteral("with a folder in it");
+    for (const QChar c : fileName)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return QStringLiteral("with the control character U+%1 in it")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0'));
+    constexpr int kFolderEntryBytes = 255;
+    if (const qsizetype bytes = QFile::encodeName(fileName).size(); bytes > kFolderEntryBytes)
+        return QStringLiteral("of %1 bytes, more than the %2 a file name may have").arg(bytes).arg(kFolderEntryBytes);
+    return {};
+}
+
+QString PrintableName(QString fileName) {
+    for (QChar& c : fileName)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QChar::ReplacementCharacter;
+    return fileName;
 }
 
 bool IsBlank(const QString& text) { return text.trimmed().isEmpty(); }

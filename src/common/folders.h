@@ -34,6 +34,14 @@ QString EnsureFolder(const QString& path);
 // folder given where a file was meant turns into.
 bool IsNamelessFile(const QString& fileName);
 
+// Why `fileName` cannot name a file inside an output folder, or an empty string
+// when it can: a folder in it ("../x", "a/b"), "." or "..", a control character
+// (a NUL would cut the name short where the system reads it), or more bytes than
+// a folder entry holds. The reason reads after the name: "with a folder in it".
+QString FileNameProblem(const QString& fileName);
+// The name as a message may show it: control characters become U+FFFD.
+QString PrintableName(QString fileName);
+
 // Nothing but blanks: what a user means as empty in a name or a path box.
 bool IsBlank(const QString& text);
 

@@ -1,5 +1,7 @@
 #include "split/segment_list.h"
 
+#include "common/bounded_read.h"
+#include "common/folders.h"
 #include "engine/quillmark_error.h"
 #include "split/split_plan.h"
 
@@ -125,10 +127,11 @@ QList<SplitRow> ParseSegmentsCsv(const QString& text, const QString& fileName, d
         r.stop = std::min(r.stop, std::max(sourceDuration, r.start));
         const QString name = f[2].trimmed();
         if (name.isEmpty()) fail(number, "has no file name");
-        // A part goes into the output folder and nowhere else.
-        if (name.contains('/') || name.contains('\\') || name == "." || name == "..")
-            fail(number, QString("has a file name \"%1\" with a folder in it").arg(name));
         r.fileName = WithoutExtension(name) + "." + outputExt;
+        // A part goes into the output folder and nowhere else, under the name it was given.
+        for (const QString& candidate : {name, r.fileName})
+            if (const QString problem = FileNameProblem(candidate); !problem.isEmpty())
+                fail(number, QString("has a file name \"%1\" %2").arg(PrintableName(name), problem));
         if (WithoutExtension(name).trimmed().isEmpty()) fail(number, QString("has a file name \"%1\" that is only an extension").arg(name));
         if (nameLines.contains(r.fileName))
             fail(number, QString("writes \"%1\" as line %2 does").arg(r.fileName).arg(nameLines[r.fileName]));
@@ -148,10 +151,7 @@ QString ChapterText(const QList<SplitRow>& rows) {
 }
 
 QString ReadTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QuillmarkError(QString("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(ReadBoundedInput(path, kMaxListBytes).value_or(QByteArray()));
 }
 
 void WriteTextFile(const QString& path, const QString& text) {

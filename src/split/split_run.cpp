@@ -6,6 +6,7 @@
 #include "formats/output_format.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -36,22 +37,33 @@ void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
 }
 
 bool SplitRun::partsCanBeWritten() {
+    QHash<QString, int> partOfFile;
     for (int n = 1; n <= partCount; ++n) {
         if (splitMode == BySettings && !rows[n - 1].save) continue;
         const QString name = splitMode == BySettings ? rows[n - 1].fileName : PartFileName(setup.source, n, setup.outputExt);
         const QString file = setup.outputPath + name;
+        const QString shown = QDir::toNativeSeparators(PrintableName(file));
         QString problem;
-        if (IsNamelessFile(name)) {
-            problem = QString("Part %1 has no file name (%2); nothing was written.");
+        if (const QString bad = FileNameProblem(name); !bad.isEmpty()) {
+            problem = QString("Part %1 has a file name \"%2\" %3").arg(n).arg(PrintableName(name), bad);
+        } else if (IsNamelessFile(name)) {
+            problem = QString("Part %1 has no file name (%2)").arg(n).arg(shown);
         } else if (!InputAtTarget(file, {setup.source}).isEmpty()) {
-            problem = QString("Part %1 (%2) would overwrite the source file; nothing was written.");
+            problem = QString("Part %1 (%2) would overwrite the source file").arg(n).arg(shown);
+        } else if (const QString input = InputAtTarget(file, setup.otherInputs); !input.isEmpty()) {
+            problem = QString("Part %1 (%2) would overwrite \"%3\", which the split reads").arg(n).arg(shown, input);
+        } else if (partOfFile.contains(file)) {
+            problem = QString("Parts %1 and %2 would both be written to %3").arg(partOfFile[file]).arg(n).arg(shown);
+        } else if (const QString target = TargetProblem(file); !target.isEmpty()) {
+            problem = QString("Part %1 cannot be written to %2: %3").arg(n).arg(shown, target);
         }
         if (!problem.isEmpty()) {
             active = false;
             setNote({});
-            emit failed(problem.arg(n).arg(QDir::toNativeSeparators(file)));
+            emit failed(problem + "; nothing was written.");
             return false;
         }
+        partOfFile.insert(file, n);
     }
     return true;
 }

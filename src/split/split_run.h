@@ -5,6 +5,7 @@
 #include "split/split_plan.h"
 
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -29,6 +30,7 @@ struct SplitSetup {
     QString outputExt;   // without the dot
     int selectedFormat = 8;
     FormatSettings formats;
+    QStringList otherInputs;  // files read besides the source (a list), never written over
 };
 
 // Writes the parts of a split plan one after another on one engine. Each part is

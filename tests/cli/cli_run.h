@@ -1,7 +1,12 @@
 #pragma once
 
-#include <QProcess>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <sys/types.h>
 #include <QString>
 #include <QStringList>
 
@@ -39,4 +44,20 @@ inline QByteArray StartLongRender(QProcess& p, const QString& clip, int clips, c
     while (!err.contains('%') && p.waitForReadyRead(10000))
         err += p.readAll();
     return err;
+}
+
+// True once the process has a handler for SIGINT (its SigCgt mask in /proc).
+inline bool CatchesSigint(pid_t pid) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly)) return false;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1)
+                return true;
+        }
+        QThread::msleep(2);
+    }
+    return false;
 }

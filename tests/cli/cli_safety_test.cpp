@@ -181,22 +181,6 @@ TEST(CliCrash, AKilledRenderLeavesARecognisedTemporaryThatALaterRenderClears) {
     EXPECT_EQ(Entries(dir.path()), QStringList{"short.mpg"});
 }
 
-// True once the process has a handler for SIGINT (its SigCgt mask in /proc).
-bool CatchesSigint(pid_t pid) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly)) return false;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1)
-                return true;
-        }
-        QThread::msleep(2);
-    }
-    return false;
-}
-
 TEST(CliInterrupt, CtrlCRightAfterStartOfAManyClipRenderExitsAtOnceAndLeavesNothing) {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("sources"));

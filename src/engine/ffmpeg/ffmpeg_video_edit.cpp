@@ -32,6 +32,19 @@ QString BadClipTime(const Timeline& timeline, const QString& output) {
     for (const Transition& transition : timeline.transitions)
         if (const auto t = NonFinite(transition.start, transition.stop))
             return refusal.arg(output, QStringLiteral("transition"), QString::number(*t));
+    const QString backwards = QStringLiteral("Cannot render \"%1\": its %2 starts at %3 s, after it stops at %4 s");
+    const auto Backwards = [&](const QString& file, const QString& what, double start, double stop) {
+        return backwards.arg(file, what, QString::number(start), QString::number(stop));
+    };
+    for (const VideoClip& clip : timeline.video)
+        if (clip.start > clip.stop)
+            return Backwards(clip.file, QStringLiteral("clip"), clip.start, clip.stop);
+    for (const AudioClip& clip : timeline.audio)
+        if (clip.start > clip.stop)
+            return Backwards(clip.file, QStringLiteral("sound clip"), clip.start, clip.stop);
+    for (const Transition& transition : timeline.transitions)
+        if (transition.start > transition.stop)
+            return Backwards(output, QStringLiteral("transition"), transition.start, transition.stop);
     return {};
 }
 
@@ -50,6 +63,8 @@ QString Refusal(const Timeline& timeline, const QString& output) {
         return QStringLiteral("Cannot render: no output file was given");
     if (const QString problem = BadClipTime(timeline, output); !problem.isEmpty())
         return problem;
+    if (const QString problem = TargetProblem(output); !problem.isEmpty())
+        return QStringLiteral("Cannot write \"%1\": %2").arg(output, problem);
     if (const QString input = InputAtTarget(output, InputFiles(timeline)); !input.isEmpty())
         return QStringLiteral("Cannot write \"%1\": it is the render's own input file \"%2\"").arg(output, input);
     return {};

@@ -2,6 +2,7 @@
 
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/codec_threads.h"
+#include "engine/ffmpeg/source_file.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -20,17 +21,25 @@ constexpr double kTolerance = 1e-4;
 // Demuxers that land after the target (MPEG program streams do) get these
 // further-back tries before the file is decoded from its start.
 constexpr double kBackoffs[] = {0, 0.5, 1, 2, 4, 8, 16};
+// No video shows one frame for longer than this; a stream whose rate says so has
+// a damaged header.
+constexpr double kLongestFrame = 3600;
 // A stream whose first packets all fail to decode is not worth reading on.
 constexpr int kHopeless = 500;
+
+AVStream* FirstStreamOf(const AVFormatContext* format, AVMediaType type) {
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (format->streams[i]->codecpar->codec_type == type)
+            return format->streams[i];
+    return format->streams[0];
+}
 
 } // namespace
 
 MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, const std::atomic<bool>* stop)
     : path(file), stop(stop) {
-    if (!QFileInfo::exists(file))
-        av::Fail(kRead, file, QStringLiteral("the file does not exist"));
-    if (QFileInfo(file).size() == 0)
-        av::Fail(kRead, file, QStringLiteral("the file is empty"));
+    if (const QString problem = SourceFileProblem(file); !problem.isEmpty())
+        av::Fail(kRead, file, problem);
 
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
@@ -38,12 +47,18 @@ MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, c
     // A file on a stalled share can block a read for a long time; the libraries
     // ask this between and inside their reads. (A failed open frees the context.)
     raw->interrupt_callback = {&MediaReader::Interrupted, this};
-    av::Check(avformat_open_input(&raw, QFile::encodeName(file).constData(), nullptr, nullptr), kRead, file);
+    av::Check(avformat_open_input(&raw, LocalFileUrl(file).constData(), nullptr, nullptr), kRead, file);
     fmt.reset(raw);
     av::Check(avformat_find_stream_info(fmt.get(), nullptr), kRead, file);
 
     const AVCodec* codec = nullptr;
     int index = av_find_best_stream(fmt.get(), type, -1, -1, &codec, 0);
+    if (index == AVERROR_DECODER_NOT_FOUND) {
+        // Said the same way for every job, whichever stream it reads: a file
+        // whose sound cannot be decoded is not rendered without it.
+        st = FirstStreamOf(fmt.get(), type);
+        av::Fail(kRead, file, QStringLiteral("no decoder here reads its %1").arg(streamName()));
+    }
     if (index < 0) {
         if (optional && index == AVERROR_STREAM_NOT_FOUND)
             return;
@@ -96,8 +111,12 @@ MediaReader::~MediaReader() {
 
 QString MediaReader::streamName() const {
     const char* type = av_get_media_type_string(st->codecpar->codec_type);
-    const char* codec = avcodec_get_name(st->codecpar->codec_id);
-    return QStringLiteral("%1 stream (%2)").arg(QString::fromUtf8(type ? type : "data"), QString::fromUtf8(codec));
+    QString codec = QString::fromUtf8(avcodec_get_name(st->codecpar->codec_id));
+    if (st->codecpar->codec_id == AV_CODEC_ID_NONE) { // known only by the tag the file gives it
+        char tag[AV_FOURCC_MAX_STRING_SIZE] = {};
+        codec = QStringLiteral("tagged %1").arg(QString::fromUtf8(av_fourcc_make_string(tag, st->codecpar->codec_tag)));
+    }
+    return QStringLiteral("%1 stream (%2)").arg(QString::fromUtf8(type ? type : "data"), codec);
 }
 
 double MediaReader::headerDuration() const {
@@ -288,6 +307,12 @@ MediaReader::Extent MediaReader::measureExtent() {
     const double hint = headerDuration();
     const AVRational rate = av_guess_frame_rate(fmt.get(), st, nullptr);
     const double nominal = rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
+    // A damaged header can stretch every frame of a stream to years (an AVI's
+    // scale): its packets' times then claim a length no camera ever recorded,
+    // and a render of it would never end.
+    if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && nominal > kLongestFrame)
+        av::Fail(kRead, path, QStringLiteral("its header is damaged: it says each frame of its %1 lasts %2 seconds")
+                                  .arg(streamName(), QString::number(nominal, 'f', 0)));
     const double tb = av_q2d(st->time_base);
     for (double back : {3.0, 10.0, 30.0, 1e9}) {
         if (stopped())

@@ -2,6 +2,7 @@
 
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/codec_threads.h"
+#include "engine/ffmpeg/render_workers.h"
 
 #include <QFile>
 #include <cstring>
@@ -63,7 +64,9 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
         openAudio(*settings.audio);
     }
 
-    const int opened = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE);
+    int opened = 0;
+    if (!OpenUnlessExiting([&] { opened = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE); }))
+        fail(QStringLiteral("the program is ending"));
     if (opened < 0)
         fail(av::ErrorText(opened));
     Dict options(settings.muxerOptions);

@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/render_job.h"
 
 #include "engine/ffmpeg/render_workers.h"
+#include "engine/ffmpeg/target_check.h"
 #include "engine/ffmpeg/temporary_file.h"
 #include "engine/quillmark_error.h"
 
@@ -18,6 +19,15 @@ struct RenderJob::Shared {
     RenderJob* receiver = nullptr;
     bool handedOver = false; // the worker queued its result and left the temporary to the job
 };
+
+namespace {
+
+void RemoveTemporary(const QString& path) {
+    QFile::remove(path);
+    ReleaseTemporary(path);
+}
+
+} // namespace
 
 RenderJob::RenderJob(RenderRequest request, QObject* parent)
     : QObject(parent), request(std::move(request)), shared(std::make_shared<Shared>()) {
@@ -60,6 +70,7 @@ bool RenderJob::start() {
         refuse(QStringLiteral("Cannot write \"%1\": %2").arg(request.shownPath, reason));
         return false;
     }
+    ClaimTemporary(request.writePath);
     shared->status = Status::Inspecting;
     StartRenderWorker([shared = shared, request = request] { Work(shared, request); });
     return true;
@@ -76,7 +87,7 @@ void RenderJob::stop() {
     // A worker that has already queued its result no longer looks at the
     // temporary; the result will not be delivered, so nobody else removes it.
     if (shared->handedOver)
-        QFile::remove(request.writePath);
+        RemoveTemporary(request.writePath);
 }
 
 void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest& request) {
@@ -107,11 +118,11 @@ void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest&
     }
 
     if (!complete)
-        QFile::remove(request.writePath); // gone before anything is said about it
+        RemoveTemporary(request.writePath); // gone before anything is said about it
     std::lock_guard lock(shared->mutex);
     RenderJob* job = shared->receiver;
     if (!job || shared->stop) {
-        QFile::remove(request.writePath);
+        RemoveTemporary(request.writePath);
         return;
     }
     shared->handedOver = true;
@@ -121,7 +132,13 @@ void RenderJob::Work(const std::shared_ptr<Shared>& shared, const RenderRequest&
 void RenderJob::finish(bool complete, const QString& error) {
     QString message = error;
     if (complete) {
-        const QString reason = ReplaceWithTemporary(request.writePath, request.shownPath);
+        // What lies at the target may have changed while the render ran.
+        QString reason = TargetProblem(request.shownPath);
+        if (reason.isEmpty())
+            reason = ReplaceWithTemporary(request.writePath, request.shownPath);
+        else
+            QFile::remove(request.writePath);
+        ReleaseTemporary(request.writePath);
         if (reason.isEmpty()) {
             shared->status = Status::Done;
             emit completed();

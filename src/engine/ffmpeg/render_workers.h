@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <chrono>
 #include <functional>
 
@@ -15,3 +16,16 @@ int LiveRenderWorkers();
 
 // Waits until every worker has ended or `limit` has passed; true when all ended.
 bool WaitForRenderWorkers(std::chrono::milliseconds limit);
+
+// The temporaries of renders under way. A worker that has not ended when the
+// program exits (a busy machine, a stalled share) cannot be left to remove its
+// own: the program removes them itself, and no worker may make one again after.
+
+// Counts `path` as a render's temporary until ReleaseTemporary.
+void ClaimTemporary(const QString& path);
+void ReleaseTemporary(const QString& path);
+// Runs `open`, which opens (and so may create) a render's output, unless the
+// temporaries have been removed for the exit; returns false then, without running it.
+bool OpenUnlessExiting(const std::function<void()>& open);
+// Removes every claimed temporary for good; for the very end of the program.
+void RemoveClaimedTemporaries();

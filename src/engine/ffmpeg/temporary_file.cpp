@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,15 +21,30 @@ constexpr int kNameMax = 255;  // bytes of one folder entry on Linux file system
 constexpr int kRandomDigits = 8;
 
 // The target's name cut, whole characters at a time, until the temporary's name
-// fits in a folder entry.
-QString ShortenedStem(QString name) {
+// fits in a folder entry. Cut in its bytes once: a name of megabytes must not
+// cost a pass over itself for every character it loses.
+QString ShortenedStem(const QString& name) {
     const int room = kNameMax - int(QFile::encodeName("." + kMark + kSuffix).size()) - kRandomDigits;
-    while (!name.isEmpty() && QFile::encodeName(name).size() > room) {
-        name.chop(1);
-        if (!name.isEmpty() && name.back().isHighSurrogate())
-            name.chop(1);
-    }
-    return name;
+    QByteArray bytes = QFile::encodeName(name);
+    if (bytes.size() <= room)
+        return name;
+    int end = room;
+    while (end > 0 && (uchar(bytes[end]) & 0xC0) == 0x80) // not inside a character's bytes
+        --end;
+    bytes.truncate(end);
+    return QFile::decodeName(bytes);
+}
+
+// fsync(2) of a file or a folder by its path.
+bool SyncToDisk(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
 }
 
 QString OsReason() {
@@ -75,12 +92,21 @@ QString ReplaceWithTemporary(const QString& temporary, const QString& target) {
         QFile::remove(temporary);
         return reason;
     }
+    // The bytes must be on the disk before the name points at them: otherwise a
+    // power cut just after the render reports success can leave an empty file
+    // where the user believes a video is.
+    if (!SyncToDisk(from)) {
+        const QString reason = OsReason();
+        QFile::remove(temporary);
+        return reason;
+    }
     // rename(2) replaces an existing file in one step, never leaving it half-written.
     if (std::rename(from.constData(), to.constData()) != 0) {
         const QString reason = OsReason();
         QFile::remove(temporary);
         return reason;
     }
+    SyncToDisk(QFile::encodeName(QFileInfo(target).absolutePath())); // the new name itself
     return {};
 }
 

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <clocale>
 #include <mpv/client.h>
@@ -149,7 +151,9 @@ void MpvHandle::dispatch(const mpv_event& event) {
 }
 
 qint64 MpvHandle::loadFile(const QString& path) {
-    const QByteArray file = path.toUtf8();
+    // Always as a path from the root: mpv would read "-" as standard input and a
+    // name with a colon ("10:30.mp4") as an address.
+    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
     mpv_node result;
     const int error = mpv_command_ret(handle, args, &result);
