@@ -118,6 +118,7 @@ int JoinCommand(const QStringList& args) {
         return kExitFailed;
     }
 
-    PrintError(QStringLiteral("Joining into %1").arg(output));
+    PrintError(QStringLiteral("Joining into %1%2")
+                   .arg(output, QFileInfo::exists(output) ? QStringLiteral(" (replacing the file there)") : QString()));
     return RenderToCompletion(*engine, output);
 }

@@ -1,18 +1,13 @@
 #include "cli/progress_bar.h"
 
+#include "common/run_clock.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int kWidth = 30;
-
-QString Clock(double seconds) {
-    const long long s = std::llround(seconds);
-    if (s >= 3600)
-        return QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar('0'));
-}
 
 } // namespace
 
@@ -23,7 +18,7 @@ ProgressBar::ProgressBar(FILE* out) : out(out) {
 QString ProgressBar::Render(double fraction, double secondsLeft) {
     fraction = std::clamp(fraction, 0.0, 1.0);
     const int filled = int(fraction * kWidth);
-    const QString left = secondsLeft < 0 ? QStringLiteral("--:--") : Clock(secondsLeft);
+    const QString left = secondsLeft < 0 ? QStringLiteral("--:--") : ShortClock(secondsLeft);
     return QStringLiteral("[%1%2] %3%  %4 left")
         .arg(QString(filled, '#'), QString(kWidth - filled, '-'))
         .arg(std::lround(fraction * 100), 3)
@@ -39,7 +34,7 @@ void ProgressBar::update(double position, double duration) {
         return;
     shownPercent = percent;
     const double elapsed = clock.elapsed() / 1000.0;
-    const double left = fraction > 0.01 ? elapsed * (1 - fraction) / fraction : -1;
+    const double left = SecondsLeft(elapsed, fraction);
     shown = Render(fraction, left).toLocal8Bit();
     std::fprintf(out, "\r%s", shown.constData());
     std::fflush(out);

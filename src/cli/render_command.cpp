@@ -7,6 +7,8 @@
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
 
+#include <QFileInfo>
+
 int RenderCommand(const QStringList& args) {
     if (args.size() != 2) {
         PrintError(UsageText(*FindCommand("render")));
@@ -37,5 +39,6 @@ int RenderCommand(const QStringList& args) {
         return kExitUsage;
     }
 
+    if (QFileInfo::exists(output)) PrintError(QStringLiteral("Replacing %1").arg(output));
     return RenderToCompletion(*engine, output);
 }

@@ -212,7 +212,10 @@ int SplitCommand(const QStringList& args) {
     QObject::connect(&run, &SplitRun::partStarted, [&](int n) {
         bar.finish();
         bar = ProgressBar();
-        QTextStream(stdout) << QString("Part %1: %2").arg(n).arg(QDir::toNativeSeparators(run.currentFile())) << Qt::endl;
+        // Scripts rely on parts being replaced; they are told which were.
+        const QString replacing = QFileInfo::exists(run.currentFile()) ? QStringLiteral(" (replacing the file there)") : QString();
+        QTextStream(stdout) << QString("Part %1: %2%3").arg(n).arg(QDir::toNativeSeparators(run.currentFile()), replacing)
+                            << Qt::endl;
     });
     QObject::connect(&run, &SplitRun::partWritten, [&](int n, const QString&, qint64 bytes) {
         bar.finish();

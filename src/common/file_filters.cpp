@@ -49,16 +49,21 @@ void SetOpenDialogHandler(std::function<QStringList(const OpenDialogSetup& setup
     openDialogHandler = std::move(handler);
 }
 
+std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
+    auto dialog = std::make_unique<QFileDialog>(parent, setup.title);
+    dialog->setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; the any-case globs would only confuse.
+    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog->setNameFilters(QtNameFilters(setup.filters));
+    return dialog;
+}
+
 QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
     if (openDialogHandler) return openDialogHandler(setup);
-    QFileDialog dialog(parent, setup.title);
-    dialog.setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // The descriptions already name their patterns; the any-case globs would only confuse.
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog.setNameFilters(QtNameFilters(setup.filters));
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    const std::unique_ptr<QFileDialog> dialog = MakeOpenDialog(parent, setup);
+    if (dialog->exec() != QDialog::Accepted) return {};
+    return dialog->selectedFiles();
 }
 
 namespace {
@@ -69,14 +74,21 @@ void SetSaveDialogHandler(std::function<QString(const SaveDialogSetup& setup)> h
     saveDialogHandler = std::move(handler);
 }
 
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const SaveDialogSetup& setup) {
+    auto dialog = std::make_unique<QFileDialog>(parent, setup.title, setup.proposed);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    // Plain patterns: a save dialog puts the filter's extension on the name, and
+    // an any-case glob would end up in it as "[cC][sS][vV]".
+    dialog->setNameFilter(setup.filter.description + " (" + patternList(setup.filter).join(' ') + ")");
+    dialog->setDefaultSuffix(setup.suffix);
+    return dialog;
+}
+
 QString RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) {
     if (saveDialogHandler) return saveDialogHandler(setup);
-    QFileDialog dialog(parent, setup.title, setup.proposed);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog.setNameFilters(QtNameFilters({setup.filter}));
-    dialog.setDefaultSuffix(setup.suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
+    const std::unique_ptr<QFileDialog> dialog = MakeSaveDialog(parent, setup);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return dialog->selectedFiles().first();
 }

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <functional>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 // One entry of an open dialog's file type list: the description the user reads and
@@ -36,6 +39,10 @@ struct SaveDialogSetup {
 QStringList QtNameFilters(const QList<FileFilter>& filters);
 // Whether a file name is offered under a filter.
 bool MatchesFilter(const FileFilter& filter, const QString& fileName);
+
+// The dialogs as the Run functions show them, for a look at what they offer.
+std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent, const OpenDialogSetup& setup);
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* parent, const SaveDialogSetup& setup);
 
 // Runs the open dialog; returns the chosen files, none when cancelled.
 QStringList RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup);

@@ -103,6 +103,20 @@ QString PrintableName(QString fileName) {
     return fileName;
 }
 
+QStringList ExistingFiles(const QStringList& files) {
+    QStringList existing;
+    for (const QString& file : files)
+        if (QFileInfo::exists(file)) existing << file;
+    return existing;
+}
+
+QString ReplaceQuestion(const QStringList& existing) {
+    const QString folder = existing.isEmpty() ? QString() : WithTrailingSeparator(QFileInfo(existing.first()).absolutePath());
+    if (existing.size() == 1)
+        return QStringLiteral("1 file already exists in %1. Replace it?").arg(QDir::toNativeSeparators(folder));
+    return QStringLiteral("%1 files already exist in %2. Replace them?").arg(existing.size()).arg(QDir::toNativeSeparators(folder));
+}
+
 bool IsBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 QString OutputFolderProblem(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The folder of the running executable with a trailing separator. The program's own
 // files (tips, about texts, the manual) lie there.
@@ -41,6 +42,12 @@ bool IsNamelessFile(const QString& fileName);
 QString FileNameProblem(const QString& fileName);
 // The name as a message may show it: control characters become U+FFFD.
 QString PrintableName(QString fileName);
+
+// Which of `files` exist already: a run would replace them.
+QStringList ExistingFiles(const QStringList& files);
+// "3 files already exist in /videos/. Replace them?" (or "1 file ... Replace it?")
+// for files that lie in one folder.
+QString ReplaceQuestion(const QStringList& existing);
 
 // Nothing but blanks: what a user means as empty in a name or a path box.
 bool IsBlank(const QString& text);

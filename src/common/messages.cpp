@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -39,7 +40,26 @@ QString errorText(const QString& text) {
 
 void error(QWidget* parent, const QString& text) { show(parent, Kind::Error, programTitle, errorText(text)); }
 
-void taskComplete(QWidget* parent, const QString& outputFolder) {
+QString WrittenFilesText(const QStringList& files) {
+    if (files.isEmpty()) return {};
+    QStringList names;
+    for (const QString& file : files) names << QFileInfo(file).fileName();
+    return (files.size() == 1 ? QStringLiteral("Written: ") : QStringLiteral("Written:\n")) + names.join('\n');
+}
+
+bool confirm(QWidget* parent, const QString& text, const QString& acceptCaption) {
+    if (boxHandler) {
+        boxHandler(Kind::Information, programTitle, text);
+        return answerHandler && answerHandler(text);
+    }
+    QMessageBox box(QMessageBox::Question, programTitle, text, QMessageBox::Cancel, parent);
+    QPushButton* accept = box.addButton(acceptCaption, QMessageBox::AcceptRole);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == accept;
+}
+
+void taskComplete(QWidget* parent, const QString& outputFolder, const QStringList& files) {
     const QString text = QStringLiteral("Task Complete!");
     const QString openFolder = QStringLiteral("Open &Folder");
     bool open = false;
@@ -48,6 +68,7 @@ void taskComplete(QWidget* parent, const QString& outputFolder) {
         open = answerHandler && answerHandler(QStringLiteral("Open Folder"));
     } else {
         QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
+        box.setInformativeText(WrittenFilesText(files));
         QPushButton* folderButton = box.addButton(openFolder, QMessageBox::ActionRole);
         folderButton->setToolTip(QDir::toNativeSeparators(outputFolder));
         box.exec();

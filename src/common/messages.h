@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -21,8 +22,13 @@ void error(QWidget* parent, const QString& text);
 QString errorText(const QString& text);
 
 // The box that ends a split or a join: "Task Complete!" with OK and "Open Folder",
-// which shows the output folder in the desktop's file manager.
-void taskComplete(QWidget* parent, const QString& outputFolder);
+// which shows the output folder in the desktop's file manager, and under it the
+// names of the files written (WrittenFilesText).
+void taskComplete(QWidget* parent, const QString& outputFolder, const QStringList& files = {});
+QString WrittenFilesText(const QStringList& files);
+
+// A question with a button that does it ("Replace") and Cancel; true for the former.
+bool confirm(QWidget* parent, const QString& text, const QString& acceptCaption);
 
 // A Yes/No question with the program's title as caption; true for Yes.
 bool question(QWidget* parent, const QString& text);

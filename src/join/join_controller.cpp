@@ -3,6 +3,7 @@
 #include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/guarded_handler.h"
+#include "common/media_filters.h"
 #include "common/messages.h"
 #include "common/note_label.h"
 #include "engine/media_player.h"
@@ -74,24 +75,17 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     connect(&mediaInfo, &JoinMediaInfo::ready, this, &JoinController::showFacts);
     installKeys();
 
-    connect(&run, &JoinRun::progressChanged, page.Gauge3, &QProgressBar::setValue);
+    connect(&run, &JoinRun::progressChanged, this, [this](int percent) {
+        page.Gauge3->setValue(percent);
+        page.lbTimes3->setText(clock.text(percent / 100.0));
+    });
     connect(&run, &JoinRun::noteChanged, page.lbNote3, &NoteLabel::setNote);
     connect(&run, &JoinRun::finished, this, &JoinController::onRunFinished);
     connect(&run, &JoinRun::failed, this, &JoinController::onRunFailed);
 
     OpenDialog2.title = "Open video files to Join:";
     OpenDialog2.multiSelect = true;
-    OpenDialog2.filters = {
-        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png)",
-         "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png"},
-        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
-        {"WMV files (*.wmv)", "*.wmv"},
-        {"AVI files (*.avi)", "*.avi"},
-        {"ASF files (*.asf)", "*.asf"},
-        {"BMP files (*.bmp)", "*.bmp"},
-        {"JPG files (*.jpg,jpeg)", "*.jpg;*.jpeg"},
-        {"PNG files (*.png)", "*.png"},
-    };
+    OpenDialog2.filters = VideoAndPictureFilters();
     // The preview player draws into the panel, also while it measures a video for
     // a join, so no window of its own ever appears.
     MP2.SetDisplay(page.Panel2);
@@ -283,10 +277,8 @@ void JoinController::ListView2SelectItem(int row) {
     }
     selection.JoinSelectedFile = path;
     selection.JoinSelectedNo = e;
-    for (QAction* a : {page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp, page.MenuMoveDown,
-                       page.MenuStartJoining}) {
-        a->setEnabled(true);
-    }
+    // While a join runs, what the list shows is what is being written.
+    if (!run.running()) setListMenuEnabled(true);
 }
 
 void JoinController::SpeedBtnSavePath2Click() {
@@ -331,7 +323,24 @@ void JoinController::BitBtnJoinClick() {
         const QString problem = PictureTimingProblem(pictureOptions, OutputFrameRate(output.SelectedFormat, formats));
         if (!problem.isEmpty()) throw QuillmarkError(problem);
     }
+    const QString folder = page.EdSavePath2->text();
+    const QString outputFile =
+        JoinOutputFileName(WithTrailingSeparator(folder), page.EdSaveFileName->text(), output.OutputExt);
+    if (QFileInfo::exists(outputFile) && !Messages::confirm(window, ReplaceQuestion({outputFile}), "&Replace")) return;
     DisableJoinControls();
+    try {
+        startJoin();
+    } catch (...) {
+        // A file that cannot be measured or a folder that cannot be made ends the
+        // join before it starts: the page is usable again at once.
+        run.Stop();
+        if (MP2.IsOpen()) MP2.Close();
+        EnableJoinControls();
+        throw;
+    }
+}
+
+void JoinController::startJoin() {
     // The join measures with the preview's player and closes it: a video playing
     // there ends first.
     preview.StopForJoin();
@@ -354,23 +363,45 @@ void JoinController::BitBtnJoinClick() {
     };
     BuildJoinTimeline(VE2, joinItems.all(), pictureOptions, setup, measure, makeTransitionDraw());
     MP2.Close();
+    page.Gauge3->setValue(0);
+    page.Gauge3->setFormat("%p%");
+    clock.start();
+    page.lbTimes3->setText(clock.text(0));
     run.Start(outputFile);
 }
 
 void JoinController::onRunFinished() {
     page.Gauge3->setValue(100);
-    Messages::taskComplete(window, JoinOutputPath);
+    page.lbTimes3->setText("Done in " + ShortClock(clock.elapsed()));
+    Messages::taskComplete(window, JoinOutputPath, {run.JoinOutputFile()});
     EnableJoinControls();
 }
 
 void JoinController::onRunFailed(const QString& message) {
+    showRunEnd("Failed at %p%", "Failed after " + ShortClock(clock.elapsed()));
     Messages::error(window, message);
     EnableJoinControls();
 }
 
 void JoinController::BitBtnStopJoinClick() {
+    const bool running = run.running();
     run.Stop();
+    if (running)
+        showRunEnd("Stopped at %p%", QString("Stopped after %1; %2 was not written")
+                                         .arg(ShortClock(clock.elapsed()), QDir::toNativeSeparators(run.JoinOutputFile())));
     EnableJoinControls();
+}
+
+void JoinController::showRunEnd(const QString& barFormat, const QString& times) {
+    page.Gauge3->setFormat(barFormat);
+    page.lbTimes3->setText(times);
+}
+
+void JoinController::setListMenuEnabled(bool enabled) {
+    for (QAction* a : {page.MenuAddFiles, page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp, page.MenuMoveDown,
+                       page.MenuStartJoining}) {
+        a->setEnabled(enabled);
+    }
 }
 
 void JoinController::BitBtnExitJoinClick() {
@@ -379,6 +410,7 @@ void JoinController::BitBtnExitJoinClick() {
 }
 
 void JoinController::DisableJoinControls() {
+    setListMenuEnabled(false);
     page.ToolBar1->setEnabled(false);
     page.TBToolbar2->setEnabled(false);
     page.cbFormat2->setEnabled(false);
@@ -390,6 +422,9 @@ void JoinController::DisableJoinControls() {
 }
 
 void JoinController::EnableJoinControls() {
+    page.MenuAddFiles->setEnabled(true);
+    // The rest of the menu follows the selection again.
+    if (selectedRow() >= 0) setListMenuEnabled(true);
     page.ToolBar1->setEnabled(true);
     page.TBToolbar2->setEnabled(true);
     page.cbFormat2->setEnabled(true);

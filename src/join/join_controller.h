@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/file_filters.h"
+#include "common/run_clock.h"
 #include "formats/format_settings.h"
 #include "formats/output_format.h"
 #include "join/join_list.h"
@@ -77,6 +78,12 @@ public:
     void RefreshJoinList();
     void DisableJoinControls();
     void EnableJoinControls();
+    // The list's own menu, which edits what a run is writing.
+    void setListMenuEnabled(bool enabled);
+    // The bar and the line under it once the run has ended this way.
+    void showRunEnd(const QString& barFormat, const QString& times);
+    // What BitBtnJoinClick does once its controls are locked.
+    void startJoin();
     // Files dropped on the list, put in before `row` (the row count: at the end).
     // Files of types the join cannot use are refused with one message naming them.
     void DropFiles(const QStringList& files, int row);
@@ -112,6 +119,7 @@ private:
     PlayerFactory makeMusicPlayer;
     QWidget* window;
     JoinRun run;
+    RunClock clock;
     PictureLoader pictureLoader;
     // Cleared when the objects behind the references above are destroyed.
     QPointer<TVideoEdit> engineAlive;

@@ -47,7 +47,7 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     ToolBar1->setIconSize(QSize(16, 16));
     // The '&' marks each caption's Alt key; it is not shown.
-    ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "&Add Files...", "Add files");
+    ToolBtnOpen = addTool(ToolBar1, QStyle::SP_FileDialogStart, "Add F&iles...", "Add files");
     ToolBar1->addSeparator();
     ToolBtnRemove = addTool(ToolBar1, QStyle::SP_DialogDiscardButton, "&Remove", "Remove selected item");
     ToolBtnRemoveAll = addTool(ToolBar1, QStyle::SP_TrashIcon, "Remo&ve All", "Remove all items");
@@ -167,7 +167,7 @@ QWidget* JoinPage::buildOutput() {
     // A file dropped just below the list must not land here as text.
     EdSaveFileName->setAcceptDrops(false);
     EdSavePath2->setAcceptDrops(false);
-    SpeedBtnSavePath2 = new QPushButton("&Select");
+    SpeedBtnSavePath2 = new QPushButton("Sele&ct");
     SpeedBtnSavePath2->setToolTip("Select path");
     cbFormat2 = new QComboBox;
     cbFormat2->addItems(JoinFormatNames());
@@ -194,7 +194,7 @@ QWidget* JoinPage::buildOutput() {
     };
     grid->addWidget(label("&File name", EdSaveFileName), 0, 0);
     grid->addWidget(EdSaveFileName, 0, 1);
-    grid->addWidget(label("Save pat&h:", EdSavePath2), 1, 0);
+    grid->addWidget(label("&Save path:", EdSavePath2), 1, 0);
     grid->addWidget(EdSavePath2, 1, 1);
     grid->addWidget(SpeedBtnSavePath2, 1, 2);
     grid->addWidget(label("Save for&mat:", cbFormat2), 2, 0);
@@ -206,7 +206,9 @@ QWidget* JoinPage::buildOutput() {
     run->addWidget(BitBtnStopJoin);
     run->addWidget(BitBtnExitJoin);
     grid->addLayout(run, 3, 0, 1, 3);
+    lbTimes3 = new QLabel;
+    grid->addWidget(lbTimes3, 4, 0, 1, 3);
     lbNote3 = new NoteLabel;
-    grid->addWidget(lbNote3, 4, 0, 1, 3);
+    grid->addWidget(lbNote3, 5, 0, 1, 3);
     return box;
 }

@@ -61,6 +61,7 @@ public:
     QComboBox* cbFormat2;
     QPushButton* SpeedBtnSet2;
     QProgressBar* Gauge3;
+    QLabel* lbTimes3;    // elapsed and left, or how the run ended
     NoteLabel* lbNote3;  // how the engine renders the clip it is at
     QPushButton* BitBtnJoin;
     QPushButton* BitBtnStopJoin;

@@ -1,6 +1,7 @@
 #include "join/pic_set_form.h"
 
 #include "common/guarded_handler.h"
+#include "common/media_filters.h"
 #include "common/ini_file.h"
 #include "common/messages.h"
 #include "common/up_down.h"
@@ -156,11 +157,7 @@ TPicSetForm::~TPicSetForm() {
 void TPicSetForm::FormCreate() {
     OpenDialog1.title = "Open a music file:";
     OpenDialog1.multiSelect = false;
-    OpenDialog1.filters = {
-        {"All supported files (*.mp3;*.wav)", "*.mp3;*.wav"},
-        {"MP3 (*.mp3)", "*.mp3"},
-        {"WAV files (*.wav)", "*.wav"},
-    };
+    OpenDialog1.filters = MusicFilters();
 }
 
 void TPicSetForm::showEvent(QShowEvent* event) {

@@ -74,6 +74,18 @@ void SplitList::SetPoint(double seconds) {
     SelectionSaved[n] = true;
 }
 
+void SplitList::AddFoundPoints(const QList<double>& seconds) {
+    const int before = PartCount();
+    for (double t : seconds) InsertSplitPoint(t);
+    const int after = PartCount();
+    resizeRows(after);
+    for (int row = std::max(before, 0) + 1; row <= after; ++row) {
+        SelectionNames[row] = DefaultName(row);
+        SelectionTips[row] = "No tip";
+        SelectionSaved[row] = true;
+    }
+}
+
 void SplitList::Remove(int row) {
     const int n = PartCount();
     if (n <= 1 || row < 1 || row > n) return;

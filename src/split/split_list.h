@@ -33,6 +33,9 @@ public:
     // A split point at the time shown: insert, then the last row gets back its
     // default name, "No tip" and a tick, whether or not a point was added.
     void SetPoint(double seconds);
+    // Points found in the content: each is inserted, and the rows this adds at the
+    // end of the list get their default names, "No tip" and a tick, as Set gives.
+    void AddFoundPoints(const QList<double>& seconds);
     // Merges row `row` into its neighbour: row 1 into row 2, any other into the row
     // above. Nothing happens with one row or a row outside the list.
     void Remove(int row);

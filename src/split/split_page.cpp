@@ -88,14 +88,14 @@ QWidget* SplitPage::buildStep1() {
     SpeedBtnSettings = new QPushButton("S&ettings...");
     SpeedBtnSettings->setToolTip("Output video formats settings");
     auto* formatRow = new QHBoxLayout(formatGroup);
-    auto* formatLabel = new QLabel("Save &Format:");
+    auto* formatLabel = new QLabel("Sa&ve Format:");
     formatLabel->setBuddy(cbFormat);
     formatRow->addWidget(formatLabel);
     formatRow->addWidget(cbFormat, 1);
     formatRow->addWidget(SpeedBtnSettings);
 
     auto* pathGroup = new QGroupBox("Save Path");
-    RBSame = new QRadioButton("S&ame as the source file");
+    RBSame = new QRadioButton("Sa&me as the source file");
     RBSame->setChecked(true);
     RBSavePath = new QRadioButton("&Path");
     EdSavePath = new QLineEdit;
@@ -224,6 +224,8 @@ QWidget* SplitPage::buildStep3() {
     layout->addWidget(Gauge1);
     layout->addWidget(new QLabel("Total Progress"));
     layout->addWidget(Gauge2);
+    lbTimes = new QLabel;
+    layout->addWidget(lbTimes);
     lbNote = new NoteLabel;
     layout->addWidget(lbNote);
     return page;

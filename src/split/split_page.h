@@ -68,6 +68,7 @@ public:
     QLabel* lbPart;
     QProgressBar* Gauge1;
     QProgressBar* Gauge2;
+    QLabel* lbTimes;    // elapsed and left, or how the run ended
     NoteLabel* lbNote;  // how the engine renders the current part
 
     QPushButton* BitBtnBack;

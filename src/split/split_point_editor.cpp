@@ -241,7 +241,7 @@ void SplitPointEditor::DetectClick(DetectionKind kind) {
 DetectDialog* SplitPointEditor::detectDialog() const { return detecting.data(); }
 
 void SplitPointEditor::addDetectedPoints(const QList<double>& points) {
-    for (double seconds : points) list.InsertSplitPoint(seconds);
+    list.AddFoundPoints(points);
     panel.SpeedBtnSet->setEnabled(true);
     RefreshSplitList();
     emit partCountChanged(list.PartCount());

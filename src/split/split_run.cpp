@@ -33,6 +33,7 @@ void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
     active = true;
     g1 = 0;
     g2 = 0;
+    written.clear();
     setNote({});
 }
 
@@ -66,6 +67,17 @@ bool SplitRun::partsCanBeWritten() {
         partOfFile.insert(file, n);
     }
     return true;
+}
+
+QStringList PlannedPartFiles(const SplitSetup& setup, SplitMode mode, int count, const QList<SplitRow>& rows) {
+    QStringList files;
+    if (mode == BySettings) {
+        for (const SplitRow& row : rows)
+            if (row.save) files << setup.outputPath + row.fileName;
+        return files;
+    }
+    for (int n = 1; n <= count; ++n) files << setup.outputPath + PartFileName(setup.source, n, setup.outputExt);
+    return files;
 }
 
 QString SplitRun::equalPartFile(int n) const {
@@ -174,6 +186,7 @@ void SplitRun::sizedPartComplete() {
         renderSizedPart(false);
         return;
     }
+    written << currentOutput;
     emit partWritten(currentPart, currentOutput, bytes);
     partStartFrame += partFrames;
     if (partStartFrame >= totalFrames) {
@@ -240,6 +253,7 @@ void SplitRun::VE1Complete() {
         sizedPartComplete();
         return;
     }
+    written << currentOutput;
     if (currentPart >= partCount) {
         FinishSplit();
         return;

@@ -33,6 +33,10 @@ struct SplitSetup {
     QStringList otherInputs;  // files read besides the source (a list), never written over
 };
 
+// The files a split would write into setup.outputPath: every ticked row's, or
+// `count` numbered parts in the modes that number them.
+QStringList PlannedPartFiles(const SplitSetup& setup, SplitMode mode, int count, const QList<SplitRow>& rows);
+
 // Writes the parts of a split plan one after another on one engine. Each part is
 // one render; the engine's completion starts the next, so the run is a chain of
 // engine events with no loop of its own. Gauges: gauge1 is the current part in
@@ -67,6 +71,8 @@ public:
     // What the engine said of how it renders the current part; empty before it
     // has said anything and once the run has ended.
     QString note() const { return currentNote; }
+    // The parts written so far by this run, in order.
+    const QStringList& writtenFiles() const { return written; }
 
 signals:
     void progressChanged(int gauge1, int gauge2, int gauge2Maximum);
@@ -115,6 +121,7 @@ private:
     bool active = false;
     QString currentOutput;
     QString currentNote;
+    QStringList written;
 
     std::optional<PartSizer> sizer;
     double frameRate = 25;

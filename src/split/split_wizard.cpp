@@ -3,6 +3,7 @@
 #include "common/folder_dialog.h"
 #include "common/folders.h"
 #include "common/guarded_handler.h"
+#include "common/media_filters.h"
 #include "common/messages.h"
 #include "common/note_label.h"
 #include "engine/media_player.h"
@@ -75,18 +76,13 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
         page.Gauge1->setValue(g1);
         page.Gauge2->setMaximum(max);
         page.Gauge2->setValue(g2);
+        page.lbTimes->setText(clock.text(max > 0 ? double(g2) / max : 0));
     });
     connect(&run, &SplitRun::noteChanged, page.lbNote, &NoteLabel::setNote);
     connect(&run, &SplitRun::finished, this, &SplitWizard::onRunFinished);
     OpenDialog1.title = "Open a video file to Split:";
     OpenDialog1.multiSelect = false;
-    OpenDialog1.filters = {
-        {"All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)", "*.avi;*.wmv;*.asf;*.mpg;*.mpeg"},
-        {"MPEG files (*.mpg;*.mpeg)", "*.mpg;*.mpeg"},
-        {"WMV files (*.wmv)", "*.wmv"},
-        {"AVI files (*.avi)", "*.avi"},
-        {"ASF files (*.asf)", "*.asf"},
-    };
+    OpenDialog1.filters = VideoFilters();
     connect(&run, &SplitRun::failed, this, &SplitWizard::onRunFailed);
     // The preview's own window belongs to step 2 and goes when it does.
     connect(page.PageControl2, &QTabWidget::currentChanged, this,
@@ -348,9 +344,30 @@ SplitSetup SplitWizard::setup() const {
     return s;
 }
 
+QStringList SplitWizard::plannedFiles() const {
+    int count = PartCount;
+    if (splitMode == ByTime) count = CeilParts(SourceDuration / PartLength);
+    if (splitMode == BySize) {
+        const double fps = OutputFrameRate(output.SelectedFormat, formats);
+        const PartSizer sizer(MaxPartBytes, fps, EstimateFormatRate(output.SelectedFormat, formats));
+        count = static_cast<int>(std::min<int64_t>(sizer.PartsFor(FramesIn(SourceDuration, fps)), 10000));
+    }
+    return PlannedPartFiles(setup(), splitMode, count, splitList.rows());
+}
+
 void SplitWizard::startSplit() {
+    // Files of the same names are replaced only when the user says so, once for all.
+    if (const QStringList existing = ExistingFiles(plannedFiles());
+        !existing.isEmpty() && !Messages::confirm(window, ReplaceQuestion(existing), "&Replace"))
+        return;
     // A playing preview is stopped and closed; a paused one is left as it is.
     if (editor.previewPlaying()) editor.SpeedBtnStopClick();
+    for (QProgressBar* bar : {page.Gauge1, page.Gauge2}) {
+        bar->setValue(0);
+        bar->setFormat("%p%");
+    }
+    clock.start();
+    page.lbTimes->setText(clock.text(0));
     page.BitBtnBack->setEnabled(false);
     page.BitBtnNext->setEnabled(false);
     page.BitBtnCancelSplit->setText("S&top");
@@ -369,14 +386,21 @@ void SplitWizard::startSplit() {
 }
 
 void SplitWizard::onRunFinished() {
-    Messages::taskComplete(window, outputPath);
+    page.lbTimes->setText("Done in " + ShortClock(clock.elapsed()));
+    Messages::taskComplete(window, outputPath, run.writtenFiles());
     page.BitBtnNext->setToolTip("Start Splitting");
     restoreAfterRun();
 }
 
 void SplitWizard::onRunFailed(const QString& message) {
+    showRunEnd("Failed at %p%", "Failed after " + ShortClock(clock.elapsed()));
     Messages::error(window, message);
     restoreAfterRun();
+}
+
+void SplitWizard::showRunEnd(const QString& barFormat, const QString& times) {
+    for (QProgressBar* bar : {page.Gauge1, page.Gauge2}) bar->setFormat(barFormat);
+    page.lbTimes->setText(times);
 }
 
 void SplitWizard::restoreAfterRun() {
@@ -404,7 +428,11 @@ void SplitWizard::BitBtnBackClick() {
 
 void SplitWizard::BitBtnCancelSplitClick() {
     if (run.running()) {
+        const int part = run.CurrentPart();
+        const int written = static_cast<int>(run.writtenFiles().size());
         run.Stop();
+        showRunEnd("Stopped at %p%", QString("Stopped after %1; part %2 was not written (%3 written before it)")
+                                         .arg(ShortClock(clock.elapsed())).arg(part).arg(written));
         page.BitBtnCancelSplit->setText("E&xit");
         page.BitBtnBack->setEnabled(true);
         page.BitBtnNext->setEnabled(true);
@@ -412,6 +440,7 @@ void SplitWizard::BitBtnCancelSplitClick() {
     }
     page.Gauge1->setValue(0);
     page.Gauge2->setValue(0);
+    showRunEnd("%p%", {});
     if (editor.previewPlaying() || editor.previewPaused()) editor.SpeedBtnStopClick();
     page.BitBtnCancelSplit->setText("E&xit");
     page.showStep(1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/file_filters.h"
+#include "common/run_clock.h"
 #include "formats/format_settings.h"
 #include "formats/output_format.h"
 #include "split/duration_probe_thread.h"
@@ -98,6 +99,10 @@ private:
     void onRunFinished();
     void onRunFailed(const QString& message);
     void restoreAfterRun();
+    // The files the run about to start would write.
+    QStringList plannedFiles() const;
+    // The bars and the line under them once the run has ended this way.
+    void showRunEnd(const QString& barFormat, const QString& times);
     SplitSetup setup() const;
 
     SplitPage& page;
@@ -107,6 +112,7 @@ private:
     const FormatSettings& formats;
     QWidget* window;
     SplitRun run;
+    RunClock clock;
     // Names the file chosen last; a probe's result counts only with the same number.
     int probeGeneration = 0;
     bool waitingForProbe = false;

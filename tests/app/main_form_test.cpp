@@ -18,6 +18,7 @@
 #include <QSemaphore>
 #include <QPushButton>
 #include <QGroupBox>
+#include <QMap>
 #include <QImage>
 #include <QSet>
 #include <QTimer>
@@ -224,16 +225,18 @@ TEST_F(MainFormTest, OpenDialogsOfferTheSupportedTypesInOrder) {
     TMainForm& f = open();
     EXPECT_EQ(f.splitWizard->OpenDialog1.title, "Open a video file to Split:");
     EXPECT_FALSE(f.splitWizard->OpenDialog1.multiSelect);
-    ASSERT_EQ(f.splitWizard->OpenDialog1.filters.size(), 5);
-    EXPECT_EQ(f.splitWizard->OpenDialog1.filters[0].description, "All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg)");
-    EXPECT_EQ(f.splitWizard->OpenDialog1.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg");
+    ASSERT_EQ(f.splitWizard->OpenDialog1.filters.size(), 13);
+    EXPECT_TRUE(f.splitWizard->OpenDialog1.filters[0].description.startsWith("All supported files (*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.mp4;"));
     EXPECT_EQ(f.splitWizard->OpenDialog1.filters[4].description, "ASF files (*.asf)");
+    for (const char* today : {"clip.MP4", "game.mkv", "iphone.MOV", "tv.ts", "cam.M2TS", "disc.VOB", "web.webm"})
+        EXPECT_TRUE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], today)) << today;
     EXPECT_TRUE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "CLIP.AVI"));
     EXPECT_FALSE(MatchesFilter(f.splitWizard->OpenDialog1.filters[0], "photo.jpg"));
 
     EXPECT_EQ(f.joinController->OpenDialog2.title, "Open video files to Join:");
     EXPECT_TRUE(f.joinController->OpenDialog2.multiSelect);
-    ASSERT_EQ(f.joinController->OpenDialog2.filters.size(), 8);
+    ASSERT_EQ(f.joinController->OpenDialog2.filters.size(), 16);
+    EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "phone.mp4"));
     EXPECT_EQ(f.joinController->OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
     EXPECT_EQ(f.joinController->OpenDialog2.filters[7].description, "PNG files (*.png)");
     EXPECT_TRUE(MatchesFilter(f.joinController->OpenDialog2.filters[0], "Photo.JPEG"));
@@ -338,4 +341,60 @@ TEST_F(MainFormTest, EveryButtonOfTheStartPageAndTheSettingsHasItsOwnKey) {
     });
     f.TabSheet6->TBXSettings->click();
     EXPECT_TRUE(seen);
+}
+
+namespace {
+
+// The Alt keys a user can press on what the window shows now: the letter after a
+// lone '&' of every visible button, check box, radio button, and label that leads
+// to a field, each with what it belongs to.
+QStringList VisibleAltKeys(QWidget* window) {
+    QStringList keys;
+    const auto add = [&keys](const QString& text) {
+        for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size(); i = text.indexOf('&', i + 2)) {
+            if (text[i + 1] != '&') {
+                keys << QString(text[i + 1].toUpper()) + " " + text;
+                return;
+            }
+        }
+    };
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(window) || b->inherits("QToolBarExtension")) continue;
+        // A picture button's key is its shortcut: Alt and a letter.
+        const QString shortcut = b->shortcut().toString();
+        if (!b->text().contains('&') && shortcut.startsWith("Alt+") && shortcut.size() == 5)
+            add("&" + shortcut.right(1) + " (" + b->text() + ")");
+        else
+            add(b->text());
+    }
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->isVisibleTo(window) && l->buddy()) add(l->text());
+    for (QGroupBox* g : window->findChildren<QGroupBox*>())
+        if (g->isVisibleTo(window) && g->isCheckable()) add(g->title());
+    return keys;
+}
+
+void ExpectUniqueAltKeys(QWidget* window, const std::string& where) {
+    const QStringList keys = VisibleAltKeys(window);
+    QMap<QChar, QStringList> byLetter;
+    for (const QString& key : keys) byLetter[key[0]] << key.mid(2);
+    for (auto it = byLetter.begin(); it != byLetter.end(); ++it)
+        EXPECT_EQ(it.value().size(), 1) << where << ": Alt+" << QString(it.key()).toStdString() << " is "
+                                        << it.value().join(" and ").toStdString();
+}
+
+} // namespace
+
+TEST_F(MainFormTest, EveryAltKeyOnAPageIsUnique) {
+    TMainForm& f = open();
+    ExpectUniqueAltKeys(&f, "Getting Started");
+    f.TabSheet6->TBXSplit->click();
+    for (int step = 1; step <= 3; ++step) {
+        f.TabSheet1->showStep(step);
+        ExpectUniqueAltKeys(&f, "split step " + std::to_string(step));
+    }
+    f.TabSheet1->showStep(1);
+    f.TabSheet1->BitBtnCancelSplit->click();
+    f.TabSheet6->TBXJoin->click();
+    ExpectUniqueAltKeys(&f, "join");
 }

@@ -230,3 +230,29 @@ TEST(CliJoinPictures, APngIsShownAsAPicture) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CliReplacing, ARunOverEarlierOutputsReplacesThemAndSaysWhich) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath("clip.avi");
+    QFile::copy(testmedia::WideClip(), source);
+    const QStringList split{"split", source, "--parts", "2", "--format", "8", "--out", dir.filePath("parts")};
+    const CliRun first = Cli(split);
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_FALSE(first.out.contains("replacing"));
+    const CliRun again = Cli(split);
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains("Part 1: " + dir.filePath("parts/clip-1.avi") + " (replacing the file there)"))
+        << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains("Part 2: " + dir.filePath("parts/clip-2.avi") + " (replacing the file there)"));
+
+    const QStringList join{"join", source, "--out", dir.filePath("joined.avi"), "--format", "8"};
+    ASSERT_EQ(Cli(join).code, 0);
+    const CliRun joinedAgain = Cli(join);
+    EXPECT_EQ(joinedAgain.code, 0);
+    EXPECT_TRUE(joinedAgain.err.contains("Joining into " + dir.filePath("joined.avi") + " (replacing the file there)"))
+        << joinedAgain.err.toStdString();
+}
+
+} // namespace

@@ -37,11 +37,12 @@ TEST(ErrorBox, GuardedHandlersShowTheirErrorWithTheProgramTitle) {
 namespace {
 
 // Presses the button of the modal box that is about to open, as a user would.
-void PressInNextBox(const QString& caption, QString* boxText) {
+void PressInNextBox(const QString& caption, QString* boxText, QString* details = nullptr) {
     QTimer::singleShot(0, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         *boxText = box->text();
+        if (details) *details = box->informativeText();
         for (QAbstractButton* button : box->buttons())
             if (button->text().remove('&') == caption) button->click();
     });
@@ -69,4 +70,21 @@ TEST(QuestionBox, YesAndNoAreTheAnswer) {
     EXPECT_EQ(text, "A render is running. Stop it and quit?");
     PressInNextBox("No", &text);
     EXPECT_FALSE(Messages::question(nullptr, "A render is running. Stop it and quit?"));
+}
+
+TEST(TaskCompleteBox, NamesTheFilesWrittenUnderItsText) {
+    QString text, details;
+    PressInNextBox("OK", &text, &details);
+    Messages::taskComplete(nullptr, "/tmp/parts/", {"/tmp/parts/clip-1.mp4", "/tmp/parts/clip-2.mp4"});
+    EXPECT_EQ(text, "Task Complete!");
+    EXPECT_EQ(details, "Written:\nclip-1.mp4\nclip-2.mp4");
+}
+
+TEST(ConfirmBox, ReplaceOrCancel) {
+    QString text;
+    PressInNextBox("Replace", &text);
+    EXPECT_TRUE(Messages::confirm(nullptr, "1 file already exists in /tmp/. Replace it?", "&Replace"));
+    EXPECT_EQ(text, "1 file already exists in /tmp/. Replace it?");
+    PressInNextBox("Cancel", &text);
+    EXPECT_FALSE(Messages::confirm(nullptr, "1 file already exists in /tmp/. Replace it?", "&Replace"));
 }

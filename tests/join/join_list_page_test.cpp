@@ -204,11 +204,16 @@ TEST_F(JoinListPage, TheChosenFolderGainsASeparator) {
 TEST_F(JoinListPage, TheOpenDialogOffersVideosAndPictures) {
     EXPECT_EQ(controller.OpenDialog2.title, "Open video files to Join:");
     EXPECT_TRUE(controller.OpenDialog2.multiSelect);
-    ASSERT_EQ(controller.OpenDialog2.filters.size(), 8);
+    // The classic entries in their order, then today's kinds; the first holds them all.
+    ASSERT_EQ(controller.OpenDialog2.filters.size(), 16);
     EXPECT_EQ(controller.OpenDialog2.filters[6].description, "JPG files (*.jpg,jpeg)");
     EXPECT_EQ(controller.OpenDialog2.filters[7].description, "PNG files (*.png)");
     EXPECT_EQ(controller.OpenDialog2.filters[7].patterns, "*.png");
-    EXPECT_EQ(controller.OpenDialog2.filters[0].patterns, "*.avi;*.wmv;*.asf;*.mpg;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png");
+    EXPECT_EQ(controller.OpenDialog2.filters[8].description, "MP4 files (*.mp4;*.m4v)");
+    EXPECT_TRUE(controller.OpenDialog2.filters[0].patterns.startsWith("*.avi;*.mpg;*.wmv;*.asf;*.mpeg;*.bmp;*.jpg;*.jpeg;*.png;*.mp4"));
+    for (const FileFilter& kind : controller.OpenDialog2.filters.mid(1))
+        for (const QString& pattern : kind.patterns.split(';'))
+            EXPECT_TRUE(MatchesFilter(controller.OpenDialog2.filters[0], "x" + pattern.mid(1))) << pattern.toStdString();
 }
 
 TEST_F(JoinListPage, TheToolBarAndMenuReadAsDesigned) {

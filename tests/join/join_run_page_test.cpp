@@ -1,11 +1,13 @@
 // The join run from the page: checks, locking, the timeline, progress, the end.
 #include "join_test_fixture.h"
 
+#include "common/messages.h"
 #include "common/note_label.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -105,7 +107,7 @@ TEST_F(JoinRunPage, ARenderFailureIsReportedNeverAsComplete) {
     EXPECT_EQ(boxes.size(), 1);
 }
 
-TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageLockedUntilStop) {
+TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageUsableAtOnce) {
     dir.write("file", "x");
     add({"/v/B.avi"});
     page.EdSavePath2->setText(dir.path("file") + "/sub");
@@ -113,8 +115,6 @@ TEST_F(JoinRunPage, AFolderThatCannotBeMadeLeavesThePageLockedUntilStop) {
     EXPECT_EQ(boxes, QStringList{"Quillmark: Cannot create " + dir.path("file") + "/sub: \"" + dir.path("file") +
                                  "\" is a file, not a folder."});
     EXPECT_FALSE(timeline().contains("ClearClips"));
-    EXPECT_TRUE(locked());
-    page.BitBtnStopJoin->click();
     EXPECT_TRUE(unlocked());
 }
 
@@ -125,7 +125,8 @@ TEST_F(JoinRunPage, AVideoThatCannotBeMeasuredStopsTheJoin) {
     EXPECT_TRUE(boxes[0].contains("broken.avi")) << boxes[0].toStdString();
     EXPECT_FALSE(engine.calls.join('\n').contains("StartRender"));
     EXPECT_DOUBLE_EQ(controller.joinItems.at(1).duration, 10.5);
-    EXPECT_TRUE(locked());
+    EXPECT_TRUE(unlocked());
+    EXPECT_FALSE(player.calls.isEmpty() || player.calls.last().startsWith("Open")) << "the player was left open";
 }
 
 TEST_F(JoinRunPage, StopEndsTheRenderAndKeepsTheGauge) {
@@ -244,4 +245,62 @@ TEST_F(JoinRunPage, APictureShorterThanOneFrameIsRefusedBeforeAnythingHappens) {
     page.BitBtnJoin->click();
     ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
     EXPECT_EQ(timeline().mid(1, 2), (QStringList{"AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 1, 0)"}));
+}
+
+TEST_F(JoinRunPage, WhileARunWritesTheListItsMenuIsLockedAndAfterItFollowsTheSelection) {
+    player.lengths["/v/C.avi"] = 2000;
+    add({"/v/B.avi", "/v/C.avi"});
+    select(0);
+    const QList<QAction*> editing{page.MenuAddFiles, page.MenuRemove, page.MenuRemoveAll, page.MenuMoveUp,
+                                  page.MenuMoveDown, page.MenuStartJoining};
+    for (QAction* a : editing) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    page.BitBtnJoin->click();
+    select(1);  // a new selection during the run unlocks nothing
+    for (QAction* a : editing) EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    page.MenuRemoveAll->trigger();
+    EXPECT_EQ(controller.joinItems.count(), 2);
+    page.BitBtnStopJoin->click();
+    for (QAction* a : editing) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+}
+
+TEST_F(JoinRunPage, TheBarAndTheLineUnderItSayHowLongItTakesAndHowTheRunEnded) {
+    add({"/v/B.avi"});
+    page.BitBtnJoin->click();
+    EXPECT_TRUE(page.lbTimes3->text().startsWith("Elapsed 0:0")) << page.lbTimes3->text().toStdString();
+    engine.emitProcessing(5, 10);
+    EXPECT_TRUE(page.lbTimes3->text().contains(" left")) << page.lbTimes3->text().toStdString();
+    page.BitBtnStopJoin->click();
+    EXPECT_EQ(page.Gauge3->value(), 50);
+    EXPECT_EQ(page.Gauge3->text(), "Stopped at 50%");
+    EXPECT_TRUE(page.lbTimes3->text().startsWith("Stopped after ")) << page.lbTimes3->text().toStdString();
+    EXPECT_TRUE(page.lbTimes3->text().endsWith("Untitled.avi was not written")) << page.lbTimes3->text().toStdString();
+
+    page.BitBtnJoin->click();
+    EXPECT_EQ(page.Gauge3->text(), "0%");
+    engine.emitError("Cannot write: disk full");
+    EXPECT_TRUE(page.Gauge3->text().startsWith("Failed at")) << page.Gauge3->text().toStdString();
+    page.BitBtnJoin->click();
+    engine.emitComplete();
+    EXPECT_TRUE(page.lbTimes3->text().startsWith("Done in ")) << page.lbTimes3->text().toStdString();
+}
+
+TEST_F(JoinRunPage, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
+    add({"/v/B.avi"});
+    QDir().mkpath(dir.path("out"));
+    dir.write("out/Untitled.avi", "an earlier join");
+    QStringList asked;
+    bool replace = false;
+    Messages::setAnswerHandler([&](const QString& text) {
+        asked << text;
+        return replace;
+    });
+    page.BitBtnJoin->click();
+    const QString question = "1 file already exists in " + dir.path("out") + "/. Replace it?";
+    EXPECT_EQ(asked, QStringList{question});
+    EXPECT_FALSE(engine.calls.join('\n').contains("StartRender"));
+    EXPECT_TRUE(unlocked());
+    replace = true;
+    page.BitBtnJoin->click();
+    EXPECT_TRUE(engine.calls.join('\n').contains("StartRender(" + dir.path("out") + "/Untitled.avi)"));
+    Messages::setAnswerHandler({});
 }

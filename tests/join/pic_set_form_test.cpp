@@ -146,8 +146,10 @@ TEST_F(PicSetFormTest, TheMusicPreviewPlaysPausesAndEndsWithTheDialog) {
 TEST_F(PicSetFormTest, TheMusicDialogOffersMp3AndWav) {
     EXPECT_EQ(form->OpenDialog1.title, "Open a music file:");
     EXPECT_FALSE(form->OpenDialog1.multiSelect);
-    ASSERT_EQ(form->OpenDialog1.filters.size(), 3);
-    EXPECT_EQ(form->OpenDialog1.filters[0].patterns, "*.mp3;*.wav");
+    ASSERT_EQ(form->OpenDialog1.filters.size(), 6);
+    EXPECT_EQ(form->OpenDialog1.filters[1].description, "MP3 (*.mp3)");
+    for (const char* music : {"a.MP3", "b.wav", "c.m4a", "d.aac", "e.flac", "f.ogg", "g.opus"})
+        EXPECT_TRUE(MatchesFilter(form->OpenDialog1.filters[0], music)) << music;
     SetOpenDialogHandler([](const OpenDialogSetup&) { return QStringList{"/m/x.wav"}; });
     form->BitBtnOpen->click();
     SetOpenDialogHandler({});

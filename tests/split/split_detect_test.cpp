@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -54,6 +55,14 @@ TEST_F(SplitDetect, FoundSceneChangesBecomeRowsLikeSetPoints) {
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(list.TimePoints[i], expected[i], 0.04) << i;
     // Fractions are kept, as the source's frames lie.
     EXPECT_NE(list.TimePoints[3], std::round(list.TimePoints[3]));
+    // Each row is named, ticked and tipped as Set makes it, so Split can write them.
+    const QString base = QFileInfo(detectionmedia::Cuts()).completeBaseName();
+    const QList<SplitRow> rows = list.rows();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(rows[i].fileName, QString("%1-%2.avi").arg(base).arg(i + 1)) << i;
+        EXPECT_TRUE(rows[i].save) << i;
+        EXPECT_EQ(list.SelectionTips[i + 1], "No tip") << i;
+    }
 }
 
 TEST_F(SplitDetect, StopAndLeavingTheStepReturnAtOnceAndAddNothing) {

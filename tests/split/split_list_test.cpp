@@ -134,3 +134,14 @@ TEST(SplitList, EditingARowKeepsTheFramesOfTimesLeftAsShown) {
     EXPECT_DOUBLE_EQ(list.TimePoints[1], 95);
     EXPECT_DOUBLE_EQ(list.TimePoints[2], 150.04);
 }
+
+TEST(SplitListFoundPoints, RowsMadeByFoundPointsAreNamedTickedAndTippedAsSetMakesThem) {
+    SplitList list;
+    list.Reset(60, "/v/holiday.avi", "mpg");
+    list.SelectionNames[1] = "intro.mpg";  // renamed by the user before the search
+    list.AddFoundPoints({40, 12.5, 30});
+    EXPECT_EQ(list.TimePoints, (QVector<double>{0, 12.5, 30, 40, 60}));
+    EXPECT_EQ(list.SelectionNames.mid(1), (QStringList{"intro.mpg", "holiday-2.mpg", "holiday-3.mpg", "holiday-4.mpg"}));
+    EXPECT_EQ(list.SelectionTips.mid(2), (QStringList{"No tip", "No tip", "No tip"}));
+    for (const SplitRow& row : list.rows()) EXPECT_TRUE(row.save);
+}

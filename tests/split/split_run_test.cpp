@@ -289,3 +289,13 @@ TEST_F(SizeSplitRunTest, ABoundBelowOneSecondOfTheFormatWritesNothing) {
     EXPECT_TRUE(events[0].startsWith("failed: A part of at most 100 KB cannot hold one second of DVD PAL, which needs about"))
         << events[0].toStdString();
 }
+
+TEST(SplitRunFiles, ThePlannedFilesAreTheTickedRowsOrTheNumberedParts) {
+    SplitSetup setup;
+    setup.source = "/v/clip.avi";
+    setup.outputPath = "/out/";
+    setup.outputExt = "mpg";
+    EXPECT_EQ(PlannedPartFiles(setup, ByAmount, 2, {}), (QStringList{"/out/clip-1.mpg", "/out/clip-2.mpg"}));
+    const QList<SplitRow> rows{{0, 1, "a.mpg", true}, {1, 2, "b.mpg", false}, {2, 3, "c.mpg", true}};
+    EXPECT_EQ(PlannedPartFiles(setup, BySettings, 3, rows), (QStringList{"/out/a.mpg", "/out/c.mpg"}));
+}

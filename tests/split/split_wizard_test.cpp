@@ -610,3 +610,45 @@ TEST_F(SplitWizardTest, BySizeRefusesABoundBelowASecondAndNamesTheSizeInTheSumma
     EXPECT_TRUE(page.Memo1->toPlainText().contains("\n        Split in parts of at most 1.5 GB\n"))
         << page.Memo1->toPlainText().toStdString();
 }
+
+TEST_F(SplitWizardTest, AStoppedRunSaysHowFarItGotAndTheBarsShowTheStop) {
+    toStep3ByAmount(3);
+    page.BitBtnNext->click();
+    EXPECT_TRUE(page.lbTimes->text().startsWith("Elapsed 0:0")) << page.lbTimes->text().toStdString();
+    engine.emitComplete();
+    engine.emitProcessing(15, 30);
+    EXPECT_TRUE(page.lbTimes->text().contains(" left")) << page.lbTimes->text().toStdString();
+    page.BitBtnCancelSplit->click();
+    EXPECT_EQ(page.Gauge1->text(), "Stopped at 50%");
+    EXPECT_TRUE(page.Gauge2->text().startsWith("Stopped at"));
+    EXPECT_TRUE(page.lbTimes->text().startsWith("Stopped after 0:0")) << page.lbTimes->text().toStdString();
+    EXPECT_TRUE(page.lbTimes->text().endsWith("; part 2 was not written (1 written before it)"))
+        << page.lbTimes->text().toStdString();
+
+    page.BitBtnNext->click();  // a new run shows plain percentages again
+    EXPECT_EQ(page.Gauge1->text(), "0%");
+    for (int part = 0; part < 3; ++part) engine.emitComplete();
+    EXPECT_TRUE(page.lbTimes->text().startsWith("Done in ")) << page.lbTimes->text().toStdString();
+}
+
+TEST_F(SplitWizardTest, ExistingPartsAreReplacedOnlyWhenTheUserSaysSoOnceForAll) {
+    dir.write("clip-2.avi", "an earlier part");
+    dir.write("clip-3.avi", "an earlier part");
+    toStep3ByAmount(3);
+    QStringList asked;
+    bool replace = false;
+    Messages::setAnswerHandler([&](const QString& text) {
+        asked << text;
+        return replace;
+    });
+    page.BitBtnNext->click();
+    EXPECT_EQ(asked, QStringList{"2 files already exist in " + dir.path() + ". Replace them?"});
+    EXPECT_FALSE(engine.calls.join('\n').contains("StartRender"));
+    EXPECT_TRUE(page.BitBtnNext->isEnabled());
+    EXPECT_EQ(caption(page.BitBtnCancelSplit), "Exit");
+    replace = true;
+    page.BitBtnNext->click();
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("clip-1.avi") + ")"));
+    Messages::setAnswerHandler({});
+}

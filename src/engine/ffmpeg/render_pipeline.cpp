@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/render_pipeline.h"
 
 #include "engine/ffmpeg/audio_feed.h"
+#include "engine/ffmpeg/note_schedule.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
@@ -103,12 +104,19 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     const SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
     if (stop)
         return false;
-    for (const QString& text : plan.notes)
-        note(text);
+    const double fps = av_q2d(v.frameRate);
+    std::vector<double> clipStarts;
+    for (const VideoPlacement& place : layout.video)
+        clipStarts.push_back(place.firstFrame / fps);
+    NoteSchedule notes(plan.notes, clipStarts, note);
+    notes.reached(0);
+    const ProgressReport progressAndNotes = [&](double position, double duration) {
+        notes.reached(position);
+        progress(position, duration);
+    };
     writing();
     if (plan.copies)
-        return RunSmartRender(request, plan, settings, layout, stop, progress);
-    const double fps = av_q2d(v.frameRate);
+        return RunSmartRender(request, plan, settings, layout, stop, progressAndNotes);
     const double length = layout.seconds(v.frameRate);
 
     OutputFile out(request.writePath, request.shownPath, settings);
@@ -133,7 +141,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= kProgressInterval) {
             lastReport = now;
-            progress(std::min(frames / fps, length), length);
+            progressAndNotes(std::min(frames / fps, length), length);
         }
     }
     if (stop)

@@ -21,6 +21,7 @@ constexpr int kDetectWidth = 160;
 // a break between two things worth a part each.
 constexpr double kEdge = 1e-3;
 
+
 // One filter chain between a buffer source and a sink, rebuilt when the
 // stream changes shape under it.
 class FilterChain {
@@ -104,6 +105,66 @@ struct Stretches {
         if (const auto start = Meta(frame, startKey))
             open = start;
     }
+};
+
+// The luma of a small filtered picture, row after row.
+std::vector<uint8_t> Luma(const AVFrame& frame) {
+    std::vector<uint8_t> luma;
+    luma.reserve(size_t(frame.width) * size_t(frame.height));
+    for (int y = 0; y < frame.height; ++y)
+        luma.insert(luma.end(), frame.data[0] + y * frame.linesize[0], frame.data[0] + y * frame.linesize[0] + frame.width);
+    return luma;
+}
+
+// Mean difference of two pictures' luma, 0 to 255; 255 when they cannot be compared.
+double Difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    if (a.empty() || a.size() != b.size())
+        return 255;
+    int64_t sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        sum += std::abs(int(a[i]) - int(b[i]));
+    return double(sum) / double(a.size());
+}
+
+// Scene changes closer together than the shortest shot are one burst: a camera
+// flash, a blink of a few frames, a quick montage. A burst after which the
+// picture is the one before it was a flash and is no change at all; any other
+// counts once, at its first cut.
+class Bursts {
+public:
+    explicit Bursts(QList<double>& points) : points(points) {}
+
+    void frame(const AVFrame& picture, std::optional<double> cut, double time) {
+        std::vector<uint8_t> luma = Luma(picture);
+        if (start && !cut && time - last >= kShortestScene) {
+            if (Difference(luma, before) > kSameScene)
+                points.append(*start);
+            start.reset();
+        }
+        if (cut) {
+            if (!start) {
+                start = *cut;
+                before = previous;
+            }
+            last = *cut;
+        }
+        previous = std::move(luma);
+    }
+    // The file ended inside a burst: nothing after it to compare with.
+    void end() {
+        if (start)
+            points.append(*start);
+        start.reset();
+    }
+
+private:
+    static constexpr double kShortestScene = 0.5; // seconds
+    static constexpr double kSameScene = 10;      // mean luma difference of one scene across a flash
+
+    QList<double>& points;
+    std::vector<uint8_t> previous, before;
+    std::optional<double> start;
+    double last = 0;
 };
 
 QByteArray Number(double value) { return QByteArray::number(value, 'f', 6); }
@@ -195,12 +256,12 @@ QList<double> DetectSplitPoints(const QString& file, const DetectionSettings& se
     Stretches stretches{settings.minSeconds, {}, {}};
     int width = 0, height = 0, format = -1;
     int64_t lastPts = AV_NOPTS_VALUE;
+    Bursts flashes{points};
 
     const auto take = [&](const AVFrame& out) {
         const double time = out.pts * av_q2d(kMicroseconds);
         if (settings.kind == DetectionKind::Scenes) {
-            if (const auto cut = Meta(out, "lavfi.scd.time"))
-                points.append(*cut);
+            flashes.frame(out, Meta(out, "lavfi.scd.time"), time);
         } else if (settings.kind == DetectionKind::Black) {
             stretches.mark(out, "lavfi.black_start", "lavfi.black_end");
         } else {
@@ -222,6 +283,13 @@ QList<double> DetectSplitPoints(const QString& file, const DetectionSettings& se
         }
         lastPts = pts;
         frame->pts = pts;
+        // PCM in WAV and camera files often does not say which channels it
+        // holds; the filters refuse sound without a layout, so it gets the usual one.
+        if (audio && frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            const int channels = frame->ch_layout.nb_channels;
+            av_channel_layout_uninit(&frame->ch_layout);
+            av_channel_layout_default(&frame->ch_layout, channels);
+        }
         if (!audio && filters.isOpen() && (frame->width != width || frame->height != height || frame->format != format))
             filters.push(nullptr, take);
         if (!filters.isOpen()) {
@@ -239,6 +307,7 @@ QList<double> DetectSplitPoints(const QString& file, const DetectionSettings& se
         return {};
     if (filters.isOpen())
         filters.push(nullptr, take);
+    flashes.end();
 
     if (settings.kind != DetectionKind::Scenes && !frameTimes.empty()) {
         // A stretch still open at the end is the file's run-out, and one from

@@ -49,4 +49,22 @@ inline QString LateStart() {
                             "mp2", "-output_ts_offset", "10", "-f", "mpegts"});
 }
 
+// 25 fps H.264 from a camera: a moving pattern with a two-frame white flash at
+// 2.00 s, then a cut to bars at 4.00 s: one point, 4.0.
+inline QString Flash() {
+    return testmedia::Make("detect flash.mp4",
+                           {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=4", "-f", "lavfi", "-i",
+                            "smptebars=s=320x240:r=25:d=2", "-filter_complex",
+                            "[0]drawbox=t=fill:c=white:enable='between(n,50,51)'[f];[f][1]concat=n=2:v=1:a=0,format=yuv420p",
+                            "-c:v", "libx264", "-g", "50"});
+}
+
+// PCM WAV as cameras and recorders write it, saying nothing of its channels'
+// layout: a tone silent from 2.0 to 3.0 s of 5, in `channels` channels.
+inline QString PcmWithoutLayout(int channels) {
+    return testmedia::Make(QStringLiteral("detect silence %1ch.wav").arg(channels),
+                           {"-f", "lavfi", "-i", "sine=f=440:d=5,volume=enable='between(t,2,3)':volume=0", "-ac",
+                            QString::number(channels), "-c:a", "pcm_s16le"});
+}
+
 } // namespace detectionmedia

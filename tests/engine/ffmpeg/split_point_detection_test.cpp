@@ -56,6 +56,20 @@ TEST(SplitPointDetection, SilenceInCompressedSoundGivesItsMiddle) {
     ExpectNear(Detect(detectionmedia::Silence(), DetectionKind::Silence), {5.5});
 }
 
+TEST(SplitPointDetection, SilenceInPcmThatNamesNoChannelLayoutGivesItsMiddle) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const QString file = detectionmedia::PcmWithoutLayout(channels);
+        const QString layout = testmedia::Stream(testmedia::Probe(file), "audio")["channel_layout"].toString();
+        ASSERT_TRUE(layout.isEmpty() || layout == "unknown") << layout.toStdString();
+        ExpectNear(Detect(file, DetectionKind::Silence), {2.5});
+    }
+}
+
+TEST(SplitPointDetection, ACameraFlashIsNoSceneChange) {
+    ExpectNear(Detect(detectionmedia::Flash(), DetectionKind::Scenes), {4.0});
+}
+
 TEST(SplitPointDetection, TimesCountFromTheFileStartWhenItsTimestampsStartLate) {
     ExpectNear(Detect(detectionmedia::LateStart(), DetectionKind::Scenes), {2.0});
     ExpectNear(Detect(detectionmedia::LateStart(), DetectionKind::Silence), {1.5});

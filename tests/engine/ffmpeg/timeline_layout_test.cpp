@@ -1,6 +1,9 @@
 // The output timeline worked out from the clips' real spans: frame grids, where
 // sound starts and how long it lasts.
+#include "engine/ffmpeg/note_schedule.h"
 #include "engine/ffmpeg/timeline_layout.h"
+
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -100,3 +103,21 @@ TEST(TimelineLayout, ClipsPastTheirFileTakeNoFrames) {
 }
 
 } // namespace
+
+TEST(NoteSchedule, EachClipsNoteComesWhenTheRenderReachesTheClip) {
+    QStringList said;
+    NoteSchedule notes({"clip 1", "picture 2", "clip 3"}, {0, 10, 14}, [&](const QString& n) { said << n; });
+    notes.reached(0);
+    EXPECT_EQ(said, QStringList{"clip 1"});
+    notes.reached(9.9);
+    EXPECT_EQ(said, QStringList{"clip 1"});
+    notes.reached(15); // past two starts in one step: both, in order, the last one showing
+    EXPECT_EQ(said, (QStringList{"clip 1", "picture 2", "clip 3"}));
+    notes.reached(20);
+    EXPECT_EQ(said.size(), 3);
+
+    QStringList atOnce; // starts unknown: nothing is held back
+    NoteSchedule unplaced({"a", "b"}, {}, [&](const QString& n) { atOnce << n; });
+    unplaced.reached(0);
+    EXPECT_EQ(atOnce, (QStringList{"a", "b"}));
+}
