@@ -150,6 +150,6 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     if (audio)
         audio->finishAt(frames / fps);
     out.finish();
-    progress(length, length);
+    progressAndNotes(length, length);
     return true;
 }
