@@ -174,7 +174,7 @@ TEST_F(SplitMarkingTest, ASoundOnlySourceHasNoFramesToStep) {
     player.frameRate = 0;
     press(&panel, Qt::Key_Right);
     EXPECT_TRUE(player.IsOpen());
-    EXPECT_TRUE(player.calls.filter("ShowFrameAt").isEmpty());
+    EXPECT_TRUE(player.calls.filter("Frame").isEmpty());
     EXPECT_TRUE(boxes.isEmpty());
 }
 
