@@ -411,11 +411,13 @@ void SplitPointEditor::showSelectedRow() {
 void SplitPointEditor::followSource() {
     if (shownSource == SourceFileName) return;
     shownSource = SourceFileName;
-    if (MP1 && MP1->IsOpen() && MP1->FileName() != SourceFileName) MP1->Close();
-    panel.Timer1->stop();
-    panel.SpeedBtnPlay->setEnabled(panel.TBToolbar1->isEnabled() || panel.SpeedBtnPlay->isEnabled());
-    panel.SpeedBtnPause->setEnabled(false);
-    panel.SpeedBtnStop->setEnabled(false);
+    if (MP1 && MP1->IsOpen() && MP1->FileName() != SourceFileName) {
+        MP1->Close();
+        panel.Timer1->stop();
+        panel.SpeedBtnPlay->setEnabled(true);
+        panel.SpeedBtnPause->setEnabled(false);
+        panel.SpeedBtnStop->setEnabled(false);
+    }
     showElapsed("00:00:00", 0);
     panel.lbExactPosition->clear();
     panel.TrackBar1->setValue(0);
