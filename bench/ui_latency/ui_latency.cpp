@@ -11,6 +11,8 @@
 #include "common/messages.h"
 #include "join/join_page.h"
 #include "split/split_page.h"
+#include "split/split_point_panel.h"
+#include "video_panel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,8 +27,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -79,6 +86,66 @@ void Steps(const std::vector<std::function<void()>>& steps, int pauseMs) {
         QTimer::singleShot(0, step);
         Spin(pauseMs);
     }
+}
+
+
+// The frame number the source burnt into its top left corner: 16 cells of 64x64
+// pixels of 1920x1080, lowest bit first, white for 1. -1 without a picture.
+int BurntInFrame(const QImage& picture) {
+    if (picture.isNull()) return -1;
+    int n = 0;
+    for (int bit = 0; bit < 16; ++bit) {
+        const int x = (bit * 64 + 32) * picture.width() / 1920;
+        const int y = 32 * picture.height() / 1080;
+        if (qGray(picture.pixel(x, y)) > 128) n |= 1 << bit;
+    }
+    return n;
+}
+
+// The frame the read-out names: "(00:00:09.000, frame 225)".
+int NamedFrame(const QLabel& readOut) {
+    const auto match = QRegularExpression("frame (\\d+)").match(readOut.text());
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+struct StepTimes {
+    std::vector<double> ms;
+    int matching = 0;
+    double median() const {
+        if (ms.empty()) return 0;
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[sorted.size() / 2];
+    }
+    double worst() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+// Presses a key in the split-point group `times` times, each once the frame the
+// last one asked for is on show, and times each from the press until the read-out
+// names a new frame; then checks that frame against the picture on show.
+// `video` is the preview's own window, a VideoPanel.
+StepTimes PressAndTime(SplitPointPanel& group, QWidget* video, int key, Qt::KeyboardModifiers modifiers, int times) {
+    StepTimes result;
+    for (int i = 0; i < times; ++i) {
+        const QString before = group.lbExactPosition->text();
+        QElapsedTimer clock;
+        QTimer::singleShot(0, [&] {
+            clock.start();
+            QKeyEvent press(QEvent::KeyPress, key, modifiers);
+            QApplication::sendEvent(group.ListView1, &press);
+        });
+        SpinUntil(
+            [&] {
+                const QString shown = group.lbExactPosition->text();
+                return clock.isValid() && shown != before && shown.contains("frame");
+            },
+            10000);
+        result.ms.push_back(clock.nsecsElapsed() / 1e6);
+        Spin(10);  // the picture is drawn as the read-out changes; let it land
+        const auto* panel = qobject_cast<VideoPanel*>(video);
+        if (panel && BurntInFrame(panel->frame()) == NamedFrame(*group.lbExactPosition)) ++result.matching;
+    }
+    return result;
 }
 
 } // namespace
@@ -189,8 +256,49 @@ int main(int argc, char* argv[]) {
         Steps(keys, 30);
         report("type 99999999 into the amount box", meter.end());
     }
+    {   // Frame steps in the split editor on a 1080p H.264 source with a keyframe
+        // every 250 frames: 1 s jumps to frame 225, steps forward across the
+        // keyframe at 250, then back.
+        form->BtnGoSplitClick();
+        SplitPage& page = *form->TabSheet1;
+        page.showStep(1);
+        SetOpenDialogHandler([&](const OpenDialogSetup&) { return QStringList{media.filePath("step1080.mp4")}; });
+        page.SpeedBtnOpen->click();
+        SpinUntil([&] { return page.BitBtnNext->isEnabled() && page.EdFilePathName->text().endsWith("step1080.mp4"); },
+                  60000);
+        Spin(100);
+        page.RBSame->click();
+        page.BitBtnNext->click();
+        page.RBManual->click();
+        SplitPointPanel& group = *page.GroupBoxManual;
+        meter.begin();
+        const StepTimes open = PressAndTime(group, nullptr, Qt::Key_Home, Qt::NoModifier, 1);
+        const double openStall = meter.end();
+        struct Row {
+            const char* action;
+            int key;
+            Qt::KeyboardModifiers modifiers;
+            int times;
+        };
+        const Row rows[] = {{"jump 1 s forward (Shift+Right) x9", Qt::Key_Right, Qt::ShiftModifier, 9},
+                            {"step 1 frame forward (Right) x40", Qt::Key_Right, Qt::NoModifier, 40},
+                            {"step 1 frame back (Left) x10", Qt::Key_Left, Qt::NoModifier, 10}};
+        std::printf("\n%-40s %8s %8s %8s %8s\n", "split editor, 1080p H.264, keyframe / 250", "median", "worst",
+                    "stall", "frames");
+        std::printf("%-40s %8.1f %8.1f %8.1f\n", "open the source at its first frame (Home)", open.median(),
+                    open.worst(), openStall);
+        for (const Row& r : rows) {
+            meter.begin();
+            const StepTimes t = PressAndTime(group, form->MP1->OwnWindow(), r.key, r.modifiers, r.times);
+            const double stall = meter.end();
+            std::printf("%-40s %8.1f %8.1f %8.1f %5d/%-3d\n", r.action, t.median(), t.worst(), stall, t.matching,
+                        r.times);
+        }
+        page.GroupBoxManual->SpeedBtnStop->click();
+    }
     SetOpenDialogHandler({});
     Messages::setBoxHandler({});
     delete form;
     return 0;
 }
+

@@ -60,6 +60,9 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     layout->setSpacing(0);
     layout->addWidget(PageControl1, 1);
     layout->addWidget(buildBottomBar());
+    // Never smaller than its pages need in the desktop's font: squeezed below
+    // that, the join preview's buttons and times would lie on its picture.
+    setFixedSize(size().expandedTo(minimumSizeHint()));
 
     connect(TabSheet6->TBXSplit, &QToolButton::clicked, this, &TMainForm::BtnGoSplitClick);
     connect(TabSheet6->TBXJoin, &QToolButton::clicked, this, &TMainForm::BtnGoJoinClick);

@@ -59,9 +59,13 @@ public:
     virtual bool IsOpen() const = 0;
 
     // Frame-exact marking, in seconds from the start of the file as the engine
-    // counts them. ShowFrameAt shows the first frame at or after `seconds`,
-    // leaves the player paused there and returns once that frame is shown.
+    // counts them. Neither call waits: each leaves the player paused and emits
+    // FrameShown once the frame it asked for is drawn. A call made while another
+    // is under way goes on from the frame that one lands on.
+    // ShowFrameAt: the first frame at or after `seconds`; past the end, the last.
     virtual void ShowFrameAt(double seconds) = 0;
+    // StepFrames: `count` frames on from the frame on show, back when negative.
+    virtual void StepFrames(int count) = 0;
     // The time of the frame on show, unrounded; its number, counting the file's
     // first frame as 0; the video's frame rate (0 without video).
     virtual double FramePosition() const = 0;
@@ -74,6 +78,8 @@ public:
 signals:
     // The mode changed (for example playback reached the end and stopped).
     void ModeChanged(TMediaPlayer::Mode mode);
+    // The frame a ShowFrameAt or StepFrames asked for is on show.
+    void FrameShown();
 
 private:
     QString fileName;

@@ -34,6 +34,9 @@ JoinPreview::JoinPreview(JoinPage& p, TMediaPlayer& player, JoinItems& list, con
     connect(page.MenuStop, &QAction::triggered, this, guard(&JoinPreview::TBStopClick));
     positionBar = page.TrackBar2;
     positionBar->installEventFilter(this);
+    // Pictures come already fitted to the panel at their own shape; stretching
+    // them over it would squeeze them. The panel's black shows around them.
+    page.Image2->setScaledContents(false);
 }
 
 bool JoinPreview::playing() const { return MP2.IsOpen() && MP2.GetMode() == TMediaPlayer::Mode::Playing; }

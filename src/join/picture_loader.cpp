@@ -20,8 +20,10 @@ QImage PictureLoader::ReadScaled(const QString& path, QSize box) {
 
 QSize PictureLoader::readSize(QSize stored, QSize box, bool turnsSideways) {
     // The scaling applies before the turn, so a sideways picture fits the box turned.
+    // Small pictures grow to it too: the panel shows every picture as large as
+    // fits at its own shape.
     if (turnsSideways) box.transpose();
-    if (stored.width() <= box.width() && stored.height() <= box.height()) return stored;
+    if (box.isEmpty()) return stored;
     return stored.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 

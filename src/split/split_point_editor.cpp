@@ -2,6 +2,7 @@
 
 #include "common/guarded_handler.h"
 #include "common/messages.h"
+#include "common/window_placement.h"
 #include "engine/media_player.h"
 #include "split/detect_dialog.h"
 #include "split/edit_selection_form.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -49,6 +51,9 @@ SplitPointEditor::SplitPointEditor(SplitPointPanel& p, SplitList& l, QWidget* ow
     connect(panel.ListView1, &QTreeWidget::itemChanged, this, [this] {
         if (!refreshing) readTicks();
     });
+    // The picture follows the row selected, by mouse or keys.
+    connect(panel.ListView1, &QTreeWidget::itemSelectionChanged, this,
+            [this] { Messages::guarded(window, [this] { showSelectedRow(); }); });
     connect(panel.ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { panel.PopupMenu1->popup(panel.ListView1->viewport()->mapToGlobal(at)); });
     new SegmentListActions(panel, list, *this, window);
@@ -80,8 +85,8 @@ bool SplitPointEditor::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-// Space, the arrows, Home, End and S wherever the keys are in the group or the
-// preview's window, except that Space keeps pressing a focused button or box.
+// Space, the arrows, Home, End and S wherever the keys are in the group, except
+// that Space keeps pressing a focused button or box.
 bool SplitPointEditor::handleKey(QObject* watched, const QKeyEvent& key) {
     const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
     const bool plain = modifiers == Qt::NoModifier;
@@ -137,6 +142,7 @@ int SplitPointEditor::selectedRow() const {
 // ---- The list ----
 
 void SplitPointEditor::ResetSplitList() {
+    followSource();
     list.Reset(SourceDuration, SourceFileName, OutputExt);
     RefreshSplitList();
     emit partCountChanged(list.PartCount());
@@ -184,6 +190,7 @@ void SplitPointEditor::EnableSplitEditor() {
 }
 
 void SplitPointEditor::DisableSplitEditor() {
+    followSource();
     // Points found for a source that is no longer being edited belong nowhere.
     if (detecting) detecting->reject();
     panel.TrackBar1->setEnabled(false);
@@ -292,11 +299,13 @@ void SplitPointEditor::SpeedBtnPlayClick() {
 }
 
 void SplitPointEditor::openPreview() {
+    connectPlayer();
     MP1->SetFileName(SourceFileName);
     MP1->Open();
+    shownSource = SourceFileName;
     MP1->SetTimeFormatMilliseconds();
     MP1->SetDisplayRect(QRect(QPoint(0, 0), QPoint(169, 133)));
-    watchForKeys(MP1->OwnWindow());
+    placePreviewWindow();
     showElapsed("00:00:00", 0);
 }
 
@@ -341,31 +350,94 @@ bool SplitPointEditor::readyToMark() {
 
 void SplitPointEditor::StepFrames(int count) {
     if (count == 0 || !readyToMark()) return;
-    const double rate = MP1->FrameRate();
-    if (rate <= 0) return;  // sound only: no frames to step through
-    // Half a frame short of the frame wanted: the player shows the first frame at
-    // or after a time, so this lands on it even when frames sit a little off
-    // their nominal times.
-    MP1->ShowFrameAt(MP1->FramePosition() + (count - 0.5) / rate);
-    showFrame();
+    if (MP1->FrameRate() <= 0) return;  // sound only: no frames to step through
+    readOutFollowsFrames = true;
+    MP1->StepFrames(count);
 }
 
 void SplitPointEditor::StepSeconds(int seconds) {
     if (!readyToMark()) return;
-    MP1->ShowFrameAt(std::max(0.0, MP1->FramePosition() + seconds));
-    showFrame();
+    readOutFollowsFrames = true;
+    const double rate = MP1->FrameRate();
+    if (rate > 0) {
+        MP1->StepFrames(static_cast<int>(std::lround(seconds * rate)));
+    } else {
+        MP1->ShowFrameAt(std::max(0.0, MP1->FramePosition() + seconds));
+    }
 }
 
 void SplitPointEditor::ShowFirstFrame() {
     if (!readyToMark()) return;
+    readOutFollowsFrames = true;
     MP1->ShowFrameAt(0);
-    showFrame();
 }
 
 void SplitPointEditor::ShowLastFrame() {
     if (!readyToMark()) return;
+    readOutFollowsFrames = true;
     MP1->ShowFrameAt(MP1->Length() / 1000.0);
+}
+
+void SplitPointEditor::connectPlayer() {
+    if (connectedPlayer == MP1) return;
+    if (connectedPlayer) disconnect(connectedPlayer, nullptr, this, nullptr);
+    connectedPlayer = MP1;
+    connect(MP1, &TMediaPlayer::FrameShown, this, [this] { Messages::guarded(window, [this] { onFrameShown(); }); });
+}
+
+void SplitPointEditor::onFrameShown() {
+    // A frame that lands after Play or Stop belongs to nothing on show any more.
+    if (!MP1 || !previewPaused() || !readOutFollowsFrames) return;
     showFrame();
+}
+
+// A paused or stopped preview shows the selected row's first frame; a playing
+// one jumps there on the click itself.
+void SplitPointEditor::showSelectedRow() {
+    const int row = selectedRow();
+    if (refreshing || row == 0 || !MP1 || !MP1->IsOpen() || previewPlaying()) return;
+    if (row >= list.TimePoints.size()) return;
+    connectPlayer();
+    showStartOf(row);
+    readOutFollowsFrames = false;
+    MP1->ShowFrameAt(list.TimePoints[row - 1]);
+    panel.Timer1->stop();
+    panel.SpeedBtnPlay->setEnabled(true);
+    panel.SpeedBtnPause->setEnabled(false);
+    panel.SpeedBtnStop->setEnabled(true);
+}
+
+// Another source was chosen: the old one's preview and position go with it.
+void SplitPointEditor::followSource() {
+    if (shownSource == SourceFileName) return;
+    shownSource = SourceFileName;
+    if (MP1 && MP1->IsOpen() && MP1->FileName() != SourceFileName) {
+        MP1->Close();
+        panel.Timer1->stop();
+        panel.SpeedBtnPlay->setEnabled(true);
+        panel.SpeedBtnPause->setEnabled(false);
+        panel.SpeedBtnStop->setEnabled(false);
+    }
+    showElapsed("00:00:00", 0);
+    panel.lbExactPosition->clear();
+    panel.TrackBar1->setValue(0);
+}
+
+// Beside the window in use, whole on its screen; where the user moved it, it
+// stays, as long as the new file's picture fits there.
+void SplitPointEditor::placePreviewWindow() {
+    QWidget* video = MP1->OwnWindow();
+    const QWidget* main = window ? window->window() : panel.window();
+    if (!video || !main || !main->screen()) return;
+    const QRect desk = main->screen()->availableGeometry();
+    // The desktop decorates it as it does the main window.
+    const QSize decorations = main->frameGeometry().size() - main->geometry().size();
+    const QPoint titleBar = main->geometry().topLeft() - main->frameGeometry().topLeft();
+    const QSize framed = video->size() + decorations;
+    if (previewPlaced && desk.contains(QRect(video->frameGeometry().topLeft(), framed))) return;
+    previewPlaced = true;
+    const QRect at = PlaceBeside(main->frameGeometry(), framed, desk);
+    video->setGeometry(QRect(at.topLeft() + titleBar, at.size() - decorations));
 }
 
 void SplitPointEditor::setPreviewWindowShown(bool shown) {

@@ -54,8 +54,9 @@ public:
     void addDetectedPoints(const QList<double>& points);
 
     // Frame-exact marking from the keyboard: frames back or forward, seconds back
-    // or forward, the first or the last frame. Each pauses the preview on the
-    // frame it lands on, opening the source first when it is closed.
+    // or forward, the first or the last frame. Each pauses the preview and asks
+    // for the frame, opening the source first when it is closed; the read-out
+    // follows once the frame is on show. Nothing waits for it.
     void StepFrames(int count);
     void StepSeconds(int seconds);
     void ShowFirstFrame();
@@ -93,6 +94,11 @@ private:
     void readTicks();
     void updateTooltips();
     void showStartOf(int row);
+    void connectPlayer();
+    void onFrameShown();
+    void showSelectedRow();
+    void followSource();
+    void placePreviewWindow();
 
     SplitPointPanel& panel;
     SplitList& list;
@@ -102,4 +108,11 @@ private:
     QString markedClock = "00:00:00";
     double markedSeconds = 0;
     QPointer<DetectDialog> detecting;
+    QPointer<TMediaPlayer> connectedPlayer;
+    // A frame shown for a selected row leaves the row's start in the read-out,
+    // so Set right after it adds nothing.
+    bool readOutFollowsFrames = true;
+    // The source the read-out and the open preview belong to.
+    QString shownSource;
+    bool previewPlaced = false;
 };

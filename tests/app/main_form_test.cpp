@@ -398,3 +398,21 @@ TEST_F(MainFormTest, EveryAltKeyOnAPageIsUnique) {
     f.TabSheet6->TBXJoin->click();
     ExpectUniqueAltKeys(&f, "join");
 }
+
+// However large the desktop's font, the window gives the join preview its whole
+// panel: the buttons, times and bar lie below it, none on the picture.
+TEST_F(MainFormTest, TheJoinPreviewsControlsLieBelowItsPanel) {
+    TMainForm& f = open();
+    f.TabSheet6->TBXJoin->click();
+    QApplication::processEvents();
+    JoinPage& page = *f.TabSheet2;
+    const auto inWindow = [&](QWidget* w) { return QRect(w->mapTo(&f, QPoint(0, 0)), w->size()); };
+    const QRect panel = inWindow(page.Panel2);
+    EXPECT_EQ(panel.size(), QSize(209, 169));
+    for (QWidget* control : {page.TBToolbar2, static_cast<QWidget*>(page.lbElapsedTime2),
+                             static_cast<QWidget*>(page.lbTotalTime2), static_cast<QWidget*>(page.TrackBar2)}) {
+        const QRect at = inWindow(control);
+        EXPECT_FALSE(at.intersects(panel)) << control->metaObject()->className();
+        EXPECT_TRUE(f.rect().contains(at)) << control->metaObject()->className();
+    }
+}

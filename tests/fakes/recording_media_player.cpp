@@ -74,12 +74,22 @@ int RecordingMediaPlayer::Length() const {
 void RecordingMediaPlayer::ShowFrameAt(double seconds) {
     calls << QString("ShowFrameAt(%1)").arg(seconds, 0, 'f', 3);
     requireOpen();
+    showFrame(static_cast<int>(std::ceil(seconds * frameRate - 1e-6)));
+}
+
+void RecordingMediaPlayer::StepFrames(int count) {
+    calls << QString("StepFrames(%1)").arg(count);
+    requireOpen();
+    showFrame(FrameNumber() + count);
+}
+
+void RecordingMediaPlayer::showFrame(int frame) {
     const int last = std::max(0, static_cast<int>(std::ceil(length / 1000.0 * frameRate)) - 1);
-    const int frame = std::clamp(static_cast<int>(std::ceil(seconds * frameRate - 1e-6)), 0, last);
-    exact = frame / frameRate;
+    exact = std::clamp(frame, 0, last) / frameRate;
     exactKnown = true;
     position = static_cast<int>(std::lround(exact * 1000));
     mode = Mode::Paused;
+    emit FrameShown();
 }
 
 double RecordingMediaPlayer::FramePosition() const {

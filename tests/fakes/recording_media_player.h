@@ -28,8 +28,10 @@ public:
     Mode GetMode() const override { return mode; }
     bool IsOpen() const override { return open; }
     // Frames lie on a grid of `frameRate` from 0; a time is shown as the frame at
-    // or after it, and one past the end as the last frame.
+    // or after it, and one past the end as the last frame. The frame is on show
+    // at once.
     void ShowFrameAt(double seconds) override;
+    void StepFrames(int count) override;
     double FramePosition() const override;
     int FrameNumber() const override;
     double FrameRate() const override { return open ? frameRate : 0; }
@@ -47,6 +49,7 @@ public:
 
 private:
     void requireOpen() const;
+    void showFrame(int frame);
     bool open = false;
     Mode mode = Mode::NotReady;
     int position = 0;

@@ -124,11 +124,18 @@ TEST_F(JoinListPage, SelectingEnablesTheMenuAndPlayOnlyForVideos) {
     EXPECT_TRUE(page.MenuRemove->isEnabled());  // nothing disables them again
 }
 
-TEST_F(JoinListPage, APictureIsPreviewedTheWayItsCameraHeldIt) {
+TEST_F(JoinListPage, APictureIsPreviewedTheWayItsCameraHeldItAtItsOwnShape) {
     add({turnedJpeg(dir.path("turned.jpg"), QSize(32, 24), Qt::red)});
     select(0);
     settle();
-    EXPECT_EQ(page.Image2->pixmap().size(), QSize(24, 32));
+    // Upright, as large as the panel holds, with black beside it.
+    const QSize shown = page.Image2->pixmap().size();
+    EXPECT_EQ(shown.height(), page.Panel2->height());
+    EXPECT_NEAR(shown.width(), page.Panel2->height() * 3 / 4, 1);
+    const QImage panel = page.Panel2->grab().toImage();
+    EXPECT_EQ(panel.pixelColor(2, panel.height() / 2), QColor(Qt::black));
+    EXPECT_GT(qRed(panel.pixel(panel.width() / 2, panel.height() / 2)), 200);
+    EXPECT_EQ(panel.pixelColor(panel.width() - 3, panel.height() / 2), QColor(Qt::black));
 }
 
 TEST_F(JoinListPage, ALargePictureIsReadScaledToThePanelOffTheWindowsThread) {
@@ -156,9 +163,9 @@ TEST_F(JoinListPage, APictureLeftBeforeItWasReadIsNeverShown) {
     select(2);
     settle();
     const QImage shown = page.Image2->pixmap().toImage();
-    ASSERT_EQ(shown.size(), QSize(30, 40));
-    EXPECT_GT(qGreen(shown.pixel(15, 20)), 200);
-    EXPECT_LT(qRed(shown.pixel(15, 20)), 60);
+    ASSERT_EQ(shown.height(), page.Image2->height());
+    EXPECT_GT(qGreen(shown.pixel(shown.width() / 2, shown.height() / 2)), 200);
+    EXPECT_LT(qRed(shown.pixel(shown.width() / 2, shown.height() / 2)), 60);
 }
 
 TEST_F(JoinListPage, APictureClosesAStoppedPlayerButNotAPlayingOne) {

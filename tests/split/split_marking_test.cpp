@@ -174,7 +174,7 @@ TEST_F(SplitMarkingTest, ASoundOnlySourceHasNoFramesToStep) {
     player.frameRate = 0;
     press(&panel, Qt::Key_Right);
     EXPECT_TRUE(player.IsOpen());
-    EXPECT_TRUE(player.calls.filter("ShowFrameAt").isEmpty());
+    EXPECT_TRUE(player.calls.filter("Frame").isEmpty());
     EXPECT_TRUE(boxes.isEmpty());
 }
 
@@ -210,4 +210,39 @@ TEST(SplitPointGroup, NothingIsCutOffAtTheWidthTheWindowGivesIt) {
     }
     EXPECT_LT(panel->lbExactPosition->geometry().right(), panel->SpeedBtnSet->geometry().left());
     EXPECT_GE(panel->CheckTip->width(), panel->CheckTip->sizeHint().width());
+}
+
+// The picture and the read-out belong to the source of the moment and to the row
+// selected.
+TEST_F(SplitMarkingTest, ASelectedRowShowsItsFirstFrameAndAnotherSourceStartsAfresh) {
+    press(panel.ListView1, Qt::Key_Right, Qt::ShiftModifier, 90);
+    press(panel.ListView1, Qt::Key_S);
+    press(&panel, Qt::Key_Home);
+    player.calls.clear();
+    panel.ListView1->setCurrentItem(panel.ListView1->topLevelItem(1));
+    EXPECT_EQ(player.calls, QStringList{"ShowFrameAt(90.000)"});
+    EXPECT_EQ(player.FrameNumber(), 2250);
+    // The read-out keeps the row's start, so Set there adds nothing.
+    EXPECT_EQ(panel.lbElapsedTime->text(), "00:01:30");
+    press(panel.ListView1, Qt::Key_S);
+    EXPECT_EQ(list.PartCount(), 2);
+
+    // Steps from there move the read-out again.
+    press(panel.ListView1, Qt::Key_Right);
+    EXPECT_EQ(panel.lbExactPosition->text(), "(00:01:30.040, frame 2251)");
+
+    // Back in step 1 another file is chosen and step 2 opens again.
+    player.lengths["/clips/other.avi"] = 60000;
+    editor.SourceFileName = "/clips/other.avi";
+    editor.SourceDuration = 60;
+    editor.ResetSplitList();
+    EXPECT_FALSE(player.IsOpen());
+    EXPECT_EQ(panel.lbElapsedTime->text(), "00:00:00");
+    EXPECT_EQ(panel.lbExactPosition->text(), "");
+    EXPECT_EQ(panel.TrackBar1->value(), 0);
+    EXPECT_TRUE(panel.SpeedBtnPlay->isEnabled());
+    EXPECT_FALSE(panel.SpeedBtnStop->isEnabled());
+    press(panel.ListView1, Qt::Key_Right);
+    EXPECT_EQ(player.FileName(), "/clips/other.avi");
+    EXPECT_EQ(panel.lbExactPosition->text(), "(00:00:00.040, frame 1)");
 }

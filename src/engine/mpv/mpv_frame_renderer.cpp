@@ -4,6 +4,7 @@
 #include "video_panel.h"
 
 #include <QImage>
+#include <QTransform>
 #include <QMetaObject>
 #include <cstdlib>
 #include <mpv/render.h>
@@ -54,6 +55,11 @@ void MpvFrameRenderer::setTarget(VideoPanel* target) {
     redraw();
 }
 
+void MpvFrameRenderer::setRotation(int degrees) {
+    rotation = ((degrees % 360) + 360) % 360;
+    redraw();
+}
+
 void MpvFrameRenderer::redraw() {
     redrawWanted = true;
     postRender();
@@ -73,7 +79,8 @@ void MpvFrameRenderer::render() {
     redrawWanted = false;
 
     int block = 0;  // never wait for a frame's display time on the UI thread
-    const QSize size = panel ? panel->pictureRect().size() : QSize();
+    const QSize shown = panel ? panel->pictureRect().size() : QSize();
+    const QSize size = rotation % 180 == 90 ? shown.transposed() : shown;
     QImage image = size.isEmpty() ? QImage() : alignedImage(size);
     if (image.isNull()) {
         // mpv waits for each frame it announced to be taken; take it unseen.
@@ -82,6 +89,7 @@ void MpvFrameRenderer::render() {
                                      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
         mpv_render_context_render(context, params);
+        if (newFrame) tookFrame();
         return;
     }
 
@@ -101,5 +109,11 @@ void MpvFrameRenderer::render() {
         uchar* pixel = image.scanLine(y);
         for (int x = 0; x < image.width(); ++x, pixel += 4) pixel[3] = 0xff;
     }
-    panel->showFrame(image);
+    panel->showFrame(rotation == 0 ? image : image.transformed(QTransform().rotate(rotation)));
+    if (newFrame) tookFrame();
+}
+
+void MpvFrameRenderer::tookFrame() {
+    ++taken;
+    emit frameTaken();
 }

@@ -20,6 +20,8 @@ public:
     MpvFrameRenderer(const MpvFrameRenderer&) = delete;
     MpvFrameRenderer& operator=(const MpvFrameRenderer&) = delete;
 
+    // Clockwise degrees, a multiple of 90, that frames are turned by as drawn.
+    void setRotation(int degrees);
     // nullptr: frames are taken from mpv and dropped.
     void setTarget(VideoPanel* panel);
     VideoPanel* target() const { return panel; }
@@ -28,14 +30,22 @@ public:
     // Draws a frame mpv has ready now, for callers that wait on mpv without the
     // event loop.
     void renderNow() { render(); }
+    // Frames taken from mpv so far, drawn or not.
+    int framesTaken() const { return taken; }
+
+signals:
+    void frameTaken();
 
 private:
     void postRender();
     void render();
+    void tookFrame();
 
     mpv_render_context* context = nullptr;
     QPointer<VideoPanel> panel;
     QMetaObject::Connection sizeConnection;
     std::atomic<bool> renderPosted{false};
     bool redrawWanted = false;
+    int taken = 0;
+    int rotation = 0;
 };

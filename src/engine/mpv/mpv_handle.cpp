@@ -13,7 +13,7 @@
 
 namespace {
 
-enum ObservedProperty : uint64_t { EofReached = 1 };
+enum ObservedProperty : uint64_t { EofReached = 1, TimePos = 2, Pause = 3 };
 
 void setOption(mpv_handle* handle, const char* name, const char* value) {
     const int error = mpv_set_option_string(handle, name, value);
@@ -44,6 +44,9 @@ MpvHandle::MpvHandle(const QString& audioOutput, QObject* parent) : QObject(pare
         setOption(handle, "idle", "yes");
         // The display rectangle is filled exactly, whatever the video's shape.
         setOption(handle, "keepaspect", "no");
+        // mpv's software renderer fails an assertion on pictures it turns itself
+        // (phone videos): frames come as stored and are turned as they are drawn.
+        setOption(handle, "video-rotate", "no");
         // Music files show no cover art: they are played without any window.
         setOption(handle, "audio-display", "no");
         setOption(handle, "osd-level", "0");
@@ -52,9 +55,6 @@ MpvHandle::MpvHandle(const QString& audioOutput, QObject* parent) : QObject(pare
         setOption(handle, "load-scripts", "no");
         setOption(handle, "ytdl", "no");
         setOption(handle, "hwdec", "no");
-        // Exact seeks start reading a little before the target: MPEG streams
-        // otherwise come back after it and show a later frame than asked for.
-        setOption(handle, "hr-seek-demuxer-offset", "1");
         // Frames are announced when they are due, so drawing never waits on the UI thread.
         setOption(handle, "video-timing-offset", "0");
         const int error = mpv_initialize(handle);
@@ -64,6 +64,8 @@ MpvHandle::MpvHandle(const QString& audioOutput, QObject* parent) : QObject(pare
         throw;
     }
     mpv_observe_property(handle, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle, TimePos, "time-pos", MPV_FORMAT_NONE);
+    mpv_observe_property(handle, Pause, "pause", MPV_FORMAT_NONE);
     mpv_set_wakeup_callback(
         handle, [](void* self) { static_cast<MpvHandle*>(self)->postHandling(); }, this);
 }
@@ -142,6 +144,10 @@ void MpvHandle::dispatch(const mpv_event& event) {
         if (event.reply_userdata == EofReached && property->format == MPV_FORMAT_FLAG) {
             const bool reached = *static_cast<const int*>(property->data) != 0;
             emit eofReachedChanged(reached);
+        } else if (event.reply_userdata == TimePos) {
+            emit timePosChanged();
+        } else if (event.reply_userdata == Pause) {
+            emit pauseChanged();
         }
         break;
     }
@@ -180,6 +186,18 @@ int MpvHandle::command(std::initializer_list<const char*> args) {
 int MpvHandle::setFlag(const char* property, bool value) {
     int flag = value ? 1 : 0;
     return mpv_set_property(handle, property, MPV_FORMAT_FLAG, &flag);
+}
+
+int MpvHandle::setString(const char* property, const char* value) {
+    return mpv_set_property_string(handle, property, value);
+}
+
+std::optional<QString> MpvHandle::stringProperty(const char* property) const {
+    char* value = mpv_get_property_string(handle, property);
+    if (!value) return std::nullopt;
+    const QString text = QString::fromUtf8(value);
+    mpv_free(value);
+    return text;
 }
 
 std::optional<double> MpvHandle::doubleProperty(const char* property) const {

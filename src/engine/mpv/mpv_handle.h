@@ -32,6 +32,8 @@ public:
     // Returns 0 or a negative mpv error code.
     int command(std::initializer_list<const char*> args);
     int setFlag(const char* property, bool value);
+    int setString(const char* property, const char* value);
+    std::optional<QString> stringProperty(const char* property) const;
     std::optional<double> doubleProperty(const char* property) const;
     std::optional<qint64> intProperty(const char* property) const;
     std::optional<bool> flagProperty(const char* property) const;
@@ -51,6 +53,10 @@ signals:
     void seekStarted();
     void playbackRestarted();
     void eofReachedChanged(bool reached);
+    // The time of the frame on show moved: played, stepped or sought.
+    void timePosChanged();
+    // Paused or unpaused, by us or by mpv itself (a frame step ends paused).
+    void pauseChanged();
 
 private:
     void handlePendingEvents();

@@ -1,14 +1,13 @@
 #include "mpv_media_player.h"
 
 #include "engine/quillmark_error.h"
+#include "mpv_frame_marker.h"
 #include "mpv_frame_renderer.h"
 #include "mpv_handle.h"
 #include "video_panel.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QScreen>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -33,6 +32,7 @@ MpvMediaPlayer::MpvMediaPlayer(Options opts, QObject* parent) : TMediaPlayer(par
 MpvMediaPlayer::~MpvMediaPlayer() {
     // The render context must be gone before the core, and the core before the
     // panels it draws into.
+    marker.reset();
     renderer.reset();
     mpv.reset();
     delete displayPanel.data();
@@ -44,6 +44,8 @@ void MpvMediaPlayer::ensureMpv() {
     // The render context has to exist before mpv sets up video for a file.
     renderer = std::make_unique<MpvFrameRenderer>(handle->get());
     mpv = std::move(handle);
+    marker = std::make_unique<MpvFrameMarker>(*mpv, *renderer);
+    connect(marker.get(), &MpvFrameMarker::landed, this, &MpvMediaPlayer::onLanded);
     connect(mpv.get(), &MpvHandle::fileStarted, this, &MpvMediaPlayer::onFileStarted);
     connect(mpv.get(), &MpvHandle::fileLoaded, this, &MpvMediaPlayer::onFileLoaded);
     connect(mpv.get(), &MpvHandle::fileEnded, this, &MpvMediaPlayer::onFileEnded);
@@ -111,6 +113,8 @@ void MpvMediaPlayer::Open() {
     seekPending = false;
     lastPositionMs = 0;
     readPicture();
+    setSeekOffset();
+    marker->setFile(frameRate, lengthMs / 1000.0);
     if (hasVideo) {
         // Frame numbers count from the first picture, which need not lie at 0
         // (sound may start before it); it is known once mpv has shown it.
@@ -125,25 +129,48 @@ void MpvMediaPlayer::Open() {
 void MpvMediaPlayer::readPicture() {
     frameRate = hasVideo ? mpv->doubleProperty("container-fps").value_or(0.0) : 0.0;
     pictureAspect = 0;
+    shownWidth = 0;
+    renderer->setRotation(0);
     const auto width = mpv->intProperty("current-tracks/video/demux-w");
     const auto height = mpv->intProperty("current-tracks/video/demux-h");
     if (!hasVideo || !width || !height || *width <= 0 || *height <= 0) return;
     const double pixelAspect = mpv->doubleProperty("current-tracks/video/demux-par").value_or(1.0);
     pictureAspect = static_cast<double>(*width) * (pixelAspect > 0 ? pixelAspect : 1.0) / static_cast<double>(*height);
     const qint64 rotation = mpv->intProperty("current-tracks/video/demux-rotation").value_or(0);
-    if (rotation % 180 == 90) pictureAspect = 1.0 / pictureAspect;
+    renderer->setRotation(static_cast<int>(rotation));
+    const bool upright = rotation % 180 == 90;
+    if (upright) pictureAspect = 1.0 / pictureAspect;
+    shownWidth = static_cast<int>(std::lround((upright ? *width : *height) * pictureAspect));
+}
+
+void MpvMediaPlayer::setSeekOffset() {
+    // Exact seeks in MPEG program and transport streams start reading a little
+    // before the target: they otherwise come back after it and show a later
+    // frame than asked for. Files with an index seek straight to the keyframe
+    // before the target; an offset there would decode a whole extra group of
+    // pictures whenever the target lies just after a keyframe.
+    const QString format = mpv->stringProperty("file-format").value_or(QString());
+    const bool mpegStream = format.split(',').contains("mpeg") || format.split(',').contains("mpegts");
+    mpv->setString("hr-seek-demuxer-offset", mpegStream ? "1" : "0");
 }
 
 void MpvMediaPlayer::attachVideo() {
     VideoPanel* panel = displayPanel;
     if (!display) {
-        if (!ownWindow) ownWindow = std::make_unique<VideoPanel>();
+        if (!ownWindow) {
+            ownWindow = std::make_unique<VideoPanel>();
+            // It shows the picture only: the keys stay with the window in use.
+            ownWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+            ownWindow->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+            ownWindow->setFocusPolicy(Qt::NoFocus);
+        }
         ownWindow->setWindowTitle(QFileInfo(FileName()).fileName());
         fitOwnWindow();
-        placeOwnWindow();
         panel = ownWindow.get();
     }
     if (!panel) return;  // the display widget was destroyed
+    // Inside the display rectangle the picture keeps its shape, with black bars.
+    panel->setPictureAspect(pictureAspect);
     panel->show();
     if (!panel->isWindow()) panel->raise();  // above whatever else the display holds
     renderer->setTarget(panel);
@@ -151,42 +178,15 @@ void MpvMediaPlayer::attachVideo() {
 
 void MpvMediaPlayer::fitOwnWindow() {
     if (!ownWindow) return;
-    QSize size = displayRect.isEmpty() ? QSize() : QSize(displayRect.right() + 1, displayRect.bottom() + 1);
-    if (size.isEmpty() && mpv) {
-        const auto width = mpv->intProperty("current-tracks/video/demux-w");
-        const auto height = mpv->intProperty("current-tracks/video/demux-h");
-        if (width && height) size = QSize(static_cast<int>(*width), static_cast<int>(*height));
-    }
-    if (size.isEmpty()) size = QSize(320, 240);
-    // Wide enough that the desktop shows the whole file name in the title bar
-    // (beside its buttons), at the shape the rectangle asked for.
-    const int titled = std::min(ownWindow->fontMetrics().horizontalAdvance(ownWindow->windowTitle()) + 120, 640);
-    if (size.width() < titled) size = QSize(titled, size.height() * titled / size.width());
-    ownWindow->resize(size);
-    // The rectangle gives the window its first size; the user may resize it,
-    // and the picture then fills it at its own shape.
+    // Large enough to judge a frame by, at the picture's shape: 480 pixels wide,
+    // or the video's own width as shown when that is smaller.
+    constexpr int kWidth = 480;
+    const double aspect = pictureAspect > 0 ? pictureAspect : 4.0 / 3.0;
+    const int width = shownWidth > 0 ? std::min(kWidth, shownWidth) : kWidth;
+    ownWindow->resize(width, std::max(1, static_cast<int>(std::lround(width / aspect))));
+    // The picture fills the window at its own shape, whatever size the user gives it.
     ownWindow->setPictureRect(QRect());
     ownWindow->setPictureAspect(pictureAspect);
-}
-
-void MpvMediaPlayer::placeOwnWindow() {
-    // Opened beside the window the user is working in, not wherever the desktop
-    // puts new windows; once the user has moved it, it stays where they put it.
-    if (ownWindowPlaced) return;
-    const QWidget* beside = QApplication::activeWindow();
-    if (!beside || beside == ownWindow.get()) return;
-    ownWindowPlaced = true;
-    const QRect main = beside->frameGeometry();
-    const QScreen* screen = beside->screen();
-    const QRect desk = screen ? screen->availableGeometry() : QRect();
-    const int gap = 8;
-    const QSize size = ownWindow->frameGeometry().size().expandedTo(ownWindow->size());
-    QPoint at(main.right() + 1 + gap, main.top());
-    if (!desk.isEmpty() && at.x() + size.width() > desk.right() + 1) {
-        at.setX(main.left() - gap - size.width());
-        if (at.x() < desk.left()) at.setX(main.right() + 1 - size.width());  // no room: over its right edge
-    }
-    ownWindow->move(at);
 }
 
 QWidget* MpvMediaPlayer::OwnWindow() const {
@@ -206,7 +206,6 @@ void MpvMediaPlayer::detachVideo() {
 void MpvMediaPlayer::SetDisplayRect(const QRect& rect) {
     displayRect = rect.normalized();
     if (displayPanel) displayPanel->setPictureRect(displayRect);
-    if (ownWindow && phase == Phase::Loaded && hasVideo) fitOwnWindow();
 }
 
 void MpvMediaPlayer::requireOpen() const {
@@ -215,6 +214,7 @@ void MpvMediaPlayer::requireOpen() const {
 
 void MpvMediaPlayer::Play() {
     requireOpen();
+    marker->cancel();
     // At the end there is nothing left to play; a Seek moves away from it.
     if (atEnd) return;
     mpv->setFlag("pause", false);
@@ -236,6 +236,7 @@ void MpvMediaPlayer::Pause() {
 
 void MpvMediaPlayer::Stop() {
     requireOpen();
+    marker->cancel();
     mpv->setFlag("pause", true);
     transport = Transport::Stopped;
     reportMode();
@@ -248,6 +249,7 @@ void MpvMediaPlayer::Close() {
 }
 
 void MpvMediaPlayer::resetToClosed() {
+    if (marker) marker->cancel();
     detachVideo();
     phase = Phase::Closed;
     transport = Transport::Stopped;
@@ -265,6 +267,7 @@ void MpvMediaPlayer::resetToClosed() {
 
 void MpvMediaPlayer::Seek(int positionMs) {
     requireOpen();
+    marker->cancel();
     const int target = withinFile(positionMs, lengthMs);
     // A seek leaves the device stopped at the target, as the pages expect
     // before they call Play.
@@ -279,60 +282,47 @@ void MpvMediaPlayer::Seek(int positionMs) {
     reportMode();
 }
 
-bool MpvMediaPlayer::waitFor(const std::function<bool()>& done, qint64 timeoutMs) {
-    // mpv reports a seek done only once the frame it landed on has been taken
-    // for drawing, so frames are drawn while waiting.
-    const qint64 limit = timeoutMs >= 0 ? timeoutMs : options.openTimeout.count();
+bool MpvMediaPlayer::waitFor(const std::function<bool()>& done) {
+    // mpv reports a frame ready only once it has been taken for drawing, so
+    // frames are drawn while waiting.
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < limit) {
+    while (!done() && clock.elapsed() < options.openTimeout.count()) {
         mpv->handleEventsUntil(done, std::chrono::milliseconds(5));
         if (renderer) renderer->renderNow();
     }
     return done();
 }
 
-bool MpvMediaPlayer::seekAndWait(std::initializer_list<const char*> command) {
-    const int before = seeksBegun;
-    if (mpv->command(command) < 0) return false;
-    // Done when a restart follows a seek that began after the command: earlier
-    // restarts belong to earlier seeks.
-    return waitFor([&] { return restartedAfterSeek > before || phase != Phase::Loaded; });
-}
-
-void MpvMediaPlayer::ShowFrameAt(double seconds) {
+void MpvMediaPlayer::prepareToMark() {
     requireOpen();
-    const bool toEnd = lengthMs > 0 && seconds >= lengthMs / 1000.0;
-    const double target = toEnd ? lengthMs / 1000.0 : std::max(0.0, seconds);
-    mpv->setFlag("pause", true);
-    // This waits for its own seek; an earlier one still pending no longer counts.
+    // A frame step under way runs unpaused until its frame is out; pausing now
+    // would keep it from ever getting there.
+    if (!marker->busy()) mpv->setFlag("pause", true);
+    // The frame asked for replaces a seek still under way.
     seekPending = false;
-    const QByteArray at = QByteArray::number(target, 'f', 6);
-    seekAndWait({"seek", at.constData(), "absolute+exact"});
-    if (toEnd && hasVideo && phase == Phase::Loaded) showLastPicture();
-    if (phase != Phase::Loaded) return;
     atEnd = false;
     transport = Transport::Paused;
     reportMode();
 }
 
-void MpvMediaPlayer::showLastPicture() {
-    // Past the end mpv rests on the last picture, at the sound's end when the
-    // sound runs longer, or, in some files, a few pictures short of the end.
-    // One frame back and then forward until the picture stops moving lands on
-    // the last one in every case. Steps are not announced: the time moves once
-    // the frame stepped to is drawn, and a short wait tells that none came.
-    const auto time = [this] { return mpv->doubleProperty("time-pos").value_or(-1.0); };
-    const auto stepped = [&](const char* command, qint64 limitMs) {
-        const double from = time();
-        if (phase != Phase::Loaded || mpv->command({command}) < 0) return false;
-        waitFor([&] { return time() != from || phase != Phase::Loaded; }, limitMs);
-        return phase == Phase::Loaded && time() != from;
-    };
-    stepped("frame-back-step", 1000);
-    constexpr int kMostSteps = 250;
-    for (int i = 0; i < kMostSteps && stepped("frame-step", 250); ++i) {
-    }
+void MpvMediaPlayer::ShowFrameAt(double seconds) {
+    prepareToMark();
+    marker->showAt(std::max(0.0, seconds));
+}
+
+void MpvMediaPlayer::StepFrames(int count) {
+    prepareToMark();
+    if (hasVideo) marker->step(count);
+}
+
+void MpvMediaPlayer::onLanded() {
+    if (phase != Phase::Loaded) return;
+    // Stepping onto the last frame may have reported the end; the frame is on show, paused.
+    atEnd = false;
+    transport = Transport::Paused;
+    reportMode();
+    emit FrameShown();
 }
 
 double MpvMediaPlayer::FramePosition() const {
@@ -417,12 +407,10 @@ void MpvMediaPlayer::onFileEnded(qint64 entryId, bool failed, int error) {
 }
 
 void MpvMediaPlayer::onSeekStarted() {
-    ++seeksBegun;
     if (seekPending) seekUnderway = true;
 }
 
 void MpvMediaPlayer::onPlaybackRestarted() {
-    restartedAfterSeek = seeksBegun;
     if (phase == Phase::Loaded && hasVideo && firstFrameSeconds < 0 && !seekPending) {
         firstFrameSeconds = mpv->doubleProperty("time-pos").value_or(0.0);
     }

@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <chrono>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 
+class MpvFrameMarker;
 class MpvFrameRenderer;
 class MpvHandle;
 class VideoPanel;
@@ -19,8 +19,10 @@ class VideoPanel;
 // - Seeking from Seek until the frame at the target is ready, unless Play was
 //   called meanwhile;
 // - Playing and Paused as Play and Pause leave them.
-// Video goes to a VideoPanel laid over the display widget, or to a small window
-// of the player's own when no display was given; sound-only files get neither.
+// Video goes to a VideoPanel laid over the display widget, or to a window of the
+// player's own when no display was given; sound-only files get neither. That
+// window never takes the keyboard from the window the user works in; where it
+// goes on the screen is the caller's business.
 class MpvMediaPlayer : public TMediaPlayer {
     Q_OBJECT
 public:
@@ -46,8 +48,8 @@ public:
     int Length() const override;
     Mode GetMode() const override;
     bool IsOpen() const override { return phase == Phase::Loaded; }
-    // A time at or past the end shows the last frame.
     void ShowFrameAt(double seconds) override;
+    void StepFrames(int count) override;
     double FramePosition() const override;
     int FrameNumber() const override;
     double FrameRate() const override { return frameRate; }
@@ -73,12 +75,12 @@ private:
     void reportMode();
     void stopAtEnd();
     void fitOwnWindow();
-    void placeOwnWindow();
     void readPicture();
-    // Waits for done(), up to timeoutMs or the open timeout when negative.
-    bool waitFor(const std::function<bool()>& done, qint64 timeoutMs = -1);
-    bool seekAndWait(std::initializer_list<const char*> command);
-    void showLastPicture();
+    void setSeekOffset();
+    void prepareToMark();
+    void onLanded();
+    // Waits for done(), up to the open timeout.
+    bool waitFor(const std::function<bool()>& done);
 
     void onFileStarted(qint64 entryId);
     void onFileLoaded();
@@ -92,6 +94,7 @@ private:
     // render context must go before the core.
     std::unique_ptr<MpvHandle> mpv;
     std::unique_ptr<MpvFrameRenderer> renderer;
+    std::unique_ptr<MpvFrameMarker> marker;
 
     QPointer<QWidget> display;
     QPointer<VideoPanel> displayPanel;     // child of display
@@ -113,9 +116,7 @@ private:
     mutable int lastPositionMs = 0;
     double frameRate = 0;
     double pictureAspect = 0;   // width / height as shown, rotation included
+    int shownWidth = 0;         // the picture's width as shown, in pixels
     double firstFrameSeconds = -1;  // time of the file's first frame, once seen
-    bool ownWindowPlaced = false;
-    int seeksBegun = 0;          // seeks mpv has begun
-    int restartedAfterSeek = 0;  // seeksBegun when playback last restarted
     Mode reportedMode = Mode::NotReady;
 };

@@ -23,11 +23,12 @@ void VideoPanel::setPictureAspect(double value) {
 }
 
 QRect VideoPanel::pictureRect() const {
-    if (!requested.isEmpty()) return requested;
-    if (aspect <= 0 || width() <= 0 || height() <= 0) return rect();
-    QSize fitted(width(), qMax(1, qRound(width() / aspect)));
-    if (fitted.height() > height()) fitted = QSize(qMax(1, qRound(height() * aspect)), height());
-    return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    const QRect box = requested.isEmpty() ? rect() : requested;
+    if (aspect <= 0 || box.width() <= 0 || box.height() <= 0) return box;
+    QSize fitted(box.width(), qMax(1, qRound(box.width() / aspect)));
+    if (fitted.height() > box.height()) fitted = QSize(qMax(1, qRound(box.height() * aspect)), box.height());
+    return QRect(box.topLeft() + QPoint((box.width() - fitted.width()) / 2, (box.height() - fitted.height()) / 2),
+                 fitted);
 }
 
 void VideoPanel::showFrame(const QImage& frame) {

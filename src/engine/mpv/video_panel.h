@@ -12,13 +12,14 @@ class VideoPanel : public QWidget {
 public:
     explicit VideoPanel(QWidget* parent = nullptr);
 
-    // Where the picture goes, in panel coordinates; an empty rectangle means
-    // the whole panel.
+    // The box the picture goes in, in panel coordinates; an empty rectangle
+    // means the whole panel.
     void setPictureRect(const QRect& rect);
+    // Where the picture is drawn: the box, or with an aspect the largest part of
+    // it of that shape, centred.
     QRect pictureRect() const;
-    // Without a picture rectangle: width / height of the picture, which then
-    // keeps that shape inside the panel (black bars beside or above it); 0
-    // stretches it over the whole panel.
+    // Width / height of the picture as shown, which then keeps that shape inside
+    // its box (black bars beside or above it); 0 stretches it over the box.
     void setPictureAspect(double aspect);
 
     void showFrame(const QImage& frame);

@@ -196,14 +196,17 @@ TEST_F(MpvPlayer, FramesOfTheDisplayRectangleSizeReachAPanelInTheDisplay) {
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->parentWidget(), &display);
     EXPECT_TRUE(panel->isVisible());
-    // Real frames: the clip's red left half and blue right half, scaled to the rectangle.
+    // Real frames: the clip's red left half and blue right half, at their 4:3
+    // shape inside the rectangle, black above and below.
     ASSERT_TRUE(waitUntil([&] {
         const QImage& frame = panel->frame();
-        return frame.size() == QSize(209, 169) && isRed(frame.pixelColor(50, 84));
+        return frame.size() == QSize(209, 157) && isRed(frame.pixelColor(50, 78));
     }));
-    EXPECT_TRUE(isBlue(panel->frame().pixelColor(160, 84)));
+    EXPECT_EQ(panel->pictureRect(), QRect(0, 6, 209, 157));
+    EXPECT_TRUE(isBlue(panel->frame().pixelColor(160, 78)));
     const QImage shot = display.grab().toImage();
     EXPECT_TRUE(isRed(shot.pixelColor(50, 84)));
+    EXPECT_EQ(shot.pixelColor(100, 2), QColor(Qt::black));
     EXPECT_EQ(shot.pixelColor(250, 200), QColor(Qt::black));
 
     // Frames keep coming while it plays.
@@ -214,7 +217,7 @@ TEST_F(MpvPlayer, FramesOfTheDisplayRectangleSizeReachAPanelInTheDisplay) {
     // A new rectangle is drawn at its own size, even while stopped.
     player.Stop();
     player.SetDisplayRect(QRect(0, 0, 100, 80));
-    ASSERT_TRUE(waitUntil([&] { return panel->frame().size() == QSize(100, 80); }));
+    ASSERT_TRUE(waitUntil([&] { return panel->frame().size() == QSize(100, 75); }));
     EXPECT_TRUE(isRed(panel->frame().pixelColor(20, 40)));
 
     // Closing uncovers whatever the display shows under the video.
@@ -223,17 +226,19 @@ TEST_F(MpvPlayer, FramesOfTheDisplayRectangleSizeReachAPanelInTheDisplay) {
     EXPECT_EQ(player.videoPanel(), nullptr);
 }
 
-TEST_F(MpvPlayer, WithoutADisplayVideoGetsASmallWindowOfItsOwn) {
+TEST_F(MpvPlayer, WithoutADisplayVideoGetsAWindowOfItsOwnThatLeavesTheKeysAlone) {
     open(player_media::clip());
     player.SetDisplayRect(QRect(0, 0, 170, 134));
     VideoPanel* window = player.videoPanel();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isWindow());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->size(), QSize(170, 134));
-    // The 4:3 picture keeps its shape inside the window, also once it is resized.
-    ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(170, 128) && isRed(window->frame().pixelColor(40, 64)); }));
-    EXPECT_EQ(window->pictureRect(), QRect(0, 3, 170, 128));
+    EXPECT_TRUE(window->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    // The video's own size, under 480 pixels wide; the rectangle does not shrink it.
+    EXPECT_EQ(window->size(), QSize(160, 120));
+    ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(160, 120) && isRed(window->frame().pixelColor(40, 60)); }));
+    // The 4:3 picture keeps its shape inside the window once it is resized.
     window->resize(400, 150);
     ASSERT_TRUE(waitUntil([&] { return window->frame().size() == QSize(200, 150); }));
     EXPECT_EQ(window->pictureRect(), QRect(100, 0, 200, 150));
