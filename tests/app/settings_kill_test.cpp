@@ -5,6 +5,7 @@
 #include "support/temp_folder.h"
 
 #include <QDir>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -57,8 +58,14 @@ TEST(SettingsSaveKilled, LeavesEntirelyTheOldOrTheNewValues) {
     ASSERT_NE(first, second);
     ASSERT_TRUE(first.startsWith("; mine\r\n[general]\r\noutputpath=C:\\Pfad\\M\xfcll\r\n"));
 
+    // Kills land anywhere from before the first save to a few saves in, however
+    // slow a save is on this machine (a loaded disk's fsync, a sanitized build).
+    const auto started = std::chrono::steady_clock::now();
+    for (int n = 0; n < 4; ++n) save(path, n % 2 ? firstSet() : secondSet());  // ends on the first set
+    const auto saveMicroseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count() / 4;
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delayMicroseconds(0, 20000);
+    std::uniform_int_distribution<int> delayMicroseconds(0, int(std::max<long long>(20000, 3 * saveMicroseconds)));
     int changes = 0, killedMidSave = 0;
     QByteArray before = first;
     const int kills = 150;
