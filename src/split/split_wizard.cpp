@@ -347,11 +347,7 @@ SplitSetup SplitWizard::setup() const {
 QStringList SplitWizard::plannedFiles() const {
     int count = PartCount;
     if (splitMode == ByTime) count = CeilParts(SourceDuration / PartLength);
-    if (splitMode == BySize) {
-        const double fps = OutputFrameRate(output.SelectedFormat, formats);
-        const PartSizer sizer(MaxPartBytes, fps, EstimateFormatRate(output.SelectedFormat, formats));
-        count = static_cast<int>(std::min<int64_t>(sizer.PartsFor(FramesIn(SourceDuration, fps)), 10000));
-    }
+    if (splitMode == BySize) count = static_cast<int>(std::min<int64_t>(estimatedSizeParts(MaxPartBytes), 10000));
     return PlannedPartFiles(setup(), splitMode, count, splitList.rows());
 }
 
@@ -490,9 +486,13 @@ void SplitWizard::EdSizeChange() {
     if (!page.RBSize->isChecked()) return;
     const int64_t bytes = typedPartSize();
     if (bytes == 0 || !TooSmallForOneSecond(bytes, output.SelectedFormat, formats).isEmpty()) return;
+    DrawSplitChart(static_cast<int>(std::min<int64_t>(estimatedSizeParts(bytes), INT32_MAX)));
+}
+
+int64_t SplitWizard::estimatedSizeParts(int64_t bytes) const {
     const double fps = OutputFrameRate(output.SelectedFormat, formats);
     const PartSizer sizer(bytes, fps, EstimateFormatRate(output.SelectedFormat, formats));
-    DrawSplitChart(static_cast<int>(std::min<int64_t>(sizer.PartsFor(FramesIn(SourceDuration, fps)), INT32_MAX)));
+    return sizer.PartsFor(FramesIn(SourceDuration, fps));
 }
 
 void SplitWizard::RBManualClick() {

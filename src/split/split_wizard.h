@@ -67,6 +67,8 @@ public:
     void RBSizeClick();
     void EdSizeChange();
     int64_t typedPartSize() const;
+    // How many parts of at most `bytes` the format's rate predicts for the source.
+    int64_t estimatedSizeParts(int64_t bytes) const;
     void EdAmountChange();
     void EdMinChange();
     void DrawSplitChart(int count);
