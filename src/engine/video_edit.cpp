@@ -21,6 +21,14 @@ void TVideoEdit::SetMP4Preset(int16_t value) {
     set(props.mp4Preset, std::clamp<int16_t>(value, 0, int16_t(MP4Presets().size() - 1)), "MP4Preset");
 }
 void TVideoEdit::SetSmartRender(bool value) { set(props.smartRender, value, "SmartRender"); }
+void TVideoEdit::SetKeptTracks(const QString& file, const QList<int>& streams) {
+    props.keptTracks[file] = streams;
+    propertySet("KeptTracks", QVariant(QStringList{file, QString::number(streams.size())}));
+}
+void TVideoEdit::ClearKeptTracks() {
+    props.keptTracks.clear();
+    propertySet("KeptTracks", QVariant());
+}
 void TVideoEdit::SetMP4AudioBitrate(int value) {
     set(props.mp4AudioBitrate, std::clamp(value, 128, 320), "MP4AudioBitrate");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -61,6 +63,12 @@ public:
     // Copies the stretches of a clip that are already in the output's format and
     // re-encodes only the frames around its cuts; off re-encodes every frame.
     void SetSmartRender(bool value);
+    // The sound and subtitle streams of `file` that go into the output, by their
+    // index among the file's streams (as SourceTrack::stream gives them); a file
+    // never named here keeps all of them. Kept until ClearKeptTracks, so a run
+    // sets it once per source.
+    void SetKeptTracks(const QString& file, const QList<int>& streams);
+    void ClearKeptTracks();
 
     int OutputType() const { return props.outputType; }
     float FrameRate() const { return props.frameRate; }
@@ -105,6 +113,7 @@ public:
         int16_t mp4Preset = 2; // "fast"
         int mp4AudioBitrate = 160;
         bool smartRender = true;
+        QMap<QString, QList<int>> keptTracks;
     };
     const Properties& properties() const { return props; }
 
