@@ -1,6 +1,7 @@
 #include "engine/ffmpeg/audio_clip_source.h"
 
 #include "engine/ffmpeg/av_error.h"
+#include "engine/ffmpeg/timeline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,11 +14,12 @@ constexpr double kJitter = 0.012;
 
 } // namespace
 
-AudioClipSource::AudioClipSource(const QString& file, double start, const AudioFormat& format)
-    : input(std::make_unique<MediaReader>(file, AVMEDIA_TYPE_AUDIO, true)), format(format), fifo(format.newFifo()) {
+AudioClipSource::AudioClipSource(const QString& file, int stream, double start, const AudioFormat& format)
+    : input(stream == AudioClip::kNoSound ? nullptr : std::make_unique<MediaReader>(file, AVMEDIA_TYPE_AUDIO, true, nullptr, stream)),
+      format(format), fifo(format.newFifo()) {
     start = std::max(0.0, start);
     position = std::llround(start * format.sampleRate);
-    if (!input->stream())
+    if (!input || !input->stream())
         ended = true; // no sound in this file: the clip is silence
     else if (start > 0)
         input->seekTo(start);
@@ -69,6 +71,9 @@ void AudioClipSource::convert(const AVFrame* in, int64_t skip) {
                                       in->sample_rate, 0, nullptr),
                   QStringLiteral("Cannot convert the sound of"), input->file());
         resampler.reset(raw);
+        // Folding more channels into fewer adds them up: without this a 5.1 mix
+        // near full scale comes out clipped in stereo.
+        av_opt_set_double(raw, "rematrix_maxval", 1.0, 0);
         av::Check(swr_init(resampler.get()), QStringLiteral("Cannot convert the sound of"), input->file());
         inRate = in->sample_rate;
         inFormat = in->format;

@@ -11,7 +11,8 @@
 // and so does anything before the file's sound starts or after it ends.
 class AudioClipSource {
 public:
-    AudioClipSource(const QString& file, double start, const AudioFormat& format);
+    // `stream` as AudioClip::stream gives it.
+    AudioClipSource(const QString& file, int stream, double start, const AudioFormat& format);
     ~AudioClipSource() { av_channel_layout_uninit(&inLayout); }
     AudioClipSource(const AudioClipSource&) = delete;
     AudioClipSource& operator=(const AudioClipSource&) = delete;

@@ -18,9 +18,10 @@ av::FramePtr AudioFrame(const AudioFormat& format, int samples) {
 
 } // namespace
 
-AudioFeed::AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements)
-    : out(out), format(out.audioFormat()), track(clips, placements, format), fifo(format.newFifo()),
-      frameSize(out.audioFrameSize()), pts(out.audioLead()) {
+AudioFeed::AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements,
+                     int slot)
+    : out(out), slot(slot), format(out.audioFormat(slot)), track(clips, placements, format), fifo(format.newFifo()),
+      frameSize(out.audioFrameSize(slot)), pts(out.audioLead(slot)) {
     // The encoder's priming stands in for the timeline's first samples.
     track.read(fifo.get(), pts);
     av_audio_fifo_drain(fifo.get(), int(pts));
@@ -46,5 +47,5 @@ void AudioFeed::encode(int samples) {
     av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples);
     frame->pts = pts;
     pts += samples;
-    out.writeAudio(frame.get());
+    out.writeAudio(frame.get(), slot);
 }

@@ -7,10 +7,11 @@
 
 #include <vector>
 
-// Feeds the audio encoder up to a point on the output timeline.
+// Feeds one audio encoder of the output up to a point on the output timeline.
 class AudioFeed : public SoundTrack {
 public:
-    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements);
+    AudioFeed(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements,
+              int slot = 0);
 
     // Encodes whole frames until `seconds` of sound are in the encoder.
     void upTo(double seconds) override;
@@ -21,6 +22,7 @@ private:
     void encode(int samples);
 
     OutputFile& out;
+    int slot;
     AudioFormat format;
     AudioTrack track;
     av::FifoPtr fifo;

@@ -7,7 +7,7 @@ AudioTrack::AudioTrack(const std::vector<AudioClip>& clips, const std::vector<Au
     : format(format) {
     for (size_t i = 0; i < clips.size() && i < placements.size(); ++i)
         if (placements[i].samples > 0)
-            pieces.push_back(Piece{clips[i].file, placements[i]});
+            pieces.push_back(Piece{clips[i].file, clips[i].stream, placements[i]});
 }
 
 void AudioTrack::read(AVAudioFifo* out, int64_t count) {
@@ -21,7 +21,7 @@ void AudioTrack::read(AVAudioFifo* out, int64_t count) {
                 written += gap;
                 continue;
             }
-            current = std::make_unique<AudioClipSource>(pieces[nextPiece].file, place.sourceStart, format);
+            current = std::make_unique<AudioClipSource>(pieces[nextPiece].file, pieces[nextPiece].stream, place.sourceStart, format);
             currentEnd = place.firstSample + place.samples;
             ++nextPiece;
             // A piece never reaches into the next one's place.

@@ -21,6 +21,7 @@ public:
 private:
     struct Piece {
         QString file;
+        int stream;
         AudioPlacement place;
     };
     std::vector<Piece> pieces;

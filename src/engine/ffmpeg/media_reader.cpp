@@ -36,7 +36,8 @@ AVStream* FirstStreamOf(const AVFormatContext* format, AVMediaType type) {
 
 } // namespace
 
-MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, const std::atomic<bool>* stop)
+MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, const std::atomic<bool>* stop,
+                         int wanted)
     : path(file), stop(stop) {
     if (const QString problem = SourceFileProblem(file); !problem.isEmpty())
         av::Fail(kRead, file, problem);
@@ -52,11 +53,13 @@ MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, c
     av::Check(avformat_find_stream_info(fmt.get(), nullptr), kRead, file);
 
     const AVCodec* codec = nullptr;
-    int index = av_find_best_stream(fmt.get(), type, -1, -1, &codec, 0);
+    if (wanted >= int(fmt->nb_streams))
+        av::Fail(kRead, file, QStringLiteral("it has no stream %1").arg(wanted));
+    int index = av_find_best_stream(fmt.get(), type, wanted, -1, &codec, 0);
     if (index == AVERROR_DECODER_NOT_FOUND) {
         // Said the same way for every job, whichever stream it reads: a file
         // whose sound cannot be decoded is not rendered without it.
-        st = FirstStreamOf(fmt.get(), type);
+        st = wanted >= 0 ? fmt->streams[wanted] : FirstStreamOf(fmt.get(), type);
         av::Fail(kRead, file, QStringLiteral("no decoder here reads its %1").arg(streamName()));
     }
     if (index < 0) {

@@ -15,8 +15,10 @@ public:
     // stream of the type. With optional, a missing stream leaves stream() null.
     // Once `*stop` is raised the reader gives up: a blocked read returns, seeks
     // end, and it reads as if at the end of the file (its owner is stopping).
+    // `wanted` names the stream by its index in the file; -1 takes the one a
+    // player would pick.
     MediaReader(const QString& file, AVMediaType type, bool optional = false,
-                const std::atomic<bool>* stop = nullptr);
+                const std::atomic<bool>* stop = nullptr, int wanted = -1);
     ~MediaReader();
     MediaReader(const MediaReader&) = delete;
     MediaReader& operator=(const MediaReader&) = delete;

@@ -30,6 +30,18 @@ void CopyCodedSideData(const AVCodecContext* encoder, AVStream* stream) {
     }
 }
 
+void Tag(AVDictionary** metadata, const char* key, const std::string& value) {
+    if (!value.empty())
+        av_dict_set(metadata, key, value.c_str(), 0);
+}
+
+void TagTrack(AVStream* stream, const TrackTags& tags) {
+    Tag(&stream->metadata, "language", tags.language);
+    Tag(&stream->metadata, "title", tags.title);
+    // MP4 players name a track by its handler.
+    Tag(&stream->metadata, "handler_name", tags.title);
+}
+
 } // namespace
 
 void OutputFile::fail(const QString& reason) const {
@@ -41,7 +53,8 @@ void OutputFile::check(int code) const {
 }
 
 OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-                       const StreamAdjustment& adjustVideo, const AVCodecParameters* copiedSound)
+                       const StreamAdjustment& adjustVideo, const AVCodecParameters* copiedSound,
+                       const OutputStreams* streams)
     : name(shownName) {
     AVFormatContext* raw = nullptr;
     const QByteArray file = QFile::encodeName(path);
@@ -54,14 +67,21 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
 
     openVideo(settings.video, adjustVideo);
     if (copiedSound) {
-        audioStream = avformat_new_stream(muxer.get(), nullptr);
-        if (!audioStream)
+        AVStream* copied = avformat_new_stream(muxer.get(), nullptr);
+        if (!copied)
             throw std::bad_alloc();
-        check(avcodec_parameters_copy(audioStream->codecpar, copiedSound));
-        audioStream->codecpar->codec_tag = 0;
-        audioStream->time_base = AVRational{1, copiedSound->sample_rate};
+        check(avcodec_parameters_copy(copied->codecpar, copiedSound));
+        copied->codecpar->codec_tag = 0;
+        copied->time_base = AVRational{1, copiedSound->sample_rate};
+        sound.push_back(SoundSlot{nullptr, copied});
     } else if (settings.audio) {
         openAudio(*settings.audio);
+    }
+    if (streams) {
+        const size_t soundCount = sound.empty() ? 0 : std::max<size_t>(1, streams->sound.size());
+        while (settings.audio && sound.size() < soundCount)
+            openAudio(*settings.audio);
+        addStreams(*streams);
     }
 
     int opened = 0;
@@ -141,12 +161,44 @@ void OutputFile::openVideo(const VideoSettings& v, const StreamAdjustment& adjus
         adjust(videoStream->codecpar);
 }
 
+void OutputFile::addStreams(const OutputStreams& streams) {
+    TagTrack(videoStream, streams.video);
+    for (size_t i = 0; i < sound.size() && i < streams.sound.size(); ++i)
+        TagTrack(sound[i].stream, streams.sound[i]);
+    for (const PacketStream& s : streams.subtitles) {
+        AVStream* stream = avformat_new_stream(muxer.get(), nullptr);
+        if (!stream)
+            throw std::bad_alloc();
+        check(avcodec_parameters_copy(stream->codecpar, s.parameters));
+        stream->codecpar->codec_tag = 0;
+        stream->time_base = s.timeBase;
+        TagTrack(stream, s.tags);
+        subtitles.push_back(stream);
+    }
+    for (size_t i = 0; i < streams.chapters.size(); ++i) {
+        const OutputChapter& c = streams.chapters[i];
+        // The library keeps the chapters with the muxer and frees them with it.
+        auto* chapter = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!chapter || av_dynarray_add_nofree(&muxer->chapters, reinterpret_cast<int*>(&muxer->nb_chapters), chapter) < 0) {
+            av_free(chapter);
+            throw std::bad_alloc();
+        }
+        chapter->id = int64_t(i) + 1;
+        chapter->time_base = AVRational{1, 1000};
+        chapter->start = c.start;
+        chapter->end = c.end;
+        Tag(&chapter->metadata, "title", c.title);
+    }
+    for (const auto& [key, value] : streams.fileTags)
+        Tag(&muxer->metadata, key.c_str(), value);
+}
+
 void OutputFile::openAudio(const AudioSettings& a) {
     const AVCodec* codec = avcodec_find_encoder_by_name(a.encoder.c_str());
     if (!codec)
         fail(QStringLiteral("the audio encoder %1 is not installed").arg(QString::fromStdString(a.encoder)));
-    audioStream = avformat_new_stream(muxer.get(), nullptr);
-    audioEncoder.reset(avcodec_alloc_context3(codec));
+    AVStream* audioStream = avformat_new_stream(muxer.get(), nullptr);
+    av::CodecPtr audioEncoder(avcodec_alloc_context3(codec));
     if (!audioStream || !audioEncoder)
         throw std::bad_alloc();
     AVCodecContext* e = audioEncoder.get();
@@ -164,27 +216,29 @@ void OutputFile::openAudio(const AudioSettings& a) {
                  .arg(av::ErrorText(opened)));
     check(avcodec_parameters_from_context(audioStream->codecpar, e));
     audioStream->time_base = e->time_base;
+    sound.push_back(SoundSlot{std::move(audioEncoder), audioStream});
 }
 
-AudioFormat OutputFile::audioFormat() const {
+AudioFormat OutputFile::audioFormat(int slot) const {
+    const AVCodecContext* e = sound.at(slot).encoder.get();
     AudioFormat f;
-    f.sampleRate = audioEncoder->sample_rate;
-    av_channel_layout_copy(&f.layout, &audioEncoder->ch_layout);
-    f.sampleFormat = audioEncoder->sample_fmt;
+    f.sampleRate = e->sample_rate;
+    av_channel_layout_copy(&f.layout, &e->ch_layout);
+    f.sampleFormat = e->sample_fmt;
     return f;
 }
 
-int OutputFile::audioFrameSize() const {
-    const int size = audioEncoder->frame_size;
+int OutputFile::audioFrameSize(int slot) const {
+    const int size = sound.at(slot).encoder->frame_size;
     return size > 0 ? size : 1024;
 }
 
-int OutputFile::audioLead() const {
+int OutputFile::audioLead(int slot) const {
     // ASF keeps the priming on its own clock (its decoders drop it), so there the
     // timeline's sound starts at the first sample.
     if (std::strcmp(muxer->oformat->name, "asf") == 0)
         return 0;
-    return std::max(0, audioEncoder->initial_padding);
+    return std::max(0, sound.at(slot).encoder->initial_padding);
 }
 
 void OutputFile::writeVideo(AVFrame* frame) {
@@ -199,8 +253,16 @@ void OutputFile::writeVideoPacket(AVPacket* coded, AVRational timeBase) {
 }
 
 void OutputFile::writeAudioPacket(AVPacket* coded, AVRational timeBase) {
-    av_packet_rescale_ts(coded, timeBase, audioStream->time_base);
-    coded->stream_index = audioStream->index;
+    writePacket(sound.at(0).stream, coded, timeBase);
+}
+
+void OutputFile::writeSubtitlePacket(int slot, AVPacket* coded, AVRational timeBase) {
+    writePacket(subtitles.at(slot), coded, timeBase);
+}
+
+void OutputFile::writePacket(AVStream* stream, AVPacket* coded, AVRational timeBase) {
+    av_packet_rescale_ts(coded, timeBase, stream->time_base);
+    coded->stream_index = stream->index;
     check(av_interleaved_write_frame(muxer.get(), coded));
 }
 
@@ -212,8 +274,8 @@ AVRational OutputFile::videoTimeBase() const {
     return videoStream->time_base;
 }
 
-void OutputFile::writeAudio(AVFrame* frame) {
-    encode(audioEncoder.get(), audioStream, frame);
+void OutputFile::writeAudio(AVFrame* frame, int slot) {
+    encode(sound.at(slot).encoder.get(), sound.at(slot).stream, frame);
 }
 
 void OutputFile::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame) {
@@ -231,8 +293,9 @@ void OutputFile::encode(AVCodecContext* encoder, AVStream* stream, const AVFrame
 
 void OutputFile::finish() {
     encode(videoEncoder.get(), videoStream, nullptr);
-    if (audioEncoder)
-        encode(audioEncoder.get(), audioStream, nullptr);
+    for (SoundSlot& slot : sound)
+        if (slot.encoder)
+            encode(slot.encoder.get(), slot.stream, nullptr);
     check(av_write_trailer(muxer.get()));
     if (muxer->pb->error < 0)
         check(muxer->pb->error);

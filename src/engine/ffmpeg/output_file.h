@@ -2,9 +2,12 @@
 
 #include "engine/ffmpeg/audio_format.h"
 #include "engine/ffmpeg/output_settings.h"
+#include "engine/ffmpeg/track_tags.h"
 
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
 // A video encoder opened with the render's settings; `globalHeader` when the
 // muxer keeps the codec's headers out of the packets.
@@ -16,6 +19,28 @@ void MarkFields(AVFrame* frame, AVFieldOrder order);
 // Changes the video stream's parameters before the header is written.
 using StreamAdjustment = std::function<void(AVCodecParameters*)>;
 
+struct OutputChapter {
+    int64_t start = 0; // milliseconds on the output
+    int64_t end = 0;
+    std::string title;
+};
+
+// A stream whose packets are made elsewhere (subtitles), known before the header.
+struct PacketStream {
+    const AVCodecParameters* parameters = nullptr;
+    AVRational timeBase{1, 1000};
+    TrackTags tags;
+};
+
+// What the output holds besides one picture and one sound stream.
+struct OutputStreams {
+    TrackTags video;
+    std::vector<TrackTags> sound; // one per sound stream, the first being the settings' (or copied) one
+    std::vector<PacketStream> subtitles;
+    std::vector<OutputChapter> chapters;
+    Options fileTags;
+};
+
 // The muxer and encoders of one render. Frames go in with pts counted in frames
 // (video) or samples (audio); packets come out interleaved into the file.
 class OutputFile {
@@ -23,19 +48,24 @@ public:
     // `path` is where the bytes go; `shownName` is the file named in messages.
     // With `copiedSound`, the sound stream takes those parameters and its packets
     // come through writeAudioPacket; the settings' audio encoder is not opened.
+    // With `streams`, the sound streams after the first are encoded as the
+    // settings say, and the subtitles, chapters and tags go in as it lists them.
     OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-               const StreamAdjustment& adjustVideo = {}, const AVCodecParameters* copiedSound = nullptr);
+               const StreamAdjustment& adjustVideo = {}, const AVCodecParameters* copiedSound = nullptr,
+               const OutputStreams* streams = nullptr);
 
-    bool hasAudio() const { return audioEncoder != nullptr; }
-    bool copiesSound() const { return audioStream && !audioEncoder; }
-    AudioFormat audioFormat() const;
+    bool hasAudio() const { return !sound.empty() && sound.front().encoder != nullptr; }
+    bool copiesSound() const { return !sound.empty() && !sound.front().encoder; }
+    int soundStreams() const { return int(sound.size()); }
+    // Of the sound stream `slot`, which must be encoded.
+    AudioFormat audioFormat(int slot = 0) const;
     // Samples per audio frame the encoder takes.
-    int audioFrameSize() const;
+    int audioFrameSize(int slot = 0) const;
     // Samples the audio encoder puts before the sound it is given (MP3 and AC-3
     // priming). The first audio frame should carry the sound of this sample of
     // the timeline: its first packet then lies at 0, and the sound decoded from a
     // file that cannot say to skip the priming (AVI) plays at its time.
-    int audioLead() const;
+    int audioLead(int slot = 0) const;
 
     void writeVideo(AVFrame* frame);
     // A packet coded elsewhere (copied, or from an encoder of its own), with its
@@ -43,15 +73,18 @@ public:
     void writeVideoPacket(AVPacket* packet, AVRational timeBase);
     AVRational videoTimeBase() const;
     void writeAudioPacket(AVPacket* packet, AVRational timeBase);
+    void writeSubtitlePacket(int slot, AVPacket* packet, AVRational timeBase);
     // Whether the muxer keeps the codecs' headers out of the packets.
     bool globalHeader() const;
-    void writeAudio(AVFrame* frame);
+    void writeAudio(AVFrame* frame, int slot = 0);
     // Drains the encoders and completes the file.
     void finish();
 
 private:
     void openVideo(const VideoSettings& v, const StreamAdjustment& adjust);
     void openAudio(const AudioSettings& a);
+    void addStreams(const OutputStreams& streams);
+    void writePacket(AVStream* stream, AVPacket* packet, AVRational timeBase);
     void encode(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame);
     [[noreturn]] void fail(const QString& reason) const;
     void check(int code) const;
@@ -59,9 +92,13 @@ private:
     QString name;
     av::OutputPtr muxer;
     av::CodecPtr videoEncoder;
-    av::CodecPtr audioEncoder;
+    struct SoundSlot {
+        av::CodecPtr encoder; // null: its packets are copied
+        AVStream* stream = nullptr;
+    };
+    std::vector<SoundSlot> sound;
+    std::vector<AVStream*> subtitles;
     AVStream* videoStream = nullptr;
-    AVStream* audioStream = nullptr;
     AVFieldOrder fieldOrder = AV_FIELD_PROGRESSIVE;
     av::PacketPtr packet = av::NewPacket();
 };

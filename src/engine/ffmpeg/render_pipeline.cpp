@@ -5,6 +5,7 @@
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/ffmpeg/render_streams.h"
 #include "engine/ffmpeg/smart_render.h"
 #include "engine/ffmpeg/timeline_layout.h"
 #include "engine/ffmpeg/video_clip_source.h"
@@ -88,22 +89,29 @@ private:
 
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const std::function<void()>& writing,
                const ProgressReport& progress, const NoteReport& note) {
-    const Timeline& timeline = request.timeline;
+    Timeline timeline = request.timeline;
     const TVideoEdit::Properties& props = request.properties;
     TimelineFacts facts = Inspect(timeline, props.outputAudio, stop);
     if (stop)
         return false;
 
-    const OutputSettings settings = ChooseOutputSettings(props, facts.first, timeline.video.front().resizeMode);
+    OutputSettings settings = ChooseOutputSettings(props, facts.first, timeline.video.front().resizeMode);
     const VideoSettings& v = settings.video;
     const int sampleRate = settings.audio ? settings.audio->sampleRate : 48000;
     const TimelineLayout layout = LayOutTimeline(facts.spans, timeline.audio, v.frameRate, sampleRate);
     if (layout.frames == 0)
         throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
                                  .arg(request.shownPath));
+    RenderStreams streams(timeline, facts.spans, layout, v.frameRate, props, stop);
+    if (stop)
+        return false;
+    timeline.audio = streams.soundClips(0);
+    LeaveRoomForSound(settings, streams.soundTracks());
     const SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
     if (stop)
         return false;
+    for (const QString& text : streams.notes())
+        note(text);
     const double fps = av_q2d(v.frameRate);
     std::vector<double> clipStarts;
     for (const VideoPlacement& place : layout.video)
@@ -116,13 +124,17 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     };
     writing();
     if (plan.copies)
-        return RunSmartRender(request, plan, settings, layout, stop, progressAndNotes);
+        return RunSmartRender(request, timeline, plan, settings, layout, streams, stop, progressAndNotes);
     const double length = layout.seconds(v.frameRate);
 
-    OutputFile out(request.writePath, request.shownPath, settings);
-    std::unique_ptr<AudioFeed> audio;
+    OutputFile out(request.writePath, request.shownPath, settings, {}, nullptr, &streams.outputStreams());
+    std::unique_ptr<Companions> audio = std::make_unique<Companions>();
     if (out.hasAudio())
-        audio = std::make_unique<AudioFeed>(out, timeline.audio, layout.audio);
+        audio->add(std::make_unique<AudioFeed>(out, timeline.audio, layout.audio));
+    for (auto& feed : streams.feeds(out, layout.audio))
+        audio->add(std::move(feed));
+    if (audio->empty())
+        audio.reset();
 
     FrameQueue queue(kQueuedFrames);
     VideoTrack track(timeline, facts.spans, layout,

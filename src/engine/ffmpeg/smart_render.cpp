@@ -9,6 +9,7 @@
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -25,7 +26,7 @@ using ParametersPtr = std::unique_ptr<AVCodecParameters, ParametersDeleter>;
 ParametersPtr CopiedSound(const SmartPlan& plan, const Timeline& timeline) {
     if (!plan.copiesSound || timeline.audio.empty())
         return nullptr;
-    MediaReader reader(timeline.audio.front().file, AVMEDIA_TYPE_AUDIO);
+    MediaReader reader(timeline.audio.front().file, AVMEDIA_TYPE_AUDIO, false, nullptr, timeline.audio.front().stream);
     ParametersPtr par(avcodec_parameters_alloc());
     if (!par || avcodec_parameters_copy(par.get(), reader.stream()->codecpar) < 0)
         throw std::bad_alloc();
@@ -36,16 +37,23 @@ ParametersPtr CopiedSound(const SmartPlan& plan, const Timeline& timeline) {
 
 class SmartWriter {
 public:
-    SmartWriter(const RenderRequest& request, const SmartPlan& plan, const OutputSettings& settings,
-                const TimelineLayout& layout, const std::atomic<bool>& stop, const ProgressReport& progress)
+    SmartWriter(const RenderRequest& request, const Timeline& timeline, const SmartPlan& plan,
+                const OutputSettings& settings, const TimelineLayout& layout, RenderStreams& streams,
+                const std::atomic<bool>& stop, const ProgressReport& progress)
         : request(request), plan(plan), layout(layout), stop(stop), progress(progress),
-          sound(CopiedSound(plan, request.timeline)),
-          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), sound.get()),
+          sound(CopiedSound(plan, timeline)),
+          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), sound.get(),
+              &streams.outputStreams()),
           frameBase(av_inv_q(settings.video.frameRate)), fps(av_q2d(settings.video.frameRate)) {
+        auto companions = std::make_unique<Companions>();
         if (out.copiesSound())
-            audio = std::make_unique<SoundCopy>(out, request.timeline.audio, layout.audio, sound->sample_rate, stop);
+            companions->add(std::make_unique<SoundCopy>(out, timeline.audio, layout.audio, sound->sample_rate, stop));
         else if (out.hasAudio())
-            audio = std::make_unique<AudioFeed>(out, request.timeline.audio, layout.audio);
+            companions->add(std::make_unique<AudioFeed>(out, timeline.audio, layout.audio));
+        for (auto& feed : streams.feeds(out, layout.audio))
+            companions->add(std::move(feed));
+        if (!companions->empty())
+            audio = std::move(companions);
     }
 
     bool run() {
@@ -197,7 +205,7 @@ private:
         if (!seekBefore(input, c))
             return false;
         int64_t copied = 0;
-        int64_t lastSourceDts = INT64_MIN / 2;
+        const std::vector<int64_t> decoding = DecodingTimes(c.times);
         bool started = false;
         int skip = 0;                       // leading pictures still to leave out
         bool firstGroup = c.leading > 0;    // the group whose leading pictures are left out
@@ -241,8 +249,7 @@ private:
             }
             const int64_t shownAt = c.times[size_t(copied)];
             if (packet->dts == AV_NOPTS_VALUE)
-                packet->dts = std::min(shownAt, lastSourceDts + 1);
-            lastSourceDts = packet->dts;
+                packet->dts = decoding[size_t(copied)];
             packet->pts = shownAt + shift;
             packet->dts += shift; // the source's own decoding schedule
             packet->pos = -1;
@@ -255,6 +262,20 @@ private:
             av::Fail(QStringLiteral("Cannot read"), c.file,
                      QStringLiteral("%1 frames were to be copied from it, but %2 were").arg(c.packets()).arg(copied));
         return true;
+    }
+
+    // Decoding times for packets that come without them (Matroska keeps only
+    // presentation times): the k-th earliest presentation time, moved back by
+    // as much as the reordering needs so no picture is decoded after it shows.
+    static std::vector<int64_t> DecodingTimes(const std::vector<int64_t>& shown) {
+        std::vector<int64_t> sorted = shown;
+        std::sort(sorted.begin(), sorted.end());
+        int64_t lead = 0;
+        for (size_t k = 0; k < shown.size(); ++k)
+            lead = std::max(lead, sorted[k] - shown[k]);
+        for (int64_t& t : sorted)
+            t -= lead;
+        return sorted;
     }
 
     // Moves the input to a point at or before the first copied packet.
@@ -307,8 +328,9 @@ private:
 
 } // namespace
 
-bool RunSmartRender(const RenderRequest& request, const SmartPlan& plan, const OutputSettings& settings,
-                    const TimelineLayout& layout, const std::atomic<bool>& stop, const ProgressReport& progress) {
-    SmartWriter writer(request, plan, settings, layout, stop, progress);
+bool RunSmartRender(const RenderRequest& request, const Timeline& timeline, const SmartPlan& plan,
+                    const OutputSettings& settings, const TimelineLayout& layout, RenderStreams& streams,
+                    const std::atomic<bool>& stop, const ProgressReport& progress) {
+    SmartWriter writer(request, timeline, plan, settings, layout, streams, stop, progress);
     return writer.run();
 }

@@ -34,7 +34,9 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
         if (std::clamp(sound.afterVideo, 0, last) != int(k) || sound.file != picture.file
             || std::abs(sound.start - picture.start) > 1e-6 || std::abs(sound.stop - picture.stop) > 1e-6)
             return QStringLiteral("the sound is not the clips' own");
-        MediaReader reader(sound.file, AVMEDIA_TYPE_AUDIO, true, &stop);
+        if (sound.stream == AudioClip::kNoSound)
+            return QStringLiteral("it has no sound");
+        MediaReader reader(sound.file, AVMEDIA_TYPE_AUDIO, true, &stop, sound.stream);
         if (!reader.stream())
             return QStringLiteral("it has no sound");
         const AVCodecParameters* par = reader.stream()->codecpar;
@@ -60,7 +62,7 @@ SoundCopy::SoundCopy(OutputFile& out, const std::vector<AudioClip>& clips, const
                      int sampleRate, const std::atomic<bool>& stop)
     : out(out), rate(sampleRate), stop(stop) {
     for (size_t k = 0; k < clips.size() && k < placements.size(); ++k)
-        pieces.push_back(Piece{clips[k].file, placements[k]});
+        pieces.push_back(Piece{clips[k].file, clips[k].stream, placements[k]});
 }
 
 void SoundCopy::upTo(double seconds) {
@@ -89,7 +91,7 @@ bool SoundCopy::readNext() {
         if (!reader) {
             if (next >= pieces.size())
                 return false;
-            reader = std::make_unique<MediaReader>(pieces[next].file, AVMEDIA_TYPE_AUDIO, false, &stop);
+            reader = std::make_unique<MediaReader>(pieces[next].file, AVMEDIA_TYPE_AUDIO, false, &stop, pieces[next].stream);
             const int64_t target = reader->timestampAt(std::max(0.0, pieces[next].place.sourceStart - kSeekLead));
             avformat_seek_file(reader->format(), reader->stream()->index, INT64_MIN, target, target, 0);
         }

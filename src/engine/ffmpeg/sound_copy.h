@@ -34,6 +34,7 @@ private:
 
     struct Piece {
         QString file;
+        int stream;
         AudioPlacement place;
     };
     OutputFile& out;

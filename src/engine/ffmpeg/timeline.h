@@ -21,6 +21,12 @@ struct AudioClip {
     int afterVideo = -1;
     // That clip's output start in seconds, worked out when the render starts.
     double anchor = 0;
+    // Which of the file's streams sounds: its index among the file's streams,
+    // kMainSound for the one a player would pick, kNoSound for silence (the
+    // file has no such track).
+    int stream = kMainSound;
+    static constexpr int kMainSound = -1;
+    static constexpr int kNoSound = -2;
 };
 
 struct Transition {

@@ -1,0 +1,49 @@
+#include "engine/ffmpeg/file_streams.h"
+
+#include "engine/ffmpeg/media_reader.h"
+
+namespace {
+
+std::string TagOf(const AVDictionary* metadata, const char* key) {
+    const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
+    const std::string value = entry && entry->value ? entry->value : "";
+    return value == "und" ? std::string() : value;
+}
+
+// A track's own title, not the name of the program that wrote it: MP4 muxers
+// put "SoundHandler" and the like where a title would be.
+std::string TitleOf(const AVDictionary* metadata) {
+    const std::string title = TagOf(metadata, "title");
+    if (!title.empty())
+        return title;
+    const std::string handler = TagOf(metadata, "handler_name");
+    const bool generic = handler.empty() || handler.find("Handler") != std::string::npos
+                         || handler.find("handler") != std::string::npos;
+    return generic ? std::string() : handler;
+}
+
+} // namespace
+
+FileStreams ReadFileStreams(const QString& file, const std::atomic<bool>* stop) {
+    MediaReader reader(file, AVMEDIA_TYPE_VIDEO, true, stop);
+    const AVFormatContext* fmt = reader.format();
+    FileStreams facts;
+    facts.file = file;
+    for (unsigned i = 0; i < fmt->nb_streams; ++i) {
+        const AVStream* st = fmt->streams[i];
+        const AVCodecDescriptor* codec = avcodec_descriptor_get(st->codecpar->codec_id);
+        facts.streams.push_back(StreamFacts{int(i), st->codecpar->codec_type, st->codecpar->codec_id,
+                                            codec && (codec->props & AV_CODEC_PROP_BITMAP_SUB),
+                                            TrackTags{TagOf(st->metadata, "language"), TitleOf(st->metadata)}});
+    }
+    const int64_t origin = fmt->start_time == AV_NOPTS_VALUE ? 0 : fmt->start_time;
+    for (unsigned i = 0; i < fmt->nb_chapters; ++i) {
+        const AVChapter* c = fmt->chapters[i];
+        const double start = c->start * av_q2d(c->time_base) - origin / double(AV_TIME_BASE);
+        const double end = c->end * av_q2d(c->time_base) - origin / double(AV_TIME_BASE);
+        facts.chapters.push_back(ChapterMark{start, end, TagOf(c->metadata, "title")});
+    }
+    for (const AVDictionaryEntry* e = nullptr; (e = av_dict_get(fmt->metadata, "", e, AV_DICT_IGNORE_SUFFIX));)
+        facts.tags.emplace_back(e->key, e->value);
+    return facts;
+}
