@@ -5,6 +5,7 @@
 #include "engine/ffmpeg/render_workers.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -191,6 +192,12 @@ void OutputFile::addStreams(const OutputStreams& streams) {
     }
     for (const auto& [key, value] : streams.fileTags)
         Tag(&muxer->metadata, key.c_str(), value);
+    // Cameras name their tags in reverse-domain form ("com.apple.quicktime.model");
+    // MP4 keeps such keys only in its table of named keys.
+    const bool named = std::any_of(streams.fileTags.begin(), streams.fileTags.end(),
+                                   [](const auto& tag) { return tag.first.find('.') != std::string::npos; });
+    if (named && muxer->priv_data && av_opt_find(muxer->priv_data, "movflags", nullptr, 0, 0))
+        check(av_opt_set(muxer->priv_data, "movflags", "+use_metadata_tags", 0));
 }
 
 void OutputFile::openAudio(const AudioSettings& a) {
