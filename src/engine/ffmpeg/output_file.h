@@ -2,7 +2,7 @@
 
 #include "engine/ffmpeg/audio_format.h"
 #include "engine/ffmpeg/output_settings.h"
-#include "engine/ffmpeg/track_tags.h"
+#include "engine/ffmpeg/streams/track_tags.h"
 
 #include <QString>
 #include <functional>

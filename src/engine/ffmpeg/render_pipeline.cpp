@@ -5,7 +5,7 @@
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
-#include "engine/ffmpeg/render_streams.h"
+#include "engine/ffmpeg/streams/render_streams.h"
 #include "engine/ffmpeg/smart_render.h"
 #include "engine/ffmpeg/timeline_layout.h"
 #include "engine/ffmpeg/video_clip_source.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/render_pipeline.h"
-#include "engine/ffmpeg/render_streams.h"
+#include "engine/ffmpeg/streams/render_streams.h"
 #include "engine/ffmpeg/smart_plan.h"
 
 // Writes an output whose plan copies groups of pictures: clip by clip, the frames

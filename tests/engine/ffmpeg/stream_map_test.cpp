@@ -1,7 +1,7 @@
 // Which source stream fills which output stream, and the chapters and tags a
 // part or a join gets: the decisions, on made-up files.
-#include "engine/ffmpeg/output_marks.h"
-#include "engine/ffmpeg/stream_map.h"
+#include "engine/ffmpeg/streams/output_marks.h"
+#include "engine/ffmpeg/streams/stream_map.h"
 #include "engine/ffmpeg/timeline.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/ffmpeg/output_marks.h"
-#include "engine/ffmpeg/stream_map.h"
-#include "engine/ffmpeg/subtitle_feed.h"
+#include "engine/ffmpeg/streams/output_marks.h"
+#include "engine/ffmpeg/streams/stream_map.h"
+#include "engine/ffmpeg/streams/subtitle_feed.h"
 #include "engine/ffmpeg/timeline.h"
 #include "engine/ffmpeg/timeline_layout.h"
 #include "engine/video_edit.h"

@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/render_streams.h"
+#include "engine/ffmpeg/streams/render_streams.h"
 
 #include "engine/ffmpeg/audio_feed.h"
 #include "engine/ffmpeg/picture_source.h"

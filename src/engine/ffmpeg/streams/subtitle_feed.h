@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/ffmpeg/output_marks.h"
+#include "engine/ffmpeg/streams/output_marks.h"
 #include "engine/ffmpeg/sound_track.h"
-#include "engine/ffmpeg/stream_map.h"
+#include "engine/ffmpeg/streams/stream_map.h"
 
 #include <atomic>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ffmpeg/file_streams.h"
+#include "engine/ffmpeg/streams/file_streams.h"
 #include "engine/ffmpeg/output_file.h"
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/stream_map.h"
+#include "engine/ffmpeg/streams/stream_map.h"
 
 #include "engine/ffmpeg/timeline.h"
 

@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/subtitle_feed.h"
+#include "engine/ffmpeg/streams/subtitle_feed.h"
 
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/media_reader.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ffmpeg/file_streams.h"
+#include "engine/ffmpeg/streams/file_streams.h"
 #include "engine/formats/stream_capacity.h"
 
 #include <QList>

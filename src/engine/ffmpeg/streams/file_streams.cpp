@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/file_streams.h"
+#include "engine/ffmpeg/streams/file_streams.h"
 
 #include "engine/ffmpeg/media_reader.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/libav.h"
-#include "engine/ffmpeg/track_tags.h"
+#include "engine/ffmpeg/streams/track_tags.h"
 
 #include <QString>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/output_marks.h"
+#include "engine/ffmpeg/streams/output_marks.h"
 
 #include <QDateTime>
 #include <QFileInfo>
