@@ -686,8 +686,8 @@ TEST_F(SplitWizardTest, TheSourcesTracksAreTickedAndAnUntickedOneStaysOutOfTheRu
     ASSERT_EQ(page.currentStep(), 3) << boxes.join('\n').toStdString();
     EXPECT_EQ(engine.properties().keptTracks, (KeptTracks{{film, {1, 3}}}));
     const qsizetype kept = engine.calls.indexOf("KeptTracks=" + film + ", 2");
-    ASSERT_GE(kept, 0);
-    EXPECT_LT(kept, engine.calls.indexOf(QRegularExpression("^StartRender")));
+    ASSERT_GE(kept, 0) << boxes.join('\n').toStdString();
+    EXPECT_LT(kept, engine.calls.indexOf(QRegularExpression("StartRender.*")));
     page.BitBtnCancelSplit->click();
 
     // Chosen again, the file keeps its ticks.
