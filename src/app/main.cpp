@@ -4,6 +4,7 @@
 #include "engine/ffmpeg/first_frame.h"
 #include "engine/ffmpeg/render_workers.h"
 #include "engine/media_player.h"
+#include "engine/source_tracks.h"
 #include "engine/video_edit.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
     services.makeEngine = [] { return CreateVideoEdit(); };
     services.makePlayer = [] { return CreateMediaPlayer(); };
     services.measureDuration = MeasureDuration;
+    services.readTracks = ReadSourceTracks;
     services.firstFrame = [](const QString& file, QSize box) {
         const FramePixels p = FirstFrame(file, box);
         return QImage(reinterpret_cast<const uchar*>(p.argb.constData()), p.width, p.height, p.width * 4,

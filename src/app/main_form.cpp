@@ -82,6 +82,7 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
     waitingForm = std::make_unique<TWaitingForm>();
     splitWizard = new SplitWizard(*TabSheet1, *VE1, output, OutputPath, formatSettings, this);
     splitWizard->probe = services.measureDuration;
+    splitWizard->readTracks = services.readTracks;
     splitWizard->setPreviewPlayer(MP1.get());
     connect(splitWizard, &SplitWizard::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(TabSheet6->TBXSettings, &QToolButton::clicked, this, &TMainForm::SpeedBtnSettingsClick);
@@ -89,6 +90,7 @@ TMainForm::TMainForm(const Environment& environment, const Services& serviceSet,
                                         pictureOptions, env.settingsFile, *VE1, services.makePlayer, this);
     joinController->preview.measure = services.measureDuration;
     joinController->mediaInfo.firstFrame = services.firstFrame;
+    joinController->mediaInfo.readTracks = services.readTracks;
     connect(joinController, &JoinController::exitRequested, this, &TMainForm::BitBtnExitJoinClick);
     connect(joinController, &JoinController::settingsRequested, this, &TMainForm::SpeedBtnSettingsClick);
     connect(splitWizard, &SplitWizard::exitRequested, this, &TMainForm::BitBtnCancelSplitClick);

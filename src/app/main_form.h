@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/tips.h"
 #include "common/file_filters.h"
+#include "engine/source_tracks.h"
 #include "formats/output_format.h"
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class GettingStartedPage;
 class JoinPage;
@@ -40,6 +42,7 @@ public:
         std::function<std::unique_ptr<TMediaPlayer>()> makePlayer;
         std::function<double(const QString& file)> measureDuration;
         std::function<QImage(const QString& file, QSize box)> firstFrame;  // a video's thumbnail
+        std::function<std::vector<SourceTrack>(const QString& file)> readTracks;  // a source's streams
     };
 
     TMainForm(const Environment& environment, const Services& services, QWidget* parent = nullptr);

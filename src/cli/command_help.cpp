@@ -20,6 +20,9 @@ const OptionHelp kNoSmartRender{"--no-smart-render", "",
                                 "re-encode every frame, even of video already in the output's format; without it, "
                                 "such video is copied and only the frames around the cuts are encoded, unless the "
                                 "settings (setup.ini) say otherwise"};
+const OptionHelp kTracks{"--tracks", "all|LIST",
+                         "the sound and subtitle streams that go in, numbered as \"quillmark-cli probe\" prints them "
+                         "(1,3), the same for every source; all of them without it"};
 
 QList<CommandHelp> MakeCommands() {
     QString calls;
@@ -38,6 +41,7 @@ QList<CommandHelp> MakeCommands() {
                                      "one part a line, times in seconds; parts with save 0 are not written"},
           kFormat,
           kNoSmartRender,
+          kTracks,
           {"--out", "DIR", "the folder for the parts, made when missing; the source's folder without it"},
           {"--names", "N1,N2,...", "file names for the parts in order; an empty name keeps the usual one, and the "
                                    "format's extension is put on"},
@@ -50,6 +54,7 @@ QList<CommandHelp> MakeCommands() {
          {{"--out", "OUTPUT", "the file to write; its extension becomes the format's (holiday.avi, holiday.mpg ...)"},
           kFormat,
           kNoSmartRender,
+          kTracks,
           {"--picture-seconds", "P", "how long each picture shows"},
           {"--transition-seconds", "T", "how long the transition in front of each picture lasts"},
           {"--transition", "INDEX|random", "the transition, numbered as \"quillmark-cli list transitions\" shows, or a "
@@ -69,8 +74,9 @@ QList<CommandHelp> MakeCommands() {
                                "silence: the level in dB below which sound is silent, -80 to -20 (-50; higher "
                                "finds more)"},
           {"--min-duration", "SECONDS", "black and silence: the shortest stretch that counts (0.5)"}}},
-        {"probe", "probe FILE", "print a file's length in seconds", "Prints the length Quillmark measures for FILE, "
-                                                                     "in seconds with three decimals.\n",
+        {"probe", "probe FILE", "print a file's length in seconds and its tracks",
+         "Prints the length Quillmark measures for FILE, in seconds with three decimals, then one line for\n"
+         "each of its streams: its number (as --tracks takes it), kind, codec, channels, language and title.\n",
          {}},
         {"list", "list transitions|videocompressors|audiocompressors|wmvprofiles|mp4presets", "print one of the engine's lists",
          "Prints the numbered transitions, AVI video or audio compressors, WMV profiles or MP4 presets, as\n"

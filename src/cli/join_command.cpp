@@ -3,10 +3,12 @@
 #include "cli/command_settings.h"
 #include "cli/commands.h"
 #include "cli/render_loop.h"
+#include "cli/track_option.h"
 #include "common/folders.h"
 #include "common/ini_file.h"
 #include "engine/duration_probe.h"
 #include "engine/quillmark_error.h"
+#include "engine/source_tracks.h"
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
 #include "join/join_timeline.h"
@@ -25,6 +27,7 @@ struct JoinOptions {
     std::optional<double> transitionSeconds;
     std::optional<int> transition;  // -1 for random
     QString music;
+    std::optional<QList<int>> tracks;  // nothing: every track
 };
 
 bool ParseOptions(const QStringList& args, JoinOptions& o) {
@@ -60,6 +63,8 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
         } else if (word == "--transition") {
             o.transition = value == "random" ? -1 : value.toInt(&ok);
             ok = ok && *o.transition >= -1;
+        } else if (word == "--tracks") {
+            ok = ParseTrackList(value, o.tracks);
         } else if (word == "--music") {
             o.music = value;
         } else {
@@ -111,6 +116,16 @@ int JoinCommand(const QStringList& args) {
     const QString output =
         JoinOutputFileName(out.absolutePath(), out.fileName(), FormatExtension(setup.selectedFormat));
     try {
+        // Every video must hold the chosen tracks before anything is made.
+        for (const JoinItem& item : items) {
+            if (!o.tracks || IsPictureFile(item.path)) continue;
+            const QString problem = TrackListProblem(item.path, ReadSourceTracks(item.path), *o.tracks);
+            if (!problem.isEmpty()) {
+                PrintError(problem);
+                return kExitUsage;
+            }
+            setup.keptTracks.insert(item.path, *o.tracks);
+        }
         if (const QString failure = EnsureFolder(out.absolutePath()); !failure.isEmpty()) throw QuillmarkError(failure);
         BuildJoinTimeline(*engine, items, options, setup, MeasureDuration, ClockSeededDraw());
     } catch (const QuillmarkError& e) {

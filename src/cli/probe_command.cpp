@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "engine/duration_probe.h"
 #include "engine/quillmark_error.h"
+#include "engine/source_tracks.h"
 
 #include <QTextStream>
 
@@ -12,7 +13,11 @@ int ProbeCommand(const QStringList& args) {
     }
     try {
         const double seconds = MeasureDuration(args[0]);
-        QTextStream(stdout) << QString::number(seconds, 'f', 3) << '\n';
+        const std::vector<SourceTrack> tracks = ReadSourceTracks(args[0]);
+        QTextStream out(stdout);
+        out << QString::number(seconds, 'f', 3) << '\n';
+        // Numbered as --tracks takes them.
+        for (const SourceTrack& track : tracks) out << track.stream << ": " << DescribeTrack(track) << '\n';
         return kExitOk;
     } catch (const QuillmarkError& e) {
         PrintError(e.message());

@@ -5,11 +5,13 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/progress_bar.h"
+#include "cli/track_option.h"
 #include "cli/user_text.h"
 #include "common/folders.h"
 #include "common/ini_file.h"
 #include "engine/duration_probe.h"
 #include "engine/quillmark_error.h"
+#include "engine/source_tracks.h"
 #include "engine/video_edit.h"
 #include "formats/output_format.h"
 #include "split/part_sizer.h"
@@ -39,6 +41,7 @@ struct SplitOptions {
     QString out;
     QStringList names;
     QList<int> skip;
+    std::optional<QList<int>> tracks;  // nothing: every track
 };
 
 bool ParseNumbers(const QString& text, QList<double>& numbers) {
@@ -100,6 +103,8 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
             o.out = value;
         } else if (word == "--names") {
             o.names = value.split(',');
+        } else if (word == "--tracks") {
+            ok = ParseTrackList(value, o.tracks);
         } else if (word == "--skip") {
             ok = ParseNumbers(value, numbers);
             for (double k : numbers) o.skip << int(k);
@@ -168,6 +173,14 @@ int SplitCommand(const QStringList& args) {
         }
         setup.source = QFileInfo(o.source).absoluteFilePath();
         setup.sourceDuration = MeasureDuration(setup.source);
+        if (o.tracks) {
+            const QString problem = TrackListProblem(setup.source, ReadSourceTracks(setup.source), *o.tracks);
+            if (!problem.isEmpty()) {
+                PrintError(problem);
+                return kExitUsage;
+            }
+            setup.keptTracks.insert(setup.source, *o.tracks);
+        }
         const CommandSettings settings = ReadCommandSettings(IniFile(CommandSettingsFile()), o.format, o.noSmartRender);
         setup.formats = settings.formats;
         setup.selectedFormat = settings.selectedFormat;

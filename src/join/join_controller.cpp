@@ -6,12 +6,14 @@
 #include "common/media_filters.h"
 #include "common/messages.h"
 #include "common/note_label.h"
+#include "common/track_list.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
 #include "join/join_list_view.h"
 #include "join/join_page.h"
 #include "join/pic_set_form.h"
+#include "join/tracks_form.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -44,6 +46,7 @@ JoinController::JoinController(JoinPage& p, TVideoEdit& engine, TMediaPlayer& pl
     connect(page.ToolBtnMoveUp, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveUpClick));
     connect(page.ToolBtnMoveDown, &QAction::triggered, this, guard(&JoinController::ToolBtnMoveDownClick));
     connect(page.ToolBtnPicSet, &QAction::triggered, this, guard(&JoinController::ToolBtnPicSetClick));
+    connect(page.ToolBtnTracks, &QAction::triggered, this, guard(&JoinController::ToolBtnTracksClick));
     connect(page.MenuAddFiles, &QAction::triggered, this, guard(&JoinController::ToolBtnOpenClick));
     connect(page.MenuRemove, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveClick));
     connect(page.MenuRemoveAll, &QAction::triggered, this, guard(&JoinController::ToolBtnRemoveAllClick));
@@ -97,6 +100,7 @@ JoinController::~JoinController() {
     preview.Timer2.stop();
     if (engineAlive && run.running()) run.Stop();
     if (playerAlive && playerAlive->IsOpen()) playerAlive->Close();
+    if (tracksForm && !tracksForm->parent()) delete tracksForm.data();
 }
 
 TPicSetForm* JoinController::PicSetForm() const { return picSetForm.data(); }
@@ -147,9 +151,14 @@ void JoinController::RefreshJoinList() {
         mediaInfo.request(path);
     }
     updateTotal();
+    showTracks();
 }
 
 void JoinController::showFacts(const QString& file) {
+    if (!IsPictureFile(file)) {
+        trackChoices.setTracks(file, mediaInfo.facts(file).tracks);
+        showTracks();
+    }
     const QImage thumbnail = mediaInfo.facts(file).thumbnail;
     if (!thumbnail.isNull()) {
         const QIcon icon(QPixmap::fromImage(thumbnail));
@@ -301,6 +310,33 @@ void JoinController::ToolBtnPicSetClick() {
     updateTotal();
 }
 
+// ---- Tracks ----
+
+void JoinController::ToolBtnTracksClick() {
+    if (!tracksForm) {
+        // Made once and kept, as a child of the window when there is one.
+        tracksForm = new TTracksForm(window);
+        connect(tracksForm->TrackList1, &TrackList::tickChanged, this,
+                [this](const QString& file, int stream, bool kept) { trackChoices.setKept(file, stream, kept); });
+    }
+    showTracks();
+    // Window-modal but not blocking: the list fills in as the videos are read.
+    tracksForm->open();
+}
+
+TTracksForm* JoinController::TracksForm() const { return tracksForm.data(); }
+
+QStringList JoinController::videoFiles() const {
+    QStringList files;
+    for (const JoinItem& item : joinItems.all())
+        if (!IsPictureFile(item.path) && !files.contains(item.path)) files << item.path;
+    return files;
+}
+
+void JoinController::showTracks() {
+    if (tracksForm) tracksForm->TrackList1->showFiles(trackChoices, videoFiles(), true);
+}
+
 // ---- The run ----
 
 void JoinController::BitBtnJoinClick() {
@@ -353,6 +389,7 @@ void JoinController::startJoin() {
     setup.selectedFormat = output.SelectedFormat;
     setup.formats = formats;
     setup.transitionCount = static_cast<int>(transitionList.Transitions().size());
+    setup.keptTracks = trackChoices.keptFor(videoFiles());
     const DurationMeter measure = [this](const QString& path) {
         MP2.SetFileName(path);
         MP2.Open();

@@ -2,6 +2,7 @@
 
 #include "common/file_filters.h"
 #include "common/run_clock.h"
+#include "common/track_choice.h"
 #include "formats/format_settings.h"
 #include "formats/output_format.h"
 #include "join/join_list.h"
@@ -20,6 +21,7 @@
 class JoinPage;
 class TMediaPlayer;
 class TPicSetForm;
+class TTracksForm;
 class TVideoEdit;
 class QWidget;
 
@@ -54,11 +56,15 @@ public:
     // Thumbnails and probed lengths for the rows and the total. Its probe is the
     // preview's measure unless given one of its own.
     JoinMediaInfo mediaInfo;
+    // The tracks ticked in each video, for the program's run.
+    TrackChoices trackChoices;
 
     bool running() const { return run.running(); }
     const QString& JoinOutputFile() const { return run.JoinOutputFile(); }
     // The options dialog once it has been opened; nullptr before.
     TPicSetForm* PicSetForm() const;
+    // The tracks dialog once it has been opened; nullptr before.
+    TTracksForm* TracksForm() const;
 
     // The window is closing: stop a running join, the preview and the music.
     // Call it while the engine and the players still exist.
@@ -72,6 +78,7 @@ public:
     void ListView2SelectItem(int row);
     void SpeedBtnSavePath2Click();
     void ToolBtnPicSetClick();
+    void ToolBtnTracksClick();
     void BitBtnJoinClick();
     void BitBtnStopJoinClick();
     void BitBtnExitJoinClick();
@@ -106,6 +113,9 @@ private:
     void installKeys();
     void showFacts(const QString& file);
     void updateTotal();
+    // Each video of the list once, in list order.
+    QStringList videoFiles() const;
+    void showTracks();
 
     JoinPage& page;
     TVideoEdit& VE2;
@@ -125,5 +135,6 @@ private:
     QPointer<TVideoEdit> engineAlive;
     QPointer<TMediaPlayer> playerAlive;
     QPointer<TPicSetForm> picSetForm;
+    QPointer<TTracksForm> tracksForm;
     bool rebuilding = false;
 };

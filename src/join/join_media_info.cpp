@@ -18,7 +18,7 @@ void JoinMediaInfo::request(const QString& file) {
     // through a guarded pointer, so an owner gone meanwhile is never touched.
     QPointer<JoinMediaInfo> self(this);
     QThreadPool::globalInstance()->start([self, file, probe = probe, firstFrame = firstFrame,
-                                          box = thumbnailSize] {
+                                          readTracks = readTracks, box = thumbnailSize] {
         Facts found;
         found.done = true;
         if (IsPictureFile(file)) {
@@ -35,6 +35,11 @@ void JoinMediaInfo::request(const QString& file) {
                     found.probed = true;
                 }
             } catch (const std::exception&) {
+            }
+            try {
+                if (readTracks) found.tracks = readTracks(file);
+            } catch (const std::exception&) {
+                // Nothing to choose then; the engine keeps what it finds.
             }
         }
         QMetaObject::invokeMethod(

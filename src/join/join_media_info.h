@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/source_tracks.h"
 #include "join/join_list.h"
 
 #include <QHash>
@@ -9,7 +10,7 @@
 #include <functional>
 
 // What the join page shows about its files beyond the list's own columns: a small
-// picture of each file and each video's playing time for the total. Found on the
+// picture of each file, each video's playing time for the total and its tracks. Found on the
 // thread pool, once per file, so the list stays usable meanwhile; the entries'
 // own durations (the preview's and the join's measurements) are left alone.
 class JoinMediaInfo : public QObject {
@@ -18,11 +19,13 @@ public:
     // Both may raise; both are called off the UI thread.
     using Probe = std::function<double(const QString& file)>;
     using FirstFrame = std::function<QImage(const QString& file, QSize box)>;
+    using TrackReader = std::function<std::vector<SourceTrack>(const QString& file)>;
 
     explicit JoinMediaInfo(QObject* parent = nullptr);
 
     Probe probe;
     FirstFrame firstFrame;  // none: videos get no picture
+    TrackReader readTracks;  // none: videos list no tracks
     QSize thumbnailSize{32, 24};
 
     struct Facts {
@@ -30,6 +33,7 @@ public:
         bool probed = false;  // the length below is known
         double seconds = 0;
         QImage thumbnail;     // null when none could be made
+        std::vector<SourceTrack> tracks;  // a video's streams; empty when unread
     };
 
     // Starts finding out about `file` unless that is done or under way.

@@ -31,6 +31,7 @@ public:
     QAction* ToolBtnMoveUp;
     QAction* ToolBtnMoveDown;
     QAction* ToolBtnPicSet;
+    QAction* ToolBtnTracks;
 
     JoinListView* ListView2;
     QLabel* lbTotalLength;  // what the output will last

@@ -10,6 +10,7 @@
 void BuildJoinTimeline(TVideoEdit& engine, QList<JoinItem>& items, PictureOptions& options,
                        const JoinTimelineSetup& setup, const DurationMeter& measure, const TransitionDraw& draw) {
     engine.ClearClips();
+    ApplyKeptTracks(engine, setup.keptTracks);
     ApplyFormatSettings(engine, setup.selectedFormat, setup.formats);
     engine.SetOutputType(setup.selectedFormat);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/track_choice.h"
 #include "formats/format_settings.h"
 #include "join/join_list.h"
 #include "join/picture_options.h"
@@ -23,10 +24,11 @@ struct JoinTimelineSetup {
     int selectedFormat = 8;  // output type 0..9
     FormatSettings formats;  // ResizeMode and the selected format's parameters
     int transitionCount = 0;  // entries of the engine's transition list
+    KeptTracks keptTracks;    // per video, its sound and subtitle tracks when not all go in
 };
 
-// Loads the timeline for `items` into `engine`: ClearClips, the format's
-// parameters, the output type, then in list order each video (with its sound) and
+// Loads the timeline for `items` into `engine`: ClearClips, the kept tracks, the
+// format's parameters, the output type, then in list order each video (with its sound) and
 // each picture with a transition in front of it and, when a music file is set, the
 // next slice of the music under it.
 //

@@ -1,6 +1,7 @@
 #include "split/split_page.h"
 
 #include "common/note_label.h"
+#include "common/track_list.h"
 #include "common/up_down.h"
 #include "split/pie_chart.h"
 #include "split/split_point_panel.h"
@@ -82,6 +83,8 @@ QWidget* SplitPage::buildStep1() {
     auto* source = new QHBoxLayout;
     source->addWidget(EdFilePathName, 1);
     source->addWidget(SpeedBtnOpen);
+    TrackList1 = new TrackList;
+    TrackList1->setMinimumHeight(60);
 
     auto* formatGroup = new QGroupBox("Save Format");
     cbFormat = new QComboBox;
@@ -116,9 +119,12 @@ QWidget* SplitPage::buildStep1() {
     sourceLabel->setBuddy(EdFilePathName);
     layout->addWidget(sourceLabel);
     layout->addLayout(source);
+    auto* tracksLabel = new QLabel("Sound and subtitle &tracks");
+    tracksLabel->setBuddy(TrackList1);
+    layout->addWidget(tracksLabel);
+    layout->addWidget(TrackList1, 1);
     layout->addWidget(formatGroup);
     layout->addWidget(pathGroup);
-    layout->addStretch();
     return page;
 }
 

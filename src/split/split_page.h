@@ -17,6 +17,7 @@ class QToolButton;
 class NoteLabel;
 class PieChart;
 class SplitPointPanel;
+class TrackList;
 class UpDown;
 
 // The split wizard's page: three steps shown one at a time, and the buttons below
@@ -38,6 +39,7 @@ public:
     // Step 1: source and destination.
     QLineEdit* EdFilePathName;
     QToolButton* SpeedBtnOpen;
+    TrackList* TrackList1;  // the source's sound and subtitle tracks, each with a tick
     QComboBox* cbFormat;
     QPushButton* SpeedBtnSettings;
     QRadioButton* RBSame;

@@ -30,6 +30,7 @@ void SplitRun::begin(const SplitSetup& s, SplitMode mode) {
     if (mode != BySize && engine.MaxVideoBitrate() != 0) engine.SetMaxVideoBitrate(0);
     setup = s;
     splitMode = mode;
+    ApplyKeptTracks(engine, setup.keptTracks);
     active = true;
     g1 = 0;
     g2 = 0;

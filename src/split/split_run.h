@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/track_choice.h"
 #include "formats/format_settings.h"
 #include "split/part_sizer.h"
 #include "split/split_plan.h"
@@ -31,6 +32,7 @@ struct SplitSetup {
     int selectedFormat = 8;
     FormatSettings formats;
     QStringList otherInputs;  // files read besides the source (a list), never written over
+    KeptTracks keptTracks;    // the source's sound and subtitle tracks when not all go in
 };
 
 // The files a split would write into setup.outputPath: every ticked row's, or

@@ -6,6 +6,7 @@
 #include "common/media_filters.h"
 #include "common/messages.h"
 #include "common/note_label.h"
+#include "common/track_list.h"
 #include "engine/media_player.h"
 #include "engine/quillmark_error.h"
 #include "engine/video_edit.h"
@@ -79,6 +80,8 @@ SplitWizard::SplitWizard(SplitPage& p, TVideoEdit& videoEdit, OutputSelection& o
         page.lbTimes->setText(clock.text(max > 0 ? double(g2) / max : 0));
     });
     connect(&run, &SplitRun::noteChanged, page.lbNote, &NoteLabel::setNote);
+    connect(page.TrackList1, &TrackList::tickChanged, this,
+            [this](const QString& file, int stream, bool kept) { trackChoices.setKept(file, stream, kept); });
     connect(&run, &SplitRun::finished, this, &SplitWizard::onRunFinished);
     OpenDialog1.title = "Open a video file to Split:";
     OpenDialog1.multiSelect = false;
@@ -175,8 +178,24 @@ void SplitWizard::openSource(const QString& file) {
     emit probeStarted();
     // Until the duration is known, Next would plan the parts with a wrong one.
     page.BitBtnNext->setEnabled(false);
-    auto* thread = TGetFileDuration::launch(probe, SourceFileName, probeGeneration);
-    connect(thread, &TGetFileDuration::measured, this, &SplitWizard::onProbeMeasured);
+    page.TrackList1->showFiles(trackChoices, {SourceFileName}, false);
+    // The tracks are read on the probe's thread: a slow file keeps the window
+    // free, and the result is there by the time the duration arrives.
+    auto tracks = std::make_shared<std::vector<SourceTrack>>();
+    auto measureAndRead = [measure = probe, read = readTracks, tracks](const QString& source) {
+        const double seconds = measure(source);
+        try {
+            if (read) *tracks = read(source);
+        } catch (const std::exception&) {
+            // Nothing to choose then; every track the engine finds goes in.
+        }
+        return seconds;
+    };
+    auto* thread = TGetFileDuration::launch(measureAndRead, SourceFileName, probeGeneration);
+    connect(thread, &TGetFileDuration::measured, this, [this, file = SourceFileName, tracks](int generation, double seconds) {
+        if (generation == probeGeneration) showTracks(file, *tracks);
+        onProbeMeasured(generation, seconds);
+    });
     connect(thread, &TGetFileDuration::failed, this, &SplitWizard::onProbeFailed);
 }
 
@@ -192,6 +211,11 @@ void SplitWizard::onProbeMeasured(int generation, double seconds) {
     probeEnded();
 }
 
+void SplitWizard::showTracks(const QString& file, const std::vector<SourceTrack>& tracks) {
+    trackChoices.setTracks(file, tracks);
+    page.TrackList1->showFiles(trackChoices, {file}, false);
+}
+
 void SplitWizard::onProbeFailed(int generation, const QString& message) {
     if (generation != probeGeneration) return;
     probeEnded();
@@ -199,6 +223,7 @@ void SplitWizard::onProbeFailed(int generation, const QString& message) {
     // split it with the length of another file.
     SourceFileName.clear();
     page.EdFilePathName->clear();
+    page.TrackList1->showFiles(trackChoices, {}, false);
     Messages::error(window, message);
 }
 
@@ -341,6 +366,7 @@ SplitSetup SplitWizard::setup() const {
     s.outputExt = output.OutputExt;
     s.selectedFormat = output.SelectedFormat;
     s.formats = formats;
+    s.keptTracks = trackChoices.keptFor({SourceFileName});
     return s;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/file_filters.h"
 #include "common/run_clock.h"
+#include "common/track_choice.h"
 #include "formats/format_settings.h"
 #include "formats/output_format.h"
 #include "split/duration_probe_thread.h"
@@ -31,6 +32,8 @@ public:
 
     // How a source's duration is measured (off the UI thread).
     TGetFileDuration::Probe probe;
+    // How a source's tracks are read, on the same thread; none: nothing to choose.
+    std::function<std::vector<SourceTrack>(const QString& file)> readTracks;
     // The preview player, stopped before a run and on Exit; may be absent.
     void setPreviewPlayer(TMediaPlayer* player);
     OpenDialogSetup OpenDialog1;
@@ -42,6 +45,8 @@ public:
     double PartLength = 0;
     int64_t MaxPartBytes = 0;
     SplitList splitList;
+    // The tracks ticked in each source chosen so far, for the program's run.
+    TrackChoices trackChoices;
     SplitPointEditor editor;
 
     bool running() const { return run.running(); }
@@ -97,6 +102,7 @@ private:
     void probeEnded();
     void abandonProbe();
     void onProbeMeasured(int generation, double seconds);
+    void showTracks(const QString& file, const std::vector<SourceTrack>& tracks);
     void onProbeFailed(int generation, const QString& message);
     void onRunFinished();
     void onRunFailed(const QString& message);

@@ -89,7 +89,7 @@ TEST(CliProgram, ListsProbesAndRejectsBadUsage) {
 
     const CliRun probe = Cli({"probe", testmedia::H264Clip()});
     EXPECT_EQ(probe.code, 0);
-    EXPECT_NEAR(probe.out.trimmed().toDouble(), 3.0, 0.05);
+    EXPECT_NEAR(probe.out.section('\n', 0, 0).toDouble(), 3.0, 0.05);  // the tracks follow the length
     EXPECT_EQ(Cli({"probe", "/no/such/file.avi"}).code, 1);
 
     EXPECT_EQ(Cli({}).code, 2);

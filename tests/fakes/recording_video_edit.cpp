@@ -38,6 +38,8 @@ bool RecordingVideoEdit::StartRender(const QString& outputFile) {
 void RecordingVideoEdit::StopRender() { calls << "StopRender"; }
 
 void RecordingVideoEdit::propertySet(const char* name, const QVariant& value) {
-    const QString text = value.typeId() == QMetaType::Float ? QString::number(value.toFloat(), 'g', 7) : value.toString();
+    const QString text = value.typeId() == QMetaType::Float         ? QString::number(value.toFloat(), 'g', 7)
+                         : value.typeId() == QMetaType::QStringList ? value.toStringList().join(", ")
+                                                                    : value.toString();
     calls << QString("%1=%2").arg(QLatin1String(name), text);
 }

@@ -228,7 +228,8 @@ TEST_F(JoinListPage, TheToolBarAndMenuReadAsDesigned) {
     for (QAction* a : page.ToolBar1->actions()) tools << (a->isSeparator() ? "|" : QString(a->iconText()).remove('&') + "/" + a->toolTip());
     EXPECT_EQ(tools, (QStringList{"Add Files.../Add files", "|", "Remove/Remove selected item",
                                   "Remove All/Remove all items", "|", "Move Up/Move up selected item",
-                                  "Move Down/Move down selected item", "|", "Options.../Picture options", "|"}));
+                                  "Move Down/Move down selected item", "|", "Options.../Picture options",
+                                   "Tracks.../Sound and subtitle tracks of the videos", "|"}));
     QStringList menu;
     for (QAction* a : page.PopupMenu2->actions()) menu << (a->isSeparator() ? "|" : a->text());
     EXPECT_EQ(menu, (QStringList{"Add Files...", "Remove", "Remove All", "Move Up", "Move Down", "|", "Play",

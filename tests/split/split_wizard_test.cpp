@@ -3,6 +3,7 @@
 #include "common/folders.h"
 #include "common/messages.h"
 #include "common/note_label.h"
+#include "common/track_list.h"
 #include "common/up_down.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QUrl>
 #include <QCoreApplication>
@@ -651,4 +653,46 @@ TEST_F(SplitWizardTest, ExistingPartsAreReplacedOnlyWhenTheUserSaysSoOnceForAll)
     EXPECT_EQ(asked.size(), 2);
     EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("clip-1.avi") + ")"));
     Messages::setAnswerHandler({});
+}
+
+TEST_F(SplitWizardTest, TheSourcesTracksAreTickedAndAnUntickedOneStaysOutOfTheRunAndIsRemembered) {
+    std::atomic<Qt::HANDLE> readOn{nullptr};
+    wizard.probe = [](const QString&) { return 90.0; };
+    wizard.readTracks = [&](const QString&) -> std::vector<SourceTrack> {
+        readOn = QThread::currentThreadId();
+        return {{0, "video", "h264", "", "", 0, false},
+                {1, "audio", "aac", "eng", "Main", 2, false},
+                {2, "audio", "ac3", "fra", "Commentaire", 6, false},
+                {3, "subtitle", "subrip", "eng", "", 0, false}};
+    };
+    const QString film = QDir::toNativeSeparators(dir.path("film.mkv"));
+    SetOpenDialogHandler([&](const OpenDialogSetup&) { return QStringList{film}; });
+    page.SpeedBtnOpen->click();
+    EXPECT_EQ(page.TrackList1->topLevelItem(0)->text(0), "Reading the tracks...");
+    ASSERT_TRUE(waitUntil([&] { return page.BitBtnNext->isEnabled(); }));
+    EXPECT_NE(readOn.load(), QThread::currentThreadId());
+
+    // Sound and subtitles, each ticked; the picture always goes in.
+    ASSERT_EQ(page.TrackList1->topLevelItemCount(), 3);
+    EXPECT_EQ(page.TrackList1->topLevelItem(1)->text(0), "Sound #2");
+    EXPECT_EQ(page.TrackList1->topLevelItem(1)->text(2), "fra");
+    for (int stream : {1, 2, 3}) EXPECT_EQ(page.TrackList1->itemFor(film, stream)->checkState(0), Qt::Checked);
+
+    page.TrackList1->itemFor(film, 2)->setCheckState(0, Qt::Unchecked);
+    page.BitBtnNext->click();
+    page.EdAmount->setText("2");
+    page.BitBtnNext->click();
+    page.BitBtnNext->click();
+    ASSERT_EQ(page.currentStep(), 3) << boxes.join('\n').toStdString();
+    EXPECT_EQ(engine.properties().keptTracks, (KeptTracks{{film, {1, 3}}}));
+    const qsizetype kept = engine.calls.indexOf("KeptTracks=" + film + ", 2");
+    ASSERT_GE(kept, 0) << boxes.join('\n').toStdString();
+    EXPECT_LT(kept, engine.calls.indexOf(QRegularExpression("StartRender.*")));
+    page.BitBtnCancelSplit->click();
+
+    // Chosen again, the file keeps its ticks.
+    wizard.SpeedBtnOpenClick();
+    ASSERT_TRUE(waitUntil([&] { return page.BitBtnNext->isEnabled(); }));
+    EXPECT_EQ(page.TrackList1->itemFor(film, 2)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(page.TrackList1->itemFor(film, 3)->checkState(0), Qt::Checked);
 }
