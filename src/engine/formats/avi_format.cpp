@@ -23,16 +23,8 @@ FormatRate AviRate(const FormatDescription&, const TVideoEdit::Properties& props
 
 } // namespace
 
+// Both codecs come from the engine's compressor lists.
 FormatDescription AviFormat() {
-    FormatDescription f;
-    f.splitName = "AVI/Divx/Xvid";
-    f.joinName = "AVI/DivX";
-    f.shortName = "AVI";
-    f.extension = "avi";
-    f.family = FormatFamily::Avi;
-    f.container = "avi";
-    // Both codecs come from the engine's compressor lists.
-    f.capacity = {99, SubtitleKind::None, 0, false, true};
-    f.estimateRate = AviRate;
-    return f;
+    return Describe({"AVI/Divx/Xvid", "AVI/DivX", "AVI", "avi", "avi", "", ""}, FormatFamily::Avi,
+                    {99, SubtitleKind::None, 0, false, true}, AviRate);
 }

@@ -14,20 +14,11 @@ FormatRate DiscRate(const FormatDescription& f, const TVideoEdit::Properties& pr
 FormatDescription Disc(const char* name, const char* joinName, const char* shortName, const char* container,
                        const char* video, const char* audio, const DiscStandard& standard, StreamCapacity capacity,
                        int64_t rateLimit) {
-    FormatDescription f;
-    f.splitName = name;
-    f.joinName = joinName;
-    f.shortName = shortName;
-    f.extension = "mpg";
-    f.family = FormatFamily::Disc;
-    f.container = container;
-    f.videoCodec = video;
-    f.audioCodec = audio;
-    f.capacity = capacity;
+    FormatDescription f = Describe({name, joinName, shortName, "mpg", container, video, audio}, FormatFamily::Disc,
+                                   capacity, DiscRate);
     f.copy = CopyRules{rateLimit, true, false};
     f.disc = standard;
     f.fixedFrameRate = standard.pal ? 25 : 29.97;
-    f.estimateRate = DiscRate;
     return f;
 }
 

@@ -32,3 +32,19 @@ FormatRate RateOfStreams(double videoBits, double audioBits, bool sound, bool ca
 double PixelRate(int width, int height, double fps, const PixelRateRule& rule) {
     return std::clamp(double(width) * height * fps * rule.bitsPerPixel, double(rule.lowest), double(rule.highest));
 }
+
+FormatDescription Describe(const FormatIdentity& id, FormatFamily family, StreamCapacity capacity,
+                           RateEstimate estimate) {
+    FormatDescription f;
+    f.splitName = id.splitName;
+    f.joinName = id.joinName;
+    f.shortName = id.shortName;
+    f.extension = id.extension;
+    f.family = family;
+    f.container = id.container;
+    f.videoCodec = id.videoCodec;
+    f.audioCodec = id.audioCodec;
+    f.capacity = capacity;
+    f.estimateRate = estimate;
+    return f;
+}

@@ -18,15 +18,6 @@ FormatRate Mp4Rate(const FormatDescription&, const TVideoEdit::Properties& props
 } // namespace
 
 FormatDescription Mp4Format() {
-    FormatDescription f;
-    f.splitName = f.joinName = "MP4 (H.264 + AAC)";
-    f.shortName = "MP4";
-    f.extension = "mp4";
-    f.family = FormatFamily::Mp4;
-    f.container = "mp4";
-    f.videoCodec = "libx264";
-    f.audioCodec = "aac";
-    f.capacity = {99, SubtitleKind::Text, 99, true, true};
-    f.estimateRate = Mp4Rate;
-    return f;
+    return Describe({"MP4 (H.264 + AAC)", "MP4 (H.264 + AAC)", "MP4", "mp4", "mp4", "libx264", "aac"}, FormatFamily::Mp4,
+                    {99, SubtitleKind::Text, 99, true, true}, Mp4Rate);
 }

@@ -14,20 +14,13 @@ FormatRate MpegRate(const FormatDescription& f, const TVideoEdit::Properties& pr
 
 FormatDescription Mpeg(const char* name, const char* container, const char* video, PixelRateRule rate,
                        StreamCapacity capacity) {
-    FormatDescription f;
-    f.splitName = f.joinName = f.shortName = name;
-    f.extension = "mpg";
-    f.family = FormatFamily::Mpeg;
-    f.container = container;
-    f.videoCodec = video;
-    f.audioCodec = "mp2";
-    f.capacity = capacity;
+    FormatDescription f =
+        Describe({name, name, name, "mpg", container, video, "mp2"}, FormatFamily::Mpeg, capacity, MpegRate);
     // The encodes' own ceiling is also the most a copied stream may have.
     f.copy.videoRateLimit = rate.highest;
     f.pixelRate = rate;
     // MPEG-1 and MPEG-2 code a side in 12 bits.
     f.largestSide = 4094;
-    f.estimateRate = MpegRate;
     return f;
 }
 

@@ -15,17 +15,8 @@ FormatRate WmvRate(const FormatDescription&, const TVideoEdit::Properties& props
 
 } // namespace
 
+// Frame size and rate come from the chosen profile.
 FormatDescription WmvFormat() {
-    FormatDescription f;
-    f.splitName = f.joinName = "WMV/ASF";
-    f.shortName = "WMV";
-    f.extension = "wmv";
-    f.family = FormatFamily::Wmv;
-    f.container = "asf";
-    f.videoCodec = "wmv2";
-    f.audioCodec = "wmav2";
-    // Frame size and rate come from the chosen profile.
-    f.capacity = {1, SubtitleKind::None, 0, false, true};
-    f.estimateRate = WmvRate;
-    return f;
+    return Describe({"WMV/ASF", "WMV/ASF", "WMV", "wmv", "asf", "wmv2", "wmav2"}, FormatFamily::Wmv,
+                    {1, SubtitleKind::None, 0, false, true}, WmvRate);
 }

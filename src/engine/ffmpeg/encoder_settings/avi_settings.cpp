@@ -14,8 +14,7 @@ OutputSettings AviSettings(const FormatDescription& format, const TVideoEdit::Pr
                                  .arg(videoIndex).arg(videos.size()));
     const VideoCompressor& vc = videos[videoIndex];
 
-    OutputSettings out;
-    out.muxer = format.container;
+    OutputSettings out = SettingsIn(format);
     VideoSettings& v = out.video;
     v.encoder = vc.encoder;
     v.pixelFormat = vc.pixelFormat;

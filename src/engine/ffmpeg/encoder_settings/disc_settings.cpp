@@ -18,8 +18,7 @@ AVRational DiscSampleAspect(const DiscStandard& d, const SourceShape& first, int
 OutputSettings DiscSettings(const FormatDescription& format, const TVideoEdit::Properties& props,
                             const SourceShape& first, int resizeMode) {
     const DiscStandard& d = format.disc;
-    OutputSettings out;
-    out.muxer = format.container;
+    OutputSettings out = SettingsIn(format);
     out.packetSize = d.packetSize;
     if (d.muxRate)
         out.muxerOptions.emplace_back("muxrate", std::to_string(d.muxRate));
@@ -27,7 +26,6 @@ OutputSettings DiscSettings(const FormatDescription& format, const TVideoEdit::P
         out.muxerOptions.emplace_back("preload", std::to_string(d.preloadMicroseconds));
 
     VideoSettings& v = out.video;
-    v.encoder = format.videoCodec;
     v.width = d.width;
     v.height = d.height;
     v.frameRate = d.pal ? AVRational{25, 1} : AVRational{30000, 1001};

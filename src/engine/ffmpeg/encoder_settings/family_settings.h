@@ -15,6 +15,9 @@ OutputSettings AviSettings(const FormatDescription&, const TVideoEdit::Propertie
 OutputSettings WmvSettings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
 OutputSettings Mp4Settings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
 
+// Settings in the format's container with its video encoder, to be filled in.
+OutputSettings SettingsIn(const FormatDescription& format);
+
 // The frame size a format with a size setting gets: the asked one, or the first
 // clip's when 0 is asked, even and within 16..the format's largest side.
 void SetFrameSize(VideoSettings& v, const FormatDescription& format, const TVideoEdit::Properties& props,

@@ -10,6 +10,13 @@ int SizeOrSource(int16_t asked, int source) {
 
 } // namespace
 
+OutputSettings SettingsIn(const FormatDescription& format) {
+    OutputSettings out;
+    out.muxer = format.container;
+    out.video.encoder = format.videoCodec;
+    return out;
+}
+
 void SetFrameSize(VideoSettings& v, const FormatDescription& format, const TVideoEdit::Properties& props,
                   const SourceShape& first) {
     v.width = EvenSize(SizeOrSource(props.outputFileWidth, first.width), 16, format.largestSide);

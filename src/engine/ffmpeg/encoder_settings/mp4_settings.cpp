@@ -21,12 +21,10 @@ AVRational FrameRateFor(const std::string& encoder, float asked, AVRational sour
 
 OutputSettings Mp4Settings(const FormatDescription& format, const TVideoEdit::Properties& props,
                            const SourceShape& first, int) {
-    OutputSettings out;
-    out.muxer = format.container;
+    OutputSettings out = SettingsIn(format);
     // The index in front of the media lets a player start before the whole file is there.
     out.muxerOptions.emplace_back("movflags", "+faststart");
     VideoSettings& v = out.video;
-    v.encoder = format.videoCodec;
     SetFrameSize(v, format, props, first);
     v.frameRate = FrameRateFor(v.encoder, props.frameRate, first.frameRate);
     v.gop = std::max(1, int(std::lround(av_q2d(v.frameRate) * 2)));

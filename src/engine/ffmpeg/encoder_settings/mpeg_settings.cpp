@@ -22,10 +22,8 @@ int NearestMp2BitRate(int kbits, int sampleRate) {
 
 OutputSettings MpegSettings(const FormatDescription& format, const TVideoEdit::Properties& props,
                             const SourceShape& first, int resizeMode) {
-    OutputSettings out;
-    out.muxer = format.container;
+    OutputSettings out = SettingsIn(format);
     VideoSettings& v = out.video;
-    v.encoder = format.videoCodec;
     const bool mpeg2 = v.encoder == "mpeg2video";
     SetFrameSize(v, format, props, first);
     // Pixels shaped so the frame shows the source's shape; without resizing, the

@@ -12,10 +12,8 @@ OutputSettings WmvSettings(const FormatDescription& format, const TVideoEdit::Pr
         throw QuillmarkError(QStringLiteral("WMV profile %1 does not exist; the list has %2 entries")
                                  .arg(props.wmvProfile).arg(profiles.size()));
     const WmvProfile& p = profiles[props.wmvProfile];
-    OutputSettings out;
-    out.muxer = format.container;
+    OutputSettings out = SettingsIn(format);
     VideoSettings& v = out.video;
-    v.encoder = format.videoCodec;
     v.width = p.width;
     v.height = p.height;
     v.frameRate = p.frameRate;
