@@ -14,7 +14,7 @@ QString FormatList() {
     return list;
 }
 
-const OptionHelp kFormat{"--format", "0-10",
+const OptionHelp kFormat{"--format", QStringLiteral("0-%1").arg(FormatCount() - 1),
                          "the output format; without it, the one chosen last in the window (setup.ini)"};
 const OptionHelp kNoSmartRender{"--no-smart-render", "",
                                 "re-encode every frame, even of video already in the output's format; without it, "

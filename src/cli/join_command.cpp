@@ -54,7 +54,7 @@ bool ParseOptions(const QStringList& args, JoinOptions& o) {
             o.out = value;
         } else if (word == "--format") {
             o.format = value.toInt(&ok);
-            ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
+            ok = ok && FindFormat(*o.format);
         } else if (word == "--picture-seconds") {
             // Checked once the output's frame rate is known.
             o.pictureSeconds = value.toDouble(&ok);

@@ -106,7 +106,7 @@ const std::map<QString, Call>& Calls() {
         {"addtransition", {"AddTransition INDEX START STOP", 3, 3, [](TVideoEdit& e, const Args& a) {
              e.AddTransition(IndexIn(a[0], e.Transitions(), "transition"), Seconds(a[1]), Seconds(a[2]));
          }}},
-        {"outputtype", {"OutputType 0-10", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(WholeWithin<int>(a[0], 0, OutputFormat::Count - 1, "(an output format)")); }}},
+        {"outputtype", {QStringLiteral("OutputType 0-%1").arg(FormatCount() - 1), 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(WholeWithin<int>(a[0], 0, OutputFormat::Count - 1, "(an output format)")); }}},
         {"framerate", {"FrameRate FPS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetFrameRate(float(Within(a[0], 1, kMaxFrameRate, "frames a second"))); }}},
         {"outputfilewidth", {"OutputFileWidth PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileWidth(Side(a[0])); }}},
         {"outputfileheight", {"OutputFileHeight PIXELS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputFileHeight(Side(a[0])); }}},

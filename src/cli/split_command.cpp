@@ -98,7 +98,7 @@ bool ParseOptions(const QStringList& args, SplitOptions& o) {
             o.segments = value;
         } else if (word == "--format") {
             o.format = value.toInt(&ok);
-            ok = ok && *o.format >= 0 && *o.format < OutputFormat::Count;
+            ok = ok && FindFormat(*o.format);
         } else if (word == "--out") {
             o.out = value;
         } else if (word == "--names") {

@@ -52,7 +52,7 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
     s.Mp4Height = within(ini.readInteger("mp4", "height", d.Mp4Height), 16, 4096, d.Mp4Height);
     s.Mp4OriginalSize = ini.readBool("mp4", "originalsize", d.Mp4OriginalSize);
     s.Mp4FrameRate = ini.readFloat("mp4", "framerate", d.Mp4FrameRate);
-    if (!(s.Mp4FrameRate > 0 && s.Mp4FrameRate <= 120)) s.Mp4FrameRate = d.Mp4FrameRate;
+    if (!(s.Mp4FrameRate >= 0 && s.Mp4FrameRate <= 120)) s.Mp4FrameRate = d.Mp4FrameRate;
     s.Mp4Quality = within(ini.readInteger("mp4", "quality", d.Mp4Quality), 18, 28, d.Mp4Quality);
     s.Mp4Preset = within(ini.readInteger("mp4", "preset", d.Mp4Preset), 0, int(TVideoEdit::MP4Presets().size()) - 1, d.Mp4Preset);
     s.Mp4AudioBitrate = within(ini.readInteger("mp4", "audiobitrate", d.Mp4AudioBitrate), 128, 320, d.Mp4AudioBitrate);
@@ -107,14 +107,12 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
 double OutputFrameRate(int selectedFormat, const FormatSettings& s) {
     // A rate the file holds that is no rate at all renders at 25, as the engine does.
     auto setting = [](double fps) { return fps > 0 && std::isfinite(fps) ? fps : 25.0; };
-    switch (selectedFormat) {
-        case OutputFormat::VcdPal:
-        case OutputFormat::SvcdPal:
-        case OutputFormat::DvdPal: return 25;
-        case OutputFormat::StandardMpeg1:
-        case OutputFormat::StandardMpeg2: return setting(s.MpegFrameRate);
-        case OutputFormat::Avi: return setting(s.AviFrameRate);
-        case OutputFormat::Mp4: return setting(s.Mp4FrameRate);
+    const FormatDescription* format = FindFormat(selectedFormat);
+    if (format && format->fixedFrameRate > 0) return format->fixedFrameRate;
+    switch (format ? format->family : FormatFamily::Wmv) {
+        case FormatFamily::Mpeg: return setting(s.MpegFrameRate);
+        case FormatFamily::Avi: return setting(s.AviFrameRate);
+        case FormatFamily::Mp4: return setting(s.Mp4FrameRate);
         default: return 29.97;
     }
 }
@@ -125,30 +123,37 @@ bool ShorterThanOneFrame(double seconds, double frameRate) {
 }
 
 void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSettings& s) {
-    if (selectedFormat == OutputFormat::StandardMpeg1 || selectedFormat == OutputFormat::StandardMpeg2) {
-        engine.SetFrameRate(static_cast<float>(s.MpegFrameRate));
-        engine.SetOutputFileWidth(static_cast<int16_t>(s.MpegWidth));
-        engine.SetOutputFileHeight(static_cast<int16_t>(s.MpegHeight));
-        engine.SetMPEGAudioBitrate(s.MpegAudioBitrate);
-        engine.SetMPEGAudioSampleRate(s.MpegAudioSampleRate);
-    } else if (selectedFormat == OutputFormat::Avi) {
-        engine.SetFrameRate(static_cast<float>(s.AviFrameRate));
-        // A size of 0 x 0 asks the engine to keep the frame size of the source.
-        engine.SetOutputFileWidth(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviWidth));
-        engine.SetOutputFileHeight(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviHeight));
-        engine.SetUseAudioCompressor(true);
-        engine.SetUseVideoCompressor(true);
-        engine.SetVideoCompressor(static_cast<int16_t>(s.AviVideoCompressor));
-        engine.SetAudioCompressor(static_cast<int16_t>(s.AviAudioCompressor));
-    } else if (selectedFormat == OutputFormat::Wmv) {
-        engine.SetWMVProfile(static_cast<int16_t>(s.WmvProfile));
-    } else if (selectedFormat == OutputFormat::Mp4) {
-        engine.SetFrameRate(static_cast<float>(s.Mp4FrameRate));
-        engine.SetOutputFileWidth(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Width));
-        engine.SetOutputFileHeight(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Height));
-        engine.SetMP4Quality(s.Mp4Quality);
-        engine.SetMP4Preset(static_cast<int16_t>(s.Mp4Preset));
-        engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
+    // Each family takes its own group of settings; the disc standards fix theirs.
+    const FormatDescription* format = FindFormat(selectedFormat);
+    switch (format ? format->family : FormatFamily::Disc) {
+        case FormatFamily::Mpeg:
+            engine.SetFrameRate(static_cast<float>(s.MpegFrameRate));
+            engine.SetOutputFileWidth(static_cast<int16_t>(s.MpegWidth));
+            engine.SetOutputFileHeight(static_cast<int16_t>(s.MpegHeight));
+            engine.SetMPEGAudioBitrate(s.MpegAudioBitrate);
+            engine.SetMPEGAudioSampleRate(s.MpegAudioSampleRate);
+            break;
+        case FormatFamily::Avi:
+            engine.SetFrameRate(static_cast<float>(s.AviFrameRate));
+            // A size of 0 x 0 asks the engine to keep the frame size of the source.
+            engine.SetOutputFileWidth(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviWidth));
+            engine.SetOutputFileHeight(static_cast<int16_t>(s.AviOriginalSize ? 0 : s.AviHeight));
+            engine.SetUseAudioCompressor(true);
+            engine.SetUseVideoCompressor(true);
+            engine.SetVideoCompressor(static_cast<int16_t>(s.AviVideoCompressor));
+            engine.SetAudioCompressor(static_cast<int16_t>(s.AviAudioCompressor));
+            break;
+        case FormatFamily::Wmv: engine.SetWMVProfile(static_cast<int16_t>(s.WmvProfile)); break;
+        case FormatFamily::Mp4:
+            // A rate of 0 asks the engine for the first clip's own rate.
+            engine.SetFrameRate(static_cast<float>(s.Mp4FrameRate));
+            engine.SetOutputFileWidth(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Width));
+            engine.SetOutputFileHeight(static_cast<int16_t>(s.Mp4OriginalSize ? 0 : s.Mp4Height));
+            engine.SetMP4Quality(s.Mp4Quality);
+            engine.SetMP4Preset(static_cast<int16_t>(s.Mp4Preset));
+            engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
+            break;
+        case FormatFamily::Disc: break;
     }
     engine.SetOutputAudio(!s.VideoOnly);
     engine.SetSmartRender(s.SmartRender);

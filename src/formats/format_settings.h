@@ -5,10 +5,15 @@
 class IniFile;
 class TVideoEdit;
 
+// The stored frame rate that asks for the first video clip's own rate (MP4 only).
+constexpr double kSourceFrameRate = 0;
+
 // The user's encoding parameters of every format family. Only some fields reach
 // the engine; the VCD, SVCD and DVD ones serve the settings dialog and the file.
 struct FormatSettings {
-    int32_t ResizeMode = 0;  // 0 stretch, 1 no resize, 2 keep aspect, 3 fill and crop
+    // 0 stretch, 1 no resize, 2 keep aspect, 3 fill and crop. Keeping the aspect is
+    // the default so portrait and wide clips keep their shape in any frame.
+    int32_t ResizeMode = 2;
     bool VideoOnly = false;
     // Copies the stretches of a source already in the output's format instead of re-encoding them.
     bool SmartRender = true;
@@ -46,7 +51,7 @@ struct FormatSettings {
     int32_t Mp4Width = 1280;
     int32_t Mp4Height = 720;
     bool Mp4OriginalSize = true;
-    double Mp4FrameRate = 25;
+    double Mp4FrameRate = kSourceFrameRate;
     int32_t Mp4Quality = 23;       // H.264 rate factor, 18 (best) to 28 (smallest)
     int32_t Mp4Preset = 2;         // position in the engine's MP4 preset list
     int32_t Mp4AudioBitrate = 160;  // kbit/s, 128 to 320
@@ -60,7 +65,9 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
 
 // Frames per second of an output format: 25 for the PAL discs, 29.97 for the
 // NTSC ones, the frame-rate setting for MPEG, AVI and MP4. WMV takes its rate from the
-// profile, which only the engine knows; 29.97 is the fastest of them.
+// profile, which only the engine knows; 29.97 is the fastest of them. MP4 at the
+// source's rate counts 25 a second, the engine's rate for a source whose rate is
+// not known, as the source is not read here.
 double OutputFrameRate(int selectedFormat, const FormatSettings& settings);
 // True when `seconds` is shorter than one frame at `frameRate`: a part or a picture
 // that short would hold no picture at all.

@@ -5,6 +5,8 @@
 namespace {
 
 constexpr std::array<double, 7> frameRates{23.976, 24, 25, 29.97, 30, 50, 59.94};
+// Phones and screen recorders film at 50, 59.94 and 60 as often as at the others.
+constexpr std::array<double, 9> mp4FrameRates{0, 23.976, 24, 25, 29.97, 30, 50, 59.94, 60};
 constexpr std::array<int, 15> bitrates{8, 16, 24, 32, 48, 56, 64, 96, 112, 128, 160, 192, 224, 256, 320};
 constexpr std::array<int, 3> sampleRates{32000, 44100, 48000};
 
@@ -33,6 +35,11 @@ const QStringList& FrameRateItems() {
     return items;
 }
 
+const QStringList& Mp4FrameRateItems() {
+    static const QStringList items = QStringList{"Same as source"} + FrameRateItems() + QStringList{"60"};
+    return items;
+}
+
 const QStringList& BitrateItems() {
     static const QStringList items{"8",   "16",  "24",  "32",  "48",  "56",  "64", "96",
                                    "112", "128", "160", "192", "224", "256", "320"};
@@ -45,6 +52,8 @@ const QStringList& SampleRateItems() {
 }
 
 double FrameRateFromIndex(int index) { return valueAt(frameRates, index, defaultFrameRateIndex); }
+double Mp4FrameRateFromIndex(int index) { return valueAt(mp4FrameRates, index, 0); }
+int IndexOfMp4FrameRate(double frameRate) { return indexOf(mp4FrameRates, frameRate, 0); }
 int BitrateFromIndex(int index) { return valueAt(bitrates, index, defaultBitrateIndex); }
 int SampleRateFromIndex(int index) { return valueAt(sampleRates, index, defaultSampleRateIndex); }
 

@@ -28,6 +28,13 @@ int IndexOfFrameRate(double frameRate);
 int IndexOfBitrate(int bitrate);
 int IndexOfSampleRate(int sampleRate);
 
+// The MP4 page's frame rates: "Same as source" (stored as 0, the first video
+// clip's own rate), then "23.976" ... "59.94" and "60". A stored value outside
+// the list selects "Same as source"; no selection gives 0.
+const QStringList& Mp4FrameRateItems();
+double Mp4FrameRateFromIndex(int index);
+int IndexOfMp4FrameRate(double frameRate);
+
 // The disc formats whose "Mode" choice presets the frame height.
 enum class DiscFamily { Vcd, Svcd, Dvd };
 

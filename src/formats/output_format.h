@@ -1,10 +1,13 @@
 #pragma once
 
+#include "engine/formats/format_registry.h"
+
 #include <QString>
 #include <QStringList>
 
-// The eleven output formats. The index is also the engine's output type, the item
-// index of both format lists and the stored [general] outputformat.
+// Names of the output formats' numbers. The number is also the engine's output
+// type, the item index of both format lists and the stored [general] outputformat;
+// what each format is comes from the engine's format registry.
 namespace OutputFormat {
 constexpr int VcdPal = 0;
 constexpr int VcdNtsc = 1;
@@ -17,7 +20,7 @@ constexpr int StandardMpeg2 = 7;
 constexpr int Avi = 8;
 constexpr int Wmv = 9;
 constexpr int Mp4 = 10;
-constexpr int Count = 11;
+inline const int Count = FormatCount();
 }  // namespace OutputFormat
 
 // Item texts of the split wizard's format list, in index order.
@@ -25,9 +28,9 @@ const QStringList& SplitFormatNames();
 // Item texts of the join page's format list; two items are spelled differently.
 const QStringList& JoinFormatNames();
 
-// "avi" for 8, "wmv" for 9, "mp4" for 10, "mpg" for every other value, in range or not.
+// The format's file extension without the dot; "mpg" for a number without a format.
 QString FormatExtension(int index);
-// The summary name of 0..10; any other value leaves `name` as it was.
+// The format's summary name; a number without a format leaves `name` as it was.
 void FormatShortName(int index, QString& name);
 
 // The format chosen last in either format list; split and join share it.

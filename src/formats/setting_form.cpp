@@ -318,7 +318,7 @@ QWidget* TSettingForm::buildMp4Page() {
     video->addWidget(UpDown::Field(EdMP4Height, UpDownMP4Height, 56, 16, 4096), 1, 1);
     CheckMP4OrigSize = new QCheckBox("Original Size");
     video->addWidget(CheckMP4OrigSize, 0, 2);
-    cbMP4FrameRate = makeList(FrameRateItems());
+    cbMP4FrameRate = makeList(Mp4FrameRateItems());
     video->addWidget(new QLabel("Frame rate (fps)"), 2, 0);
     video->addWidget(cbMP4FrameRate, 2, 1);
     SpinMP4Quality = new QSpinBox;
@@ -397,7 +397,7 @@ void TSettingForm::LoadDialogValues() {
     UpDownMP4Height->setPosition(settings.Mp4Height);
     CheckMP4OrigSize->setChecked(settings.Mp4OriginalSize);
     CheckMP4OrigSizeClick();
-    cbMP4FrameRate->setCurrentIndex(IndexOfFrameRate(settings.Mp4FrameRate));
+    cbMP4FrameRate->setCurrentIndex(IndexOfMp4FrameRate(settings.Mp4FrameRate));
     SpinMP4Quality->setValue(settings.Mp4Quality);
     selectIndex(cbMP4Preset, settings.Mp4Preset);
     cbMP4Bitrate->setCurrentIndex(std::max(0, IndexOfBitrate(settings.Mp4AudioBitrate) - mp4BitrateOffset()));
@@ -429,7 +429,7 @@ void TSettingForm::TakeDialogValues() {
     settings.WmvProfile = cbWMVProfile->currentIndex();
     settings.Mp4Width = UpDownMP4Width->position();
     settings.Mp4Height = UpDownMP4Height->position();
-    settings.Mp4FrameRate = FrameRateFromIndex(cbMP4FrameRate->currentIndex());
+    settings.Mp4FrameRate = Mp4FrameRateFromIndex(cbMP4FrameRate->currentIndex());
     settings.Mp4Quality = SpinMP4Quality->value();
     settings.Mp4Preset = std::max(0, cbMP4Preset->currentIndex());
     settings.Mp4AudioBitrate = BitrateFromIndex(cbMP4Bitrate->currentIndex() + mp4BitrateOffset());

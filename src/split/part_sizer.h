@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/formats/format_description.h"
 #include "formats/format_settings.h"
 
 #include <QString>
@@ -11,14 +12,8 @@ int64_t ParseByteSize(const QString& text);
 // "100 KB", "1.5 MB", "4 GB" (1024-based, at most one decimal); below a KB, "512 bytes".
 QString ByteSizeText(int64_t bytes);
 
-// What a second of a format costs, as far as it can be told before anything is
-// written. The engine's own rate for encoders with rate control; a guess for the
-// others, which measurement then corrects.
-struct FormatRate {
-    int64_t videoCap = 0;        // bit/s to hold the video under; 0 when the format fixes its rate
-    double bytesPerSecond = 0;   // picture, sound and container together
-    bool constant = false;       // the muxer pads to a fixed rate: length follows from size exactly
-};
+// What a second of `format` costs with these settings, as its description in the
+// engine's format registry estimates it.
 FormatRate EstimateFormatRate(int format, const FormatSettings& settings);
 
 // Empty when a part of at most maxBytes holds a second of `format`; otherwise

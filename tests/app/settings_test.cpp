@@ -11,7 +11,8 @@ TEST(LoadSettings, DefaultsWithoutAFile) {
     EXPECT_EQ(s.main.OutputPath, "/home/me/");
     EXPECT_EQ(s.main.JoinOutputPath, "/home/me/");
     EXPECT_EQ(s.main.SelectedFormat, 8);
-    EXPECT_EQ(s.formats.ResizeMode, 0);
+    EXPECT_EQ(s.formats.ResizeMode, 2);  // keeps portrait and wide clips in shape
+    EXPECT_DOUBLE_EQ(s.formats.Mp4FrameRate, kSourceFrameRate);
     EXPECT_FALSE(s.formats.VideoOnly);
     EXPECT_EQ(s.formats.VcdWidth, 352);
     EXPECT_EQ(s.formats.VcdHeight, 288);

@@ -10,6 +10,15 @@ TEST(FormatValueLists, EveryEntryShowsTheValueItStoresAndMapsBack) {
         EXPECT_EQ(FrameRateFromIndex(i), FrameRateItems()[i].toDouble()) << i;
         EXPECT_EQ(IndexOfFrameRate(FrameRateFromIndex(i)), i) << i;
     }
+    ASSERT_EQ(Mp4FrameRateItems().size(), 9);
+    EXPECT_EQ(Mp4FrameRateItems().front(), "Same as source");
+    EXPECT_EQ(Mp4FrameRateItems().back(), "60");
+    for (int i = 0; i < Mp4FrameRateItems().size(); ++i) {
+        EXPECT_EQ(Mp4FrameRateFromIndex(i), i == 0 ? 0 : Mp4FrameRateItems()[i].toDouble()) << i;
+        EXPECT_EQ(IndexOfMp4FrameRate(Mp4FrameRateFromIndex(i)), i) << i;
+    }
+    EXPECT_EQ(IndexOfMp4FrameRate(12.5), 0);
+    EXPECT_EQ(Mp4FrameRateFromIndex(-1), 0);
     ASSERT_EQ(BitrateItems().size(), 15);
     for (int i = 0; i < BitrateItems().size(); ++i) {
         EXPECT_EQ(BitrateFromIndex(i), BitrateItems()[i].toInt()) << i;

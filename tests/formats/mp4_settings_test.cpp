@@ -41,7 +41,7 @@ TEST(Mp4Settings, UnreadableOrOutOfRangeValuesGiveTheDefaults) {
     EXPECT_EQ(back.Mp4Width, d.Mp4Width);
     EXPECT_EQ(back.Mp4Height, d.Mp4Height);
     EXPECT_EQ(back.Mp4OriginalSize, d.Mp4OriginalSize);
-    EXPECT_DOUBLE_EQ(back.Mp4FrameRate, 25);
+    EXPECT_DOUBLE_EQ(back.Mp4FrameRate, kSourceFrameRate);
     EXPECT_EQ(back.Mp4Quality, 23);
     EXPECT_EQ(back.Mp4Preset, d.Mp4Preset);
     EXPECT_EQ(back.Mp4AudioBitrate, 160);

@@ -62,14 +62,14 @@ void typeInto(QLineEdit* field, const QString& text) {
 
 // Every format key in the order the dialog writes them, as a fresh file holds them.
 const QByteArray defaultsFile =
-    "[general]\nresizemode=0\nvideoonly=0\nsmartrender=1\n\n"
+    "[general]\nresizemode=2\nvideoonly=0\nsmartrender=1\n\n"
     "[vcd]\nvcdmode=0\nvcdwidth=352\nvcdheight=288\nvcdFrameRate=23.976\n\n"
     "[svcd]\nsvcdmode=0\nsvcdwidth=480\nsvcdheight=576\nsvcdFrameRate=23.976\n\n"
     "[dvd]\ndvdmode=0\ndvdwidth=720\ndvdheight=576\ndvdFrameRate=29.97\n\n"
     "[mpeg]\ndvdwidth=480\ndvdheight=576\ndvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100\n\n"
     "[avi]\naviwidth=352\naviheight=240\naviFrameRate=23.976\naviaudcompr=4\navividcompr=5\nfaviorigsize=0\n\n"
     "[wmv]\nwmvprofile=0\n\n"
-    "[mp4]\nwidth=1280\nheight=720\noriginalsize=1\nframerate=25\nquality=23\npreset=2\naudiobitrate=160\n";
+    "[mp4]\nwidth=1280\nheight=720\noriginalsize=1\nframerate=0\nquality=23\npreset=2\naudiobitrate=160\n";
 
 }  // namespace
 
@@ -183,7 +183,7 @@ TEST_F(SettingFormTest, CopyingCompatibleVideoIsOnUntilUntickedAndThenReachesFil
     EXPECT_TRUE(settings.SmartRender);  // waits for OK like the other encoding values
     f.BtnOK->click();
     EXPECT_FALSE(settings.SmartRender);
-    EXPECT_TRUE(dir.read("setup.ini").startsWith("[general]\nvideoonly=0\nresizemode=0\nsmartrender=0\n"))
+    EXPECT_TRUE(dir.read("setup.ini").startsWith("[general]\nvideoonly=0\nresizemode=2\nsmartrender=0\n"))
         << dir.read("setup.ini").toStdString();
 
     TSettingForm& again = open();

@@ -49,6 +49,9 @@ struct OutputSettings {
 OutputSettings ChooseOutputSettings(const TVideoEdit::Properties& props, const SourceShape& first, int firstResizeMode);
 
 // Values an encoder accepts, nearest to the asked ones.
+// A rate that is no rate renders at 25; rates are held within 1..120 and the
+// common NTSC rates snap to their exact fractions.
 AVRational NearestFrameRate(const std::string& encoder, double fps);
+AVRational NearestFrameRate(const std::string& encoder, AVRational rate);
 int NearestSampleRate(const std::string& encoder, int rate);
 int EvenSize(int value, int lowest, int highest);

@@ -1,5 +1,7 @@
 #include "engine/ffmpeg/sound_copy.h"
 
+#include "engine/formats/format_registry.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,6 +28,8 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
     const AVCodec* encoder = avcodec_find_encoder_by_name(a.encoder.c_str());
     if (!encoder)
         return QStringLiteral("the encoder %1 is not installed").arg(QString::fromStdString(a.encoder));
+    const FormatDescription* format = FindFormat(outputType);
+    const bool fixedRate = format && format->copy.soundRateFixed;
     const int last = int(timeline.video.size()) - 1;
     std::vector<uint8_t> firstConfig;
     for (size_t k = 0; k < timeline.audio.size() && !stop; ++k) {
@@ -47,7 +51,7 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
         if (par->ch_layout.nb_channels != a.channels)
             return QStringLiteral("its sound has %1 channels, the output's %2").arg(par->ch_layout.nb_channels).arg(a.channels);
         // A VCD player takes its standard's one rate of sound only.
-        if (outputType <= 1 && par->bit_rate != a.bitRate)
+        if (fixedRate && par->bit_rate != a.bitRate)
             return QStringLiteral("its sound is %1 kbit/s, a VCD's is %2 kbit/s").arg(par->bit_rate / 1000).arg(a.bitRate / 1000);
         const std::vector<uint8_t> config(par->extradata, par->extradata + par->extradata_size);
         if (k == 0)

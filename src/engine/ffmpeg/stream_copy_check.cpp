@@ -1,32 +1,11 @@
 #include "engine/ffmpeg/stream_copy_check.h"
 
 #include "engine/ffmpeg/h264_parameter_sets.h"
+#include "engine/formats/format_registry.h"
 
 #include <cmath>
 
 namespace {
-
-// The highest video rate each output type's standard allows a copied stream;
-// the render's own encodes stay below the lower rates of its settings.
-int64_t RateLimit(int outputType) {
-    switch (outputType) {
-    case 0:
-    case 1:
-        return 1150000;
-    case 2:
-    case 3:
-        return 2600000;
-    case 4:
-    case 5:
-        return 9800000;
-    case 6:
-        return 8000000;
-    case 7:
-        return 15000000;
-    default:
-        return 0; // no limit of its own
-    }
-}
 
 bool Interlaced(AVFieldOrder order) {
     return order == AV_FIELD_TT || order == AV_FIELD_BB || order == AV_FIELD_TB || order == AV_FIELD_BT;
@@ -81,7 +60,11 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
     if (Interlaced(shape.fieldOrder) != outputInterlaced || (outputInterlaced && shape.fieldOrder != v.fieldOrder))
         return Interlaced(shape.fieldOrder) ? QStringLiteral("its interlaced fields do not fit the output")
                                             : QStringLiteral("the output is interlaced and its pictures are not");
-    const int64_t limit = RateLimit(props.outputType);
+    // The standard's highest rate; the render's own encodes stay below the lower
+    // rates of its settings.
+    const FormatDescription* output = FindFormat(props.outputType);
+    const CopyRules rules = output ? output->copy : CopyRules{};
+    const int64_t limit = rules.videoRateLimit;
     const int64_t cap = props.maxVideoBitrate;
     if (limit > 0 || cap > 0) {
         const int64_t most = limit > 0 && cap > 0 ? std::min(limit, cap) : std::max(limit, cap);
@@ -91,7 +74,7 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
             av_stream_get_side_data(stream, AV_PKT_DATA_CPB_PROPERTIES, &size));
         const int64_t rate = cpb && cpb->max_bitrate > 0 ? cpb->max_bitrate : par->bit_rate;
         // A disc's players and a size bound need the rate known; plain MPEG files do not.
-        const bool mustKnow = props.outputType <= 5 || cap > 0;
+        const bool mustKnow = rules.videoRateMustBeKnown || cap > 0;
         if (rate <= 0 && mustKnow)
             return QStringLiteral("its video bit rate is not known");
         if (rate > most)

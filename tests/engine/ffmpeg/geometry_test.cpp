@@ -289,7 +289,8 @@ TEST_F(EngineGeometry, DiscAndStandardMpegFramesShowTheSourcesShape) {
              Case{1, anamorphic, 0, 4.0 / 3, 0.01},
              Case{2, testmedia::WideClip(), 0, 16.0 / 9, 0.001},  // SVCD keeps a stretched wide source wide
              Case{4, anamorphic, 0, 16.0 / 9, 0.001},
-             Case{4, anamorphic, 2, 4.0 / 3, 0.001},              // fitted with bars into 4:3
+             Case{4, anamorphic, 2, 16.0 / 9, 0.001},             // fitted whole, a wide picture stays wide
+             Case{4, anamorphic, 3, 4.0 / 3, 0.001},              // cropped to 4:3
              Case{6, testmedia::H264Clip(), 0, 4.0 / 3, 0.08},    // MPEG-1's nearest pixel shape at 480x576
              Case{7, testmedia::H264Clip(), 0, 4.0 / 3, 0.001},
              Case{7, testmedia::WideClip(), 2, 16.0 / 9, 0.001},

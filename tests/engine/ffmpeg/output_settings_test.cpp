@@ -2,6 +2,7 @@
 #include "engine/ffmpeg/output_catalogue.h"
 #include "engine/ffmpeg/output_settings.h"
 #include "engine/ffmpeg/placement.h"
+#include "engine/formats/format_registry.h"
 #include "engine/quillmark_error.h"
 
 #include <gtest/gtest.h>
@@ -55,10 +56,15 @@ TEST(EngineDiscSettings, FollowTheStandards) {
     EXPECT_EQ(dvd.audio->sampleRate, 48000);
 }
 
-TEST(EngineDiscSettings, StretchedWideSourcesStayWideOthersAreFourThree) {
-    // 720x576 shown 16:9 takes pixels 64:45 wide, shown 4:3 16:15.
+TEST(EngineDiscSettings, StretchedOrFittedWideSourcesStayWideOthersAreFourThree) {
+    // 720x576 shown 16:9 takes pixels 64:45 wide, shown 4:3 16:15. A wide clip
+    // fitted whole fills a 16:9 picture rather than a letterboxed 4:3 one; a
+    // cropped one and a portrait one are 4:3.
     EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 0).video.sampleAspect, AVRational{64, 45}), 0);
-    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 2).video.sampleAspect, AVRational{16, 15}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 2).video.sampleAspect, AVRational{64, 45}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kWide, 3).video.sampleAspect, AVRational{16, 15}), 0);
+    EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), SourceShape{1080, 1920, {1, 1}}, 2).video.sampleAspect,
+                       AVRational{16, 15}), 0);
     EXPECT_EQ(av_cmp_q(ChooseOutputSettings(Props(4), kFourThree, 0).video.sampleAspect, AVRational{16, 15}), 0);
     // Anamorphic 720x576 source meant as 16:9.
     const SourceShape anamorphic{720, 576, {64, 45}};
@@ -209,6 +215,43 @@ TEST(EngineStandardMpegSettings, PixelsShowTheSourcesShapeAsTheCodecCanStoreIt) 
     mpeg1.outputFileHeight = 288;
     const AVRational sar = ChooseOutputSettings(mpeg1, kFourThree, 0).video.sampleAspect;
     EXPECT_EQ(av_cmp_q(sar, av_d2q(1 / 0.9157, 255)), 0) << sar.num << ":" << sar.den;
+}
+
+// Every registered format builds its parameters with the container and codecs
+// its description names, so a new format cannot half-join the registry.
+TEST(EngineFormatRegistry, EveryFormatBuildsWithItsOwnContainerAndCodecs) {
+    for (int type = 0; type < FormatCount(); ++type) {
+        const FormatDescription& f = *FindFormat(type);
+        const OutputSettings out = ChooseOutputSettings(Props(type), kWide, 2);
+        EXPECT_EQ(out.muxer, f.container) << type;
+        if (*f.videoCodec)
+            EXPECT_EQ(out.video.encoder, f.videoCodec) << type;
+        if (*f.audioCodec)
+            EXPECT_EQ(out.audio->encoder, f.audioCodec) << type;
+        ASSERT_NE(f.estimateRate, nullptr) << type;
+        EXPECT_GT(f.estimateRate(f, Props(type), 25).bytesPerSecond, 0) << type;
+    }
+    EXPECT_EQ(FindFormat(FormatCount()), nullptr);
+}
+
+// MP4 asked for the source's rate (0) takes the first clip's exactly; an unknown
+// rate renders at 25; a rate the user set is kept whatever the source's.
+TEST(EngineMp4Settings, FrameRateFollowsTheSourceUnlessSet) {
+    struct Case { AVRational source; float asked; AVRational expected; };
+    const Case cases[] = {{{60, 1}, 0, {60, 1}},           {{60000, 1001}, 0, {60000, 1001}},
+                          {{50, 1}, 0, {50, 1}},           {{30000, 1001}, 0, {30000, 1001}},
+                          {{24000, 1001}, 0, {24000, 1001}}, {{0, 1}, 0, {25, 1}},
+                          {{1000, 1}, 0, {120, 1}},        {{60, 1}, 25, {25, 1}},
+                          {{25, 1}, 60, {60, 1}}};
+    for (const Case& c : cases) {
+        TVideoEdit::Properties mp4 = Props(10);
+        mp4.frameRate = c.asked;
+        SourceShape source = kWide;
+        source.frameRate = c.source;
+        const AVRational got = ChooseOutputSettings(mp4, source, 2).video.frameRate;
+        EXPECT_EQ(av_cmp_q(got, c.expected), 0) << c.source.num << "/" << c.source.den << " asked " << c.asked
+                                               << ": " << got.num << "/" << got.den;
+    }
 }
 
 } // namespace
