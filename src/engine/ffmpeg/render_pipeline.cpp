@@ -106,10 +106,16 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     if (stop)
         return false;
     timeline.audio = streams.soundClips(0);
-    LeaveRoomForSound(settings, streams.soundTracks());
-    const SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
+    if (streams.soundTracks() == 0)
+        settings.audio.reset();
+    LeaveRoomForSound(settings, streams.soundTracks(), props.outputType);
+    SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
     if (stop)
         return false;
+    if (plan.copiesSound && streams.soundTracks() > 1)
+        for (QString& text : plan.notes)
+            text.replace(QStringLiteral("its sound is copied"),
+                         QStringLiteral("its first sound track is copied, the others re-encoded"));
     for (const QString& text : streams.notes())
         note(text);
     const double fps = av_q2d(v.frameRate);

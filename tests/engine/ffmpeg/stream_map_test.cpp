@@ -45,8 +45,14 @@ TEST(StreamMap, SoundTracksFollowTheSourcesOrderUpToWhatTheFormatHolds) {
     EXPECT_EQ(chosen.sound[0], (std::vector<int>{3, 1, 0}));
     EXPECT_TRUE(chosen.subtitles.empty());
 
-    // No sound wanted: no track at all, whatever the sources hold.
+    // No sound wanted, or every sound track left out: no track at all. Sources
+    // without sound still get their silent one.
     EXPECT_TRUE(MapStreams(video, sound, {}, CapacityOf(10), false).sound.empty());
+    const QMap<QString, QList<int>> none{{"/v/film.mkv", {}}, {"/v/phone.mp4", {}}, {"/v/music.mp3", {}}};
+    EXPECT_TRUE(MapStreams(video, sound, none, CapacityOf(10), true).sound.empty());
+    const FileStreams mute{"/v/mute.avi", {Picture(0)}, {}, {}};
+    EXPECT_EQ(MapStreams({&mute}, {&mute}, {}, CapacityOf(4), true).sound,
+              (std::vector<std::vector<int>>{{AudioClip::kNoSound}}));
 }
 
 TEST(StreamMap, SubtitlesGoWhereTheFormatTakesTheirKind) {

@@ -2,6 +2,7 @@
 
 #include "engine/ffmpeg/audio_feed.h"
 #include "engine/ffmpeg/picture_source.h"
+#include "engine/formats/format_registry.h"
 
 namespace {
 
@@ -49,9 +50,10 @@ RenderStreams::RenderStreams(const Timeline& timeline, const std::vector<ClipSpa
         streams.fileTags = OutputTags(windows.front());
 }
 
-void LeaveRoomForSound(OutputSettings& settings, size_t soundTracks) {
+void LeaveRoomForSound(OutputSettings& settings, size_t soundTracks, int outputType) {
     VideoSettings& v = settings.video;
-    if (soundTracks < 2 || !settings.audio || settings.packetSize <= 0 || v.maxRate <= 0)
+    const FormatDescription* format = FindFormat(outputType);
+    if (soundTracks < 2 || !settings.audio || !format || format->family != FormatFamily::Disc || v.maxRate <= 0)
         return;
     const int64_t more = int64_t(soundTracks - 1) * settings.audio->bitRate;
     v.maxRate = std::max<int64_t>(v.maxRate - more, v.maxRate / 2);

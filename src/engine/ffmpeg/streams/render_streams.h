@@ -39,7 +39,7 @@ private:
 
 // Formats that fix the total rate of their file (the discs) give each further
 // sound track's bits from the picture's.
-void LeaveRoomForSound(OutputSettings& settings, size_t soundTracks);
+void LeaveRoomForSound(OutputSettings& settings, size_t soundTracks, int outputType);
 
 // Writes the pictures' companions as one: the first sound stream and the feeds
 // RenderStreams gives.

@@ -67,16 +67,24 @@ QString Unfit(const StreamCapacity& capacity) {
 void MapSound(StreamMap& map, const std::vector<const FileStreams*>& files, const QMap<QString, QList<int>>& kept,
               const StreamCapacity& capacity, Notes& notes) {
     std::vector<std::vector<const StreamFacts*>> perClip;
-    size_t tracks = 1;
+    size_t tracks = 0;
+    bool chosenAway = false; // a file has sound, and the user took none of it
     for (const FileStreams* file : files) {
         perClip.push_back(KeptOfType(file, AVMEDIA_TYPE_AUDIO, kept));
         std::vector<const StreamFacts*>& clip = perClip.back();
+        chosenAway = chosenAway || (clip.empty() && file && kept.contains(file->file)
+                                    && std::any_of(file->streams.begin(), file->streams.end(),
+                                                   [](const StreamFacts& s) { return s.type == AVMEDIA_TYPE_AUDIO; }));
         for (size_t t = size_t(capacity.soundTracks); t < clip.size(); ++t)
             notes.add(*file, QStringLiteral("sound"), *clip[t],
                       QStringLiteral("the output format holds %1 sound track(s)").arg(capacity.soundTracks));
         clip.resize(std::min(clip.size(), size_t(std::max(1, capacity.soundTracks))));
         tracks = std::max(tracks, clip.size());
     }
+    // Sources without any sound still get a silent track, as players and disc
+    // authoring expect one; sound the user left out is not put back as silence.
+    if (tracks == 0 && !chosenAway)
+        tracks = 1;
     map.sound.assign(tracks, std::vector<int>(files.size(), AudioClip::kNoSound));
     map.soundTags.assign(tracks, TrackTags{});
     std::vector<bool> tagged(tracks, false);

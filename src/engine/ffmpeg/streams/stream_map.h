@@ -31,7 +31,8 @@ struct StreamMap {
 // `videoFiles` and `soundFiles` hold the facts of each clip's file, null for a
 // picture. `kept` is the user's choice of streams per file (TVideoEdit's
 // keptTracks); a file not in it keeps every stream. Without sound the map has
-// no sound track; with it at least one, silent where no clip has sound.
+// no sound track; with it at least one, silent where no clip has sound, unless
+// the user left out every sound track of the sources.
 StreamMap MapStreams(const std::vector<const FileStreams*>& videoFiles,
                      const std::vector<const FileStreams*>& soundFiles, const QMap<QString, QList<int>>& kept,
                      const StreamCapacity& capacity, bool withSound);
