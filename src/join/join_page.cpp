@@ -56,7 +56,7 @@ JoinPage::JoinPage(QWidget* parent) : QWidget(parent) {
     ToolBtnMoveDown = addTool(ToolBar1, QStyle::SP_ArrowDown, "Move &Down", "Move down selected item");
     ToolBar1->addSeparator();
     ToolBtnPicSet = addTool(ToolBar1, QStyle::SP_FileDialogDetailedView, "&Options...", "Picture options");
-    ToolBtnTracks = addTool(ToolBar1, QStyle::SP_MediaVolume, "Trac&ks...", "Sound and subtitle tracks of the videos");
+    ToolBtnTracks = addTool(ToolBar1, QStyle::SP_MediaVolume, "Tr&acks...", "Sound and subtitle tracks of the videos");
     ToolBar1->addSeparator();
 
     ListView2 = new JoinListView;

@@ -44,7 +44,7 @@ TEST_F(JoinPreviewTest, PlayMeasuresTheEntryAndAJoinReusesIt) {
     page.BitBtnJoin->click();
     EXPECT_EQ(player.calls, (QStringList{"Stop", "Close"}));
     EXPECT_FALSE(preview.Timer2.isActive());
-    EXPECT_TRUE(engine.calls.contains("AddVideoClip(/v/long.avi, 0, 75.4, 0)"));
+    EXPECT_TRUE(engine.calls.contains("AddVideoClip(/v/long.avi, 0, 75.4, 2)"));
 }
 
 TEST_F(JoinPreviewTest, PauseThenPlayResumesWhereTheBarPoints) {

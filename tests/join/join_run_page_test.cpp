@@ -69,10 +69,10 @@ TEST_F(JoinRunPage, AJoinBuildsTheTimelineMeasuresOnceAndReportsCompletion) {
     ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
     const QString out = dir.path("out") + "/my.video.avi";
     EXPECT_TRUE(QFileInfo(dir.path("out")).isDir());  // made on the way
-    EXPECT_EQ(timeline(), (QStringList{"ClearClips", "AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 4, 0)",
-                                       "AddAudioClip(/m/M.mp3, 0, 4)", "AddVideoClip(/v/B.avi, 0, 10.5, 0)",
+    EXPECT_EQ(timeline(), (QStringList{"ClearClips", "AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 4, 2)",
+                                       "AddAudioClip(/m/M.mp3, 0, 4)", "AddVideoClip(/v/B.avi, 0, 10.5, 2)",
                                        "AddAudioClip(/v/B.avi, 0, 10.5)", "AddTransition(1, 14.5, 16.5)",
-                                       "AddVideoClip(" + c + ", 0, 4, 0)", "AddAudioClip(/m/M.mp3, 4, 8)",
+                                       "AddVideoClip(" + c + ", 0, 4, 2)", "AddAudioClip(/m/M.mp3, 4, 8)",
                                        "StartRender(" + out + ")"}));
     EXPECT_EQ(player.calls, (QStringList{"Open(/v/B.avi)", "TimeFormat", "Close"}));
     EXPECT_EQ(joinOutputPath, dir.path("out") + "/");
@@ -196,7 +196,7 @@ TEST_F(JoinRunPage, LengthsComeFromThePicturesNotTheLongestStream) {
     page.EdSaveFileName->setText("out");
     page.BitBtnJoin->click();
     ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
-    EXPECT_TRUE(timeline().contains("AddVideoClip(/v/B.avi, 0, 10, 0)"));
+    EXPECT_TRUE(timeline().contains("AddVideoClip(/v/B.avi, 0, 10, 2)"));
     EXPECT_TRUE(timeline().contains("AddTransition(1, 10, 12)"));
 }
 
@@ -244,7 +244,7 @@ TEST_F(JoinRunPage, APictureShorterThanOneFrameIsRefusedBeforeAnythingHappens) {
     pictures.PictureDuration = 1;
     page.BitBtnJoin->click();
     ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
-    EXPECT_EQ(timeline().mid(1, 2), (QStringList{"AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 1, 0)"}));
+    EXPECT_EQ(timeline().mid(1, 2), (QStringList{"AddTransition(1, 0, 2)", "AddVideoClip(" + a + ", 0, 1, 2)"}));
 }
 
 TEST_F(JoinRunPage, WhileARunWritesTheListItsMenuIsLockedAndAfterItFollowsTheSelection) {

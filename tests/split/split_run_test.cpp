@@ -44,14 +44,14 @@ protected:
 TEST_F(SplitRunTest, ByAmountWritesEqualPartsInTheEngineOrder) {
     run.StartSplitByAmount(setup(), 3);
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "AddAudioClip(/clips/holiday.avi, 0, 30)",
-                                        "AddVideoClip(/clips/holiday.avi, 0, 30, 0)", "OutputType=4",
+                                        "AddVideoClip(/clips/holiday.avi, 0, 30, 2)", "OutputType=4",
                                         "OutputAudio=true", "SmartRender=true", "StartRender(/out/holiday-1.mpg)"}));
     engine.emitComplete();
-    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 30, 60, 0)",
+    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 30, 60, 2)",
                                         "AddAudioClip(/clips/holiday.avi, 30, 60)", "StartRender(/out/holiday-2.mpg)"}));
     EXPECT_EQ(gauges[1], 10);
     engine.emitComplete();
-    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 60, 90, 0)",
+    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 60, 90, 2)",
                                         "AddAudioClip(/clips/holiday.avi, 60, 90)", "StartRender(/out/holiday-3.mpg)"}));
     EXPECT_EQ(events, (QStringList{"part 1", "part 2", "part 3"}));
     engine.emitComplete();
@@ -63,16 +63,16 @@ TEST_F(SplitRunTest, ByAmountWritesEqualPartsInTheEngineOrder) {
 
 TEST_F(SplitRunTest, ByTimeComputesTheCountAndLetsTheLastPartRunPastTheEnd) {
     SplitSetup s = setup("/clips/holiday.avi", 125);
-    s.formats.ResizeMode = 2;
+    s.formats.ResizeMode = 3;
     run.StartSplitByTime(s, 60);
     EXPECT_EQ(run.PartCount(), 3);
     EXPECT_EQ(run.gauge2Maximum(), 30);
     engine.emitComplete();
     engine.emitComplete();
     const QStringList calls = takeCalls();
-    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 0, 60, 2)"));
-    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 60, 120, 2)"));
-    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 120, 180, 2)"));
+    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 0, 60, 3)"));
+    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 60, 120, 3)"));
+    EXPECT_TRUE(calls.contains("AddVideoClip(/clips/holiday.avi, 120, 180, 3)"));
     EXPECT_TRUE(calls.contains("StartRender(/out/holiday-3.mpg)"));
 }
 
@@ -89,11 +89,11 @@ TEST_F(SplitRunTest, BySettingsSkipsUntickedRowsAndCountsThemAsDone) {
     run.StartSplitBySettings(setup(), rows);
     EXPECT_EQ(gauges[1], 10);
     EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "AddAudioClip(/clips/holiday.avi, 10, 25)",
-                                        "AddVideoClip(/clips/holiday.avi, 10, 25, 0)", "OutputType=4",
+                                        "AddVideoClip(/clips/holiday.avi, 10, 25, 2)", "OutputType=4",
                                         "OutputAudio=true", "SmartRender=true", "StartRender(/out/two.mpg)"}));
     engine.emitComplete();
     EXPECT_EQ(gauges[1], 30);
-    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 40, 90, 0)",
+    EXPECT_EQ(takeCalls(), (QStringList{"ClearClips", "OutputType=4", "AddVideoClip(/clips/holiday.avi, 40, 90, 2)",
                                         "AddAudioClip(/clips/holiday.avi, 40, 90)", "StartRender(/out/four.mpg)"}));
     engine.emitComplete();
     EXPECT_EQ(events, (QStringList{"part 2", "part 4", "finished"}));

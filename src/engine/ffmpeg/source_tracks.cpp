@@ -3,35 +3,13 @@
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/av_handles.h"
 #include "engine/ffmpeg/source_file.h"
+#include "engine/ffmpeg/streams/track_labels.h"
 
 #include <QStringList>
 
 namespace {
 
 const QString kRead = QStringLiteral("Cannot read");
-
-QString Tag(const AVStream* stream, const char* key) {
-    const AVDictionaryEntry* entry = av_dict_get(stream->metadata, key, nullptr, 0);
-    return entry ? QString::fromUtf8(entry->value).trimmed() : QString();
-}
-
-// Muxers write a handler name on every MP4 track; the ones they make up say
-// nothing a user named, so only a handler name someone typed counts as a title.
-bool IsGenericHandler(const QString& name) {
-    static const QStringList generic{"SoundHandler", "VideoHandler", "SubtitleHandler", "TextHandler",
-                                     "DataHandler",  "Core Media Audio", "Core Media Video", "Core Media Text",
-                                     "ISO Media file produced by Google Inc.", "Mainconcept Video Media Handler",
-                                     "GPAC ISO Audio Handler", "GPAC ISO Video Handler", "L-SMASH Audio Handler",
-                                     "L-SMASH Video Handler"};
-    return name.isEmpty() || generic.contains(name, Qt::CaseInsensitive);
-}
-
-QString Title(const AVStream* stream) {
-    const QString title = Tag(stream, "title");
-    if (!title.isEmpty()) return title;
-    const QString handler = Tag(stream, "handler_name");
-    return IsGenericHandler(handler) ? QString() : handler;
-}
 
 SourceTrack Describe(const AVStream* stream) {
     const AVCodecParameters* par = stream->codecpar;
@@ -40,9 +18,8 @@ SourceTrack Describe(const AVStream* stream) {
     const char* kind = av_get_media_type_string(par->codec_type);
     track.kind = QString::fromUtf8(kind ? kind : "data");
     track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-    const QString language = Tag(stream, "language");
-    track.language = language.compare("und", Qt::CaseInsensitive) == 0 ? QString() : language;
-    track.title = Title(stream);
+    track.language = TrackLanguage(stream);
+    track.title = TrackTitle(stream);
     if (par->codec_type == AVMEDIA_TYPE_AUDIO) track.channels = par->ch_layout.nb_channels;
     if (const AVCodecDescriptor* d = avcodec_descriptor_get(par->codec_id))
         track.bitmap = par->codec_type == AVMEDIA_TYPE_SUBTITLE && (d->props & AV_CODEC_PROP_BITMAP_SUB);

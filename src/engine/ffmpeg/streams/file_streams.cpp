@@ -1,25 +1,13 @@
 #include "engine/ffmpeg/streams/file_streams.h"
 
 #include "engine/ffmpeg/media_reader.h"
+#include "engine/ffmpeg/streams/track_labels.h"
 
 namespace {
 
 std::string TagOf(const AVDictionary* metadata, const char* key) {
     const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
-    const std::string value = entry && entry->value ? entry->value : "";
-    return value == "und" ? std::string() : value;
-}
-
-// A track's own title, not the name of the program that wrote it: MP4 muxers
-// put "SoundHandler" and the like where a title would be.
-std::string TitleOf(const AVDictionary* metadata) {
-    const std::string title = TagOf(metadata, "title");
-    if (!title.empty())
-        return title;
-    const std::string handler = TagOf(metadata, "handler_name");
-    const bool generic = handler.empty() || handler.find("Handler") != std::string::npos
-                         || handler.find("handler") != std::string::npos;
-    return generic ? std::string() : handler;
+    return entry && entry->value ? entry->value : "";
 }
 
 } // namespace
@@ -34,7 +22,7 @@ FileStreams ReadFileStreams(const QString& file, const std::atomic<bool>* stop) 
         const AVCodecDescriptor* codec = avcodec_descriptor_get(st->codecpar->codec_id);
         facts.streams.push_back(StreamFacts{int(i), st->codecpar->codec_type, st->codecpar->codec_id,
                                             codec && (codec->props & AV_CODEC_PROP_BITMAP_SUB),
-                                            TrackTags{TagOf(st->metadata, "language"), TitleOf(st->metadata)}});
+                                            TrackTags{TrackLanguage(st).toStdString(), TrackTitle(st).toStdString()}});
     }
     const int64_t origin = fmt->start_time == AV_NOPTS_VALUE ? 0 : fmt->start_time;
     for (unsigned i = 0; i < fmt->nb_chapters; ++i) {
