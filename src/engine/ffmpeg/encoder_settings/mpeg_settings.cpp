@@ -1,5 +1,5 @@
 #include "engine/ffmpeg/encoder_settings/family_settings.h"
-#include "engine/ffmpeg/encoder_settings/sample_aspect.h"
+#include "engine/ffmpeg/encoder_settings/pixel_shape.h"
 
 #include <algorithm>
 #include <cmath>

@@ -22,7 +22,8 @@ FileStreams ReadFileStreams(const QString& file, const std::atomic<bool>* stop) 
         const AVCodecDescriptor* codec = avcodec_descriptor_get(st->codecpar->codec_id);
         facts.streams.push_back(StreamFacts{int(i), st->codecpar->codec_type, st->codecpar->codec_id,
                                             codec && (codec->props & AV_CODEC_PROP_BITMAP_SUB),
-                                            TrackTags{TrackLanguage(st).toStdString(), TrackTitle(st).toStdString()}});
+                                            TrackTags{TrackLanguage(st).toStdString(), TrackTitle(st).toStdString()},
+                                            st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO ? st->codecpar->ch_layout.nb_channels : 0});
     }
     const int64_t origin = fmt->start_time == AV_NOPTS_VALUE ? 0 : fmt->start_time;
     for (unsigned i = 0; i < fmt->nb_chapters; ++i) {

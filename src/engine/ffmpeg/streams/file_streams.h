@@ -18,6 +18,7 @@ struct StreamFacts {
     AVCodecID codec = AV_CODEC_ID_NONE;
     bool bitmap = false; // subtitles drawn as pictures
     TrackTags tags;
+    int channels = 0; // sound only
 };
 
 struct ChapterMark {

@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/encoder_settings/sample_aspect.h"
+#include "engine/ffmpeg/encoder_settings/pixel_shape.h"
 
 #include <cmath>
 
