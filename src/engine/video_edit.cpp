@@ -20,6 +20,9 @@ void TVideoEdit::SetMP4Quality(int value) { set(props.mp4Quality, std::clamp(val
 void TVideoEdit::SetMP4Preset(int16_t value) {
     set(props.mp4Preset, std::clamp<int16_t>(value, 0, int16_t(MP4Presets().size() - 1)), "MP4Preset");
 }
+void TVideoEdit::SetSourceQuality(int value) {
+    set(props.sourceQuality, std::clamp(value, 0, 51), "SourceQuality");
+}
 void TVideoEdit::SetSmartRender(bool value) { set(props.smartRender, value, "SmartRender"); }
 void TVideoEdit::SetKeptTracks(const QString& file, const QList<int>& streams) {
     props.keptTracks[file] = streams;

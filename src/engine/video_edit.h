@@ -60,6 +60,10 @@ public:
     void SetMP4Quality(int value);
     void SetMP4Preset(int16_t value);
     void SetMP4AudioBitrate(int value);
+    // The quality of the frames "Same as source" encodes around its cuts: 0 makes
+    // them at least as good as the copied frames, 1 to 51 is a rate factor
+    // (lower is better) as x264 counts it. Clamped into range.
+    void SetSourceQuality(int value);
     // Copies the stretches of a clip that are already in the output's format and
     // re-encodes only the frames around its cuts; off re-encodes every frame.
     void SetSmartRender(bool value);
@@ -86,6 +90,7 @@ public:
     int MP4Quality() const { return props.mp4Quality; }
     int16_t MP4Preset() const { return props.mp4Preset; }
     int MP4AudioBitrate() const { return props.mp4AudioBitrate; }
+    int SourceQuality() const { return props.sourceQuality; }
     bool SmartRender() const { return props.smartRender; }
 
     // Read-only lists; the indexes above and of AddTransition are positions in them.
@@ -112,6 +117,7 @@ public:
         int mp4Quality = 23;
         int16_t mp4Preset = 2; // "fast"
         int mp4AudioBitrate = 160;
+        int sourceQuality = 0;
         bool smartRender = true;
         QMap<QString, QList<int>> keptTracks;
     };

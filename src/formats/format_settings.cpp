@@ -153,7 +153,8 @@ void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSet
             engine.SetMP4Preset(static_cast<int16_t>(s.Mp4Preset));
             engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
             break;
-        case FormatFamily::Disc: break;
+        case FormatFamily::Disc:
+        case FormatFamily::Source: break;
     }
     engine.SetOutputAudio(!s.VideoOnly);
     engine.SetSmartRender(s.SmartRender);

@@ -116,6 +116,11 @@ av::CodecPtr OpenVideoEncoder(const VideoSettings& v, bool globalHeader, const Q
     e->rc_buffer_size = v.bufferSize;
     e->thread_count = CodecThreads();
     e->thread_type = FF_THREAD_SLICE | FF_THREAD_FRAME;
+    e->color_primaries = v.primaries;
+    e->color_trc = v.transfer;
+    e->colorspace = v.space;
+    e->color_range = v.range;
+    e->chroma_sample_location = v.chroma;
     if (v.pixelFormat == AV_PIX_FMT_YUVJ420P)
         e->color_range = AVCOL_RANGE_JPEG;
     if (v.tag)

@@ -59,6 +59,8 @@ FamilySettingsBuilder BuilderOf(FormatFamily family) {
         return WmvSettings;
     case FormatFamily::Mp4:
         return Mp4Settings;
+    case FormatFamily::Source:
+        return SourceSettings;
     }
     return nullptr;
 }

@@ -26,6 +26,12 @@ struct VideoSettings {
     int bufferSize = 0;
     int gop = 12;
     uint32_t tag = 0;
+    // The colour the pictures are coded in, said in the stream as the source says it.
+    AVColorPrimaries primaries = AVCOL_PRI_UNSPECIFIED;
+    AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED;
+    AVColorSpace space = AVCOL_SPC_UNSPECIFIED;
+    AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
+    AVChromaLocation chroma = AVCHROMA_LOC_UNSPECIFIED;
     Options options; // private encoder options
 };
 

@@ -45,6 +45,7 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
     if (timeline.video.empty())
         throw QuillmarkError(QStringLiteral("Nothing to render: the timeline has no video clip"));
     TimelineFacts facts;
+    SourceCoding coding;
     std::map<QString, MediaReader::Extent> extents;
     for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
         const VideoClip& clip = timeline.video[i];
@@ -55,6 +56,11 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
                 known = extents.emplace(clip.file, MediaReader(clip.file, AVMEDIA_TYPE_VIDEO, false, &stop).measureExtent())
                             .first;
             span = CutSpan(clip, known->second);
+            if (!coding.known()) {
+                MediaReader reader(clip.file, AVMEDIA_TYPE_VIDEO, false, &stop);
+                const VideoGeometry geometry = ReadVideoGeometry(reader.format(), reader.stream());
+                coding = ReadSourceCoding(clip.file, reader.format(), reader.stream(), geometry.turn.transpose);
+            }
         }
         facts.spans.push_back(span);
         if (i == 0) {
@@ -65,6 +71,7 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
                 facts.first = ShapeOf(source->geometry(), *frame);
         }
     }
+    facts.first.coding = coding;
     if (withAudio)
         for (size_t i = 0; i < timeline.audio.size() && !stop; ++i)
             MediaReader(timeline.audio[i].file, AVMEDIA_TYPE_AUDIO, true, &stop);

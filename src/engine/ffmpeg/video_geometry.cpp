@@ -41,7 +41,7 @@ AVFieldOrder FieldOrderOf(const VideoGeometry& geometry, const AVFrame& first) {
 
 SourceShape ShapeOf(const VideoGeometry& geometry, const AVFrame& first) {
     SourceShape s{first.width, first.height, first.sample_aspect_ratio, FieldOrderOf(geometry, first),
-                  geometry.frameRate};
+                  geometry.frameRate, {}};
     if (geometry.turn.none())
         return s;
     s.fieldOrder = AV_FIELD_PROGRESSIVE;

@@ -3,6 +3,7 @@
 #include "engine/ffmpeg/libav.h"
 #include "engine/ffmpeg/picture_orientation.h"
 #include "engine/ffmpeg/placement.h"
+#include "engine/ffmpeg/source_copy/source_coding.h"
 
 // What a video stream says about showing its pictures, beyond their pixels.
 struct VideoGeometry {
@@ -22,6 +23,7 @@ struct SourceShape {
     // whose fields no longer lie on alternate lines.
     AVFieldOrder fieldOrder = AV_FIELD_PROGRESSIVE;
     AVRational frameRate{0, 1};
+    SourceCoding coding; // of the first video clip, for an output in its format
 };
 
 // What the output's frames are.

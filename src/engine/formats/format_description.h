@@ -11,7 +11,9 @@
 
 // Which user settings a format takes and which encoder-settings builder makes its
 // parameters. Formats of one family differ only in their numbers.
-enum class FormatFamily { Disc, Mpeg, Avi, Wmv, Mp4 };
+// Source: the first video clip's own container and codecs, every stream copied
+// and only the frames around a cut encoded anew.
+enum class FormatFamily { Disc, Mpeg, Avi, Wmv, Mp4, Source };
 
 // What a second of a format costs, as far as it can be told before anything is
 // written. The engine's own rate for encoders with rate control; a guess for the
@@ -58,9 +60,9 @@ struct FormatDescription {
     const char* splitName = "";   // item of the split wizard's format list
     const char* joinName = "";    // item of the join page's format list
     const char* shortName = "";   // the summary's name
-    const char* extension = "";   // without the dot
+    const char* extension = "";   // without the dot; empty: that of the first video clip's file
     FormatFamily family = FormatFamily::Disc;
-    const char* container = "";   // the muxer
+    const char* container = "";   // the muxer; empty: the first video clip's
     const char* videoCodec = "";  // the encoder; empty when the user picks it from a list
     const char* audioCodec = "";
     StreamCapacity capacity;

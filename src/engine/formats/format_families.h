@@ -25,3 +25,4 @@ std::vector<FormatDescription> MpegFormats();  // standard MPEG-1 and MPEG-2
 FormatDescription AviFormat();
 FormatDescription WmvFormat();
 FormatDescription Mp4Format();
+FormatDescription SourceFormat();

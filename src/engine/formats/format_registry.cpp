@@ -7,7 +7,7 @@
 const std::vector<FormatDescription>& OutputFormats() {
     static const std::vector<FormatDescription> formats = [] {
         std::vector<FormatDescription> all = DiscFormats();
-        for (const auto& more : {MpegFormats(), std::vector{AviFormat(), WmvFormat(), Mp4Format()}})
+        for (const auto& more : {MpegFormats(), std::vector{AviFormat(), WmvFormat(), Mp4Format(), SourceFormat()}})
             all.insert(all.end(), more.begin(), more.end());
         return all;
     }();

@@ -5,6 +5,7 @@ enum class SubtitleKind {
     None,   // no subtitle stream: every subtitle track is dropped, with a note
     Text,   // timed text (MP4's mov_text): text subtitles are converted
     Bitmap, // subtitle pictures (DVD's): bitmap subtitles are copied, text ones dropped
+    AsCoded, // every subtitle track copied as it is coded (the source's own container)
 };
 
 struct StreamCapacity {

@@ -14,6 +14,7 @@ OutputSettings MpegSettings(const FormatDescription&, const TVideoEdit::Properti
 OutputSettings AviSettings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
 OutputSettings WmvSettings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
 OutputSettings Mp4Settings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
+OutputSettings SourceSettings(const FormatDescription&, const TVideoEdit::Properties&, const SourceShape&, int);
 
 // Settings in the format's container with its video encoder, to be filled in.
 OutputSettings SettingsIn(const FormatDescription& format);

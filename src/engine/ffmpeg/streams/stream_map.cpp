@@ -48,6 +48,8 @@ private:
 // A subtitle stream the output can take as it is (a picture format holds the
 // same pictures) or by converting its text.
 bool Fits(const StreamFacts& s, const StreamCapacity& capacity) {
+    if (capacity.subtitles == SubtitleKind::AsCoded)
+        return true;
     if (capacity.subtitles == SubtitleKind::Bitmap)
         return s.codec == AV_CODEC_ID_DVD_SUBTITLE;
     const AVCodecDescriptor* d = avcodec_descriptor_get(s.codec);
@@ -59,7 +61,8 @@ QString Unfit(const StreamCapacity& capacity) {
     switch (capacity.subtitles) {
         case SubtitleKind::None: return QStringLiteral("the output format holds no subtitles");
         case SubtitleKind::Bitmap: return QStringLiteral("the output format holds only DVD subtitle pictures");
-        case SubtitleKind::Text: break;
+        case SubtitleKind::Text:
+        case SubtitleKind::AsCoded: break;
     }
     return QStringLiteral("the output format holds only text subtitles");
 }
@@ -113,11 +116,14 @@ void MapSubtitles(StreamMap& map, const std::vector<const FileStreams*>& files, 
                 continue;
             }
             if (slot == map.subtitles.size())
-                map.subtitles.push_back(SubtitleSlot{std::vector<int>(files.size(), -1), s->codec, s->bitmap, s->tags});
+                map.subtitles.push_back(SubtitleSlot{std::vector<int>(files.size(), -1), s->codec, s->bitmap,
+                                                     capacity.subtitles == SubtitleKind::AsCoded, s->tags});
             SubtitleSlot& target = map.subtitles[slot];
-            // Text of any kind converts into the one text codec; pictures copy only among their own kind.
-            if (target.bitmap && target.codec != s->codec) {
-                notes.add(*files[c], QStringLiteral("subtitle"), *s, QStringLiteral("its pictures are coded unlike the first file's"));
+            // Text of any kind converts into the one text codec; what is copied copies only among its own kind.
+            if ((target.bitmap || target.asCoded) && target.codec != s->codec) {
+                notes.add(*files[c], QStringLiteral("subtitle"), *s,
+                          target.bitmap ? QStringLiteral("its pictures are coded unlike the first file's")
+                                        : QStringLiteral("it is coded unlike the first file's"));
                 continue;
             }
             target.streams[c] = s->index;

@@ -18,6 +18,7 @@ struct SubtitleSlot {
     std::vector<int> streams; // per video clip: the file's stream index, -1 for none
     AVCodecID codec = AV_CODEC_ID_NONE; // what the sources hold; every clip's stream has it
     bool bitmap = false;
+    bool asCoded = false; // the packets copied as they are, not converted
     TrackTags tags;
 };
 

@@ -28,7 +28,7 @@ int64_t Ms(double seconds) {
 } // namespace
 
 SubtitleFeed::SubtitleFeed(const SubtitleSlot& slot, const std::vector<ClipWindow>& clips, const std::atomic<bool>& stop)
-    : text(!slot.bitmap) {
+    : text(!slot.bitmap && !slot.asCoded), bitmap(slot.bitmap) {
     codecpar = avcodec_parameters_alloc();
     if (!codecpar)
         throw std::bad_alloc();
@@ -95,7 +95,7 @@ void SubtitleFeed::keep(const ClipWindow& clip, AVCodecContext* decoder, const A
         return;
     if (end < 0)
         end = start + (sub->end_display_time > 0 && sub->end_display_time != UINT32_MAX ? sub->end_display_time / 1000.0 : 4.0);
-    if (!text && start < clip.fileStart)
+    if (bitmap && start < clip.fileStart)
         return;
     const double from = std::max(start, clip.fileStart);
     const double to = std::min(end, clip.fileEnd());

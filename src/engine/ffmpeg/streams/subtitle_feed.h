@@ -11,7 +11,7 @@
 // that show while the clip does, on the output's clock. Picture subtitles are
 // copied as they are coded (one that began before the cut is left out: its
 // picture carries its own display times); text is converted to MP4's timed text,
-// cut to the clip. Read whole when the render starts, since subtitles are small.
+// or copied as coded into the source's own container, cut to the clip. Read whole when the render starts, since subtitles are small.
 class SubtitleFeed : public SoundTrack {
 public:
     SubtitleFeed(const SubtitleSlot& slot, const std::vector<ClipWindow>& clips, const std::atomic<bool>& stop);
@@ -34,7 +34,8 @@ private:
     void read(const ClipWindow& clip, int stream, const std::atomic<bool>& stop);
     void keep(const ClipWindow& clip, AVCodecContext* decoder, const AVPacket* packet, double start, double end);
 
-    bool text;
+    bool text;   // converted to timed text; else copied as coded
+    bool bitmap; // pictures, which carry their own display times
     av::CodecPtr encoder; // for text
     AVCodecParameters* codecpar = nullptr;
     std::vector<Event> queue;
