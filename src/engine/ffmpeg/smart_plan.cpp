@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -21,16 +22,22 @@ namespace {
 // it, which lean on the group before (an open group). Those leading pictures
 // are left out of a copy that starts there and encoded with the frames before;
 // at the copy's end the next group's leading pictures are encoded with the tail.
-QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
+// In AVI a picture without a chunk of its own shows the one before it again;
+// such gaps may lie inside a copy, whose times keep them.
+QString ChooseCopy(const Scan& scan, AVCodecID codec, bool gapsRepeat, ClipCopy& c) {
     const auto& ps = scan.packets;
     const size_t n = ps.size();
     std::map<int64_t, size_t> byIndex;
     for (size_t d = 0; d < n; ++d)
         if (!byIndex.emplace(ps[d].index, d).second)
             return QStringLiteral("two of its pictures share a time");
+    std::vector<int64_t> gaps;
     for (int64_t i = c.first; i < c.end; ++i)
-        if (!byIndex.count(i))
-            return QStringLiteral("picture %1 of it is missing").arg(i);
+        if (!byIndex.count(i)) {
+            if (!gapsRepeat || i == c.first)
+                return QStringLiteral("picture %1 of it is missing").arg(i);
+            gaps.push_back(i);
+        }
 
     std::vector<int64_t> before(n + 1, INT64_MIN), after(n + 1, INT64_MAX);
     for (size_t d = 0; d < n; ++d)
@@ -56,7 +63,7 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
 
     std::optional<size_t> begin;
     for (int64_t i = c.first; i < c.end && !begin; ++i)
-        if (boundary(byIndex[i]))
+        if (byIndex.count(i) && boundary(byIndex[i]))
             begin = byIndex[i];
     if (!begin)
         return QStringLiteral("no group of pictures starts inside it");
@@ -76,7 +83,10 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
         return QStringLiteral("no whole group of pictures lies inside it");
     const int64_t b = stopAt ? shownFrom(*stopAt) : c.end;
     const size_t last = stopAt ? *stopAt : n;
-    if (int64_t(last - *begin - dropped) != b - a || before[last] >= b)
+    const auto gapsInside = std::count_if(gaps.begin(), gaps.end(), [&](int64_t i) { return i > a && i < b; });
+    if (std::any_of(gaps.begin(), gaps.end(), [&](int64_t i) { return i == a || i == b; }))
+        return QStringLiteral("a picture at the edge of its copy is missing");
+    if (int64_t(last - *begin - dropped) != b - a - gapsInside || before[last] >= b)
         return QStringLiteral("its groups of pictures overlap");
 
     c.times.clear();
@@ -179,11 +189,9 @@ QString PrepareHevc(SmartPlan& plan, const AVCodecParameters* par, bool globalHe
         return QStringLiteral("its HEVC units have %1-byte lengths").arg(hevc::LengthSize(par->extradata, par->extradata_size));
     if (globalHeader && !record)
         return QStringLiteral("its HEVC does not carry its parameter sets as this container needs");
-    plan.copiedPrefix = hevc::ParameterSetsLengthPrefixed(par->extradata, par->extradata_size);
-    if (plan.copiedPrefix.empty())
+    if (hevc::CopiedStretchOpening(par->extradata, par->extradata_size).empty())
         return QStringLiteral("its HEVC parameter sets cannot be read");
-    if (!record) // a transport stream's units keep their start codes
-        plan.copiedPrefix.assign(par->extradata, par->extradata + par->extradata_size);
+    plan.prefixParameterSets = true;
     AddFlags(v.options, "x265-params", "repeat-headers=1:bframes=0:open-gop=0", ':');
     if (globalHeader)
         plan.streamRecord.assign(par->extradata, par->extradata + par->extradata_size);
@@ -274,7 +282,9 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         c.outputFrame = place.firstFrame;
         c.timeBase = reader->stream()->time_base;
         const Scan scan = ScanPackets(*reader, c, stop);
-        reason = scan.problem.isEmpty() ? ChooseCopy(scan, reader->stream()->codecpar->codec_id, c) : scan.problem;
+        const bool gapsRepeat = std::strcmp(reader->format()->iformat->name, "avi") == 0;
+        reason = scan.problem.isEmpty() ? ChooseCopy(scan, reader->stream()->codecpar->codec_id, gapsRepeat, c)
+                                        : scan.problem;
         if (reason.isEmpty()) {
             plan.copies = true;
             if (c.delay > 0)

@@ -47,7 +47,7 @@ struct SmartPlan {
     AVCodecID codec = AV_CODEC_ID_NONE; // of the copied pictures
     h264::Bytes streamRecord;     // the output stream's header when the encoder's is not it: for
                                   // H.264 the parameter sets of both kinds of pictures, for HEVC the source's
-    h264::Bytes copiedPrefix;     // put in front of each copied stretch's first picture (HEVC's parameter sets)
+    bool prefixParameterSets = false; // each copied stretch opens with its file's parameter sets (HEVC)
     bool lengthPrefixCopied = false; // the copied pictures come with start codes and go out length-prefixed
 
     bool copiesSound(size_t track = 0) const { return track < soundCopied.size() && soundCopied[track]; }

@@ -227,6 +227,10 @@ private:
             return false;
         int64_t copied = 0;
         const std::vector<int64_t> decoding = DecodingTimes(c.times);
+        // Each clip's own parameter sets, after pictures encoded with others.
+        const h264::Bytes prefix = plan.prefixParameterSets ? hevc::CopiedStretchOpening(input.stream()->codecpar->extradata,
+                                                                                         input.stream()->codecpar->extradata_size)
+                                                            : h264::Bytes{};
         bool started = false;
         int skip = 0;                       // leading pictures still to leave out
         bool firstGroup = c.leading > 0;    // the group whose leading pictures are left out
@@ -270,8 +274,8 @@ private:
             }
             if (plan.lengthPrefixCopied)
                 Replace(packet.get(), h264::ToLengthPrefixed(packet->data, packet->size));
-            if (opening && !plan.copiedPrefix.empty()) {
-                h264::Bytes bytes = plan.copiedPrefix;
+            if (opening && !prefix.empty()) {
+                h264::Bytes bytes = prefix;
                 bytes.insert(bytes.end(), packet->data, packet->data + packet->size);
                 Replace(packet.get(), bytes);
             }

@@ -94,7 +94,15 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
         size_t size = 0;
         const auto* cpb = reinterpret_cast<const AVCPBProperties*>(
             av_stream_get_side_data(stream, AV_PKT_DATA_CPB_PROPERTIES, &size));
-        const int64_t rate = cpb && cpb->max_bitrate > 0 ? cpb->max_bitrate : par->bit_rate;
+        int64_t rate = cpb && cpb->max_bitrate > 0 ? cpb->max_bitrate : par->bit_rate;
+        // Matroska states no stream's rate: the file's own, less what its sound
+        // says it takes, bounds the picture's from above.
+        if (rate <= 0 && format->bit_rate > 0) {
+            rate = format->bit_rate;
+            for (unsigned i = 0; i < format->nb_streams; ++i)
+                if (format->streams[i] != stream && format->streams[i]->codecpar->bit_rate > 0)
+                    rate -= format->streams[i]->codecpar->bit_rate;
+        }
         // A disc's players and a size bound need the rate known; plain MPEG files do not.
         const bool mustKnow = rules.videoRateMustBeKnown || cap > 0;
         if (rate <= 0 && mustKnow)

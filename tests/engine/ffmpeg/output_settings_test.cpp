@@ -219,9 +219,27 @@ TEST(EngineStandardMpegSettings, PixelsShowTheSourcesShapeAsTheCodecCanStoreIt) 
 
 // Every registered format builds its parameters with the container and codecs
 // its description names, so a new format cannot half-join the registry.
+// A source's coding as the render reads it from the first video clip.
+SourceShape Coded(const QString& file, const char* demuxer, AVCodecID codec, AVPixelFormat pixels = AV_PIX_FMT_YUV420P) {
+    SourceShape shape = kWide;
+    shape.frameRate = {30000, 1001};
+    shape.coding.file = file;
+    shape.coding.demuxer = demuxer;
+    shape.coding.codec = codec;
+    shape.coding.pixelFormat = pixels;
+    shape.coding.width = 1280;
+    shape.coding.height = 720;
+    shape.coding.soundCodec = AV_CODEC_ID_AC3;
+    shape.coding.sampleRate = 48000;
+    shape.coding.channels = 6;
+    return shape;
+}
+
 TEST(EngineFormatRegistry, EveryFormatBuildsWithItsOwnContainerAndCodecs) {
     for (int type = 0; type < FormatCount(); ++type) {
         const FormatDescription& f = *FindFormat(type);
+        if (f.family == FormatFamily::Source)
+            continue; // its container and codecs are the source's: below
         const OutputSettings out = ChooseOutputSettings(Props(type), kWide, 2);
         EXPECT_EQ(out.muxer, f.container) << type;
         if (*f.videoCodec)
@@ -232,6 +250,35 @@ TEST(EngineFormatRegistry, EveryFormatBuildsWithItsOwnContainerAndCodecs) {
         EXPECT_GT(f.estimateRate(f, Props(type), 25).bytesPerSecond, 0) << type;
     }
     EXPECT_EQ(FindFormat(FormatCount()), nullptr);
+}
+
+// The source's own format: the muxer its file's name or demuxer asks for, an
+// encoder of its codec at its pixel format, size and rate, its sound's codec
+// and channels. Pictures alone give nothing to take a format from.
+TEST(EngineSourceSettings, TakeTheFirstVideoFilesContainerAndCodecs) {
+    struct Case { const char* file; const char* demuxer; AVCodecID codec; AVPixelFormat pixels; const char* muxer;
+                  const char* encoder; };
+    const Case cases[] = {
+        {"/v/IMG_0001.MOV", "mov,mp4,m4a,3gp,3g2,mj2", AV_CODEC_ID_HEVC, AV_PIX_FMT_YUV420P10LE, "mov", "libx265"},
+        {"/v/phone.mp4", "mov,mp4,m4a,3gp,3g2,mj2", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "mp4", "libx264"},
+        {"/v/game.mkv", "matroska,webm", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "matroska", "libx264"},
+        {"/v/screen.webm", "matroska,webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P, "webm", "libvpx-vp9"},
+        {"/v/00001.MTS", "mpegts", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "mpegts", "libx264"},
+        {"/v/dvd.VOB", "mpeg", AV_CODEC_ID_MPEG2VIDEO, AV_PIX_FMT_YUV420P, "vob", "mpeg2video"},
+        {"/v/old.avi", "avi", AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, "avi", "mpeg4"},
+        {"/v/no extension", "matroska,webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P, "webm", "libvpx-vp9"},
+    };
+    for (const Case& c : cases) {
+        const OutputSettings out = ChooseOutputSettings(Props(11), Coded(c.file, c.demuxer, c.codec, c.pixels), 2);
+        EXPECT_EQ(out.muxer, c.muxer) << c.file;
+        EXPECT_EQ(out.video.encoder, c.encoder) << c.file;
+        EXPECT_EQ(out.video.pixelFormat, c.pixels) << c.file;
+        EXPECT_EQ(av_cmp_q(out.video.frameRate, AVRational{30000, 1001}), 0) << c.file;
+        ASSERT_TRUE(out.audio) << c.file;
+        EXPECT_EQ(out.audio->encoder, "ac3") << c.file;
+        EXPECT_EQ(out.audio->channels, 6) << c.file;
+    }
+    EXPECT_THROW(ChooseOutputSettings(Props(11), kWide, 2), QuillmarkError);
 }
 
 // MP4 asked for the source's rate (0) takes the first clip's exactly; an unknown

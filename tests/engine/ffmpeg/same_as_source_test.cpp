@@ -210,3 +210,64 @@ INSTANTIATE_TEST_SUITE_P(Sources, SameAsSource, ::testing::ValuesIn(Sources()),
                          [](const ::testing::TestParamInfo<Source>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Two stretches of one recording joined: both copied into its own container,
+// every frame there once, every sound track kept.
+TEST(SameAsSourceJoin, ClipsOfOneFormatAreCopiedIntoIt) {
+    EnsureApplication();
+    const Source game = Sources()[1];
+    const QString source = testmedia::Make(game.file, game.args);
+    std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
+    engine->SetOutputType(11);
+    QStringList notes;
+    QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&notes](const QString& n) { notes << n; });
+    const double pieces[][2] = {{0.52, 2.2}, {1.0, 3.12}};
+    for (const auto& p : pieces) {
+        engine->AddVideoClip(source, p[0], p[1], 0);
+        engine->AddAudioClip(source, p[0], p[1]);
+    }
+    QTemporaryDir dir;
+    const QString out = dir.filePath("joined.mkv");
+    const RenderOutcome r = RenderAndWait(*engine, out, 120000);
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    EXPECT_EQ(notes.filter(QStringLiteral("Copying")).size(), 2) << notes.join('\n').toStdString();
+    EXPECT_EQ(testmedia::FrameHashes(out).size(), 42 + 53);
+    const QJsonObject probe = testmedia::Probe(out);
+    EXPECT_EQ(probe["format"].toObject()["format_name"].toString(), "matroska,webm");
+    EXPECT_EQ(StreamsOf(probe, "audio").size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+// An MPEG-4 AVI as the ffmpeg command line writes it: MP3's priming leaves the
+// second picture without a chunk (the first shows twice). Its first part is
+// still copied, gap and MP3 sound included, and decodes as the source does.
+TEST(SameAsSourceAvi, AFirstPartKeepsThePictureWithoutAChunk) {
+    EnsureApplication();
+    const QString source = testmedia::Make("camera mpeg4 mp3.avi", {"-f", "lavfi", "-i", Picture("320x240"), "-f", "lavfi",
+                                                                  "-i", Beeps(44100, 2), "-c:v", "mpeg4", "-q:v", "3",
+                                                                  "-g", "25", "-c:a", "libmp3lame"});
+    std::unique_ptr<TVideoEdit> engine = CreateVideoEdit();
+    engine->SetOutputType(11);
+    QStringList notes;
+    QObject::connect(engine.get(), &TVideoEdit::OnRenderNote, [&notes](const QString& n) { notes << n; });
+    engine->AddVideoClip(source, 0, 2.0, 0);
+    engine->AddAudioClip(source, 0, 2.0);
+    QTemporaryDir dir;
+    const QString out = dir.filePath("part.avi");
+    const RenderOutcome r = RenderAndWait(*engine, out, 120000);
+    ASSERT_TRUE(r.completed) << r.error.toStdString();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].startsWith("Copying")) << notes[0].toStdString();
+    EXPECT_TRUE(notes[0].endsWith("its sound is copied")) << notes[0].toStdString();
+    const QStringList part = testmedia::FrameHashes(out), whole = testmedia::FrameHashes(source);
+    // The first group (a keyframe every 25 frames at most) is copied whole.
+    ASSERT_GE(part.size(), 25);
+    EXPECT_TRUE(part.mid(0, 25) == whole.mid(0, 25));
+}
+
+} // namespace

@@ -79,6 +79,12 @@ Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size) {
     return out;
 }
 
+Bytes CopiedStretchOpening(const uint8_t* data, int size) {
+    if (ParameterSetsLengthPrefixed(data, size).empty())
+        return {};
+    return IsRecord(data, size) ? ParameterSetsLengthPrefixed(data, size) : Bytes(data, data + size);
+}
+
 Bytes LengthPrefixedKeepingAll(const uint8_t* data, int size) {
     if (!(size >= 3 && (StartCodeAt(data, size, 0) || (size >= 4 && data[0] == 0 && StartCodeAt(data, size, 1)))))
         return Bytes(data, data + size);

@@ -18,6 +18,9 @@ int LengthSize(const uint8_t* data, int size);
 // prefix, ready to go in front of a length-prefixed access unit; empty when the
 // bytes hold none.
 Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size);
+// What goes in front of a copied stretch's first picture: the parameter sets of
+// a record, length-prefixed, or a transport stream's header as it is (start codes).
+Bytes CopiedStretchOpening(const uint8_t* data, int size);
 // Annex B bytes as 4-byte length-prefixed NAL units, every unit kept.
 Bytes LengthPrefixedKeepingAll(const uint8_t* data, int size);
 

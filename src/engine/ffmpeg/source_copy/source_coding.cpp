@@ -45,6 +45,9 @@ std::string SourceMuxer(const SourceCoding& coding) {
     // The file's own name says best which of a family's muxers wrote it (MOV or
     // MP4, Matroska or WebM); AVCHD's .mts and .m2ts are transport streams.
     const QByteArray name = QFile::encodeName(coding.file);
+    // A DVD's title keeps its navigation packs.
+    if (coding.file.endsWith(QStringLiteral(".vob"), Qt::CaseInsensitive))
+        return "vob";
     if (const AVOutputFormat* guessed = av_guess_format(nullptr, name.constData(), nullptr)) {
         static const char* const known[] = {"mp4", "mov", "matroska", "webm", "mpegts", "mpeg", "vob", "avi",
                                             "ipod", "3gp", "3g2", "mpeg1video", "asf", "flv"};
