@@ -2,6 +2,7 @@
 
 #include "engine/ffmpeg/av_error.h"
 #include "engine/ffmpeg/codec_threads.h"
+#include "engine/ffmpeg/io/kept_inputs.h"
 #include "engine/ffmpeg/source_file.h"
 
 #include <QFileInfo>
@@ -42,15 +43,14 @@ MediaReader::MediaReader(const QString& file, AVMediaType type, bool optional, c
     if (const QString problem = SourceFileProblem(file); !problem.isEmpty())
         av::Fail(kRead, file, problem);
 
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        throw std::bad_alloc();
     // A file on a stalled share can block a read for a long time; the libraries
-    // ask this between and inside their reads. (A failed open frees the context.)
-    raw->interrupt_callback = {&MediaReader::Interrupted, this};
-    av::Check(avformat_open_input(&raw, LocalFileUrl(file).constData(), nullptr, nullptr), kRead, file);
-    fmt.reset(raw);
-    av::Check(avformat_find_stream_info(fmt.get(), nullptr), kRead, file);
+    // ask this between and inside their reads.
+    int opened = 0;
+    bool found = false;
+    fmt = kept_inputs::Take(file, LocalFileUrl(file), {&MediaReader::Interrupted, this}, opened, found);
+    av::Check(opened, kRead, file);
+    if (!found)
+        av::Check(avformat_find_stream_info(fmt.get(), nullptr), kRead, file);
 
     const AVCodec* codec = nullptr;
     if (wanted >= int(fmt->nb_streams))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/av_handles.h"
+#include "engine/ffmpeg/io/kept_inputs.h"
 
 #include <QString>
 #include <atomic>
@@ -69,7 +70,7 @@ private:
 
     QString path;
     const std::atomic<bool>* stop;
-    av::InputPtr fmt;
+    kept_inputs::Input fmt;
     AVStream* st = nullptr;
     av::CodecPtr dec;
     AVBSFContext* bsf = nullptr; // undoes packed B-frames in old MPEG-4 files
