@@ -3,6 +3,7 @@
 #include "probe_rows.h"
 #include "test_media.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <algorithm>
@@ -190,6 +191,18 @@ SyncReport MeasureSync(const QString& file) {
     }
     report.unpairedBeeps = int(std::count(used.begin(), used.end(), false));
     return report;
+}
+
+SyncReport MeasureTrackSync(const QString& file, int track, const QString& folder) {
+    // Program streams stay program streams: their pictures carry no times another container takes.
+    const bool program = file.endsWith(".mpg");
+    const QString single = folder + QStringLiteral("/track%1.%2").arg(track).arg(program ? "mpg" : "mkv");
+    QFile::remove(single);
+    QStringList args{"-v", "error", "-i", file, "-map", "0:v:0", "-map", QStringLiteral("0:a:%1").arg(track), "-c", "copy"};
+    if (program)
+        args << "-f" << "vob";
+    Run("ffmpeg", args << single);
+    return MeasureSync(single);
 }
 
 } // namespace testmedia

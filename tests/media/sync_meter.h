@@ -26,4 +26,8 @@ struct SyncReport {
 
 SyncReport MeasureSync(const QString& file);
 
+// The sync of sound track `track` (0 the first) alone, measured on a copy of the
+// first picture stream and that track made in `folder`.
+SyncReport MeasureTrackSync(const QString& file, int track, const QString& folder);
+
 } // namespace testmedia

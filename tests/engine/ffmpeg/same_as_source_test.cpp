@@ -128,17 +128,8 @@ protected:
         return r.completed ? out : QString();
     }
 
-    // Sync of sound track `track`, measured on a copy of the picture and that track alone.
     testmedia::SyncReport trackSync(const QString& file, int track) {
-        // Program streams stay program streams: their pictures carry no times another container takes.
-        const bool program = file.endsWith(".mpg");
-        const QString single = dir.filePath(QStringLiteral("track%1.%2").arg(track).arg(program ? "mpg" : "mkv"));
-        QFile::remove(single);
-        QStringList args{"-v", "error", "-i", file, "-map", "0:v:0", "-map", QStringLiteral("0:a:%1").arg(track), "-c", "copy"};
-        if (program)
-            args << "-f" << "vob";
-        testmedia::Run("ffmpeg", args << single);
-        return testmedia::MeasureSync(single);
+        return testmedia::MeasureTrackSync(file, track, dir.path());
     }
 
     QTemporaryDir dir;
