@@ -274,6 +274,11 @@ private:
             }
             if (plan.lengthPrefixCopied)
                 Replace(packet.get(), h264::ToLengthPrefixed(packet->data, packet->size));
+            if (opening && plan.codec == AV_CODEC_ID_HEVC) {
+                h264::Bytes bytes(packet->data, packet->data + packet->size);
+                hevc::MarkAsSpliceStart(bytes.data(), int(bytes.size()));
+                Replace(packet.get(), bytes);
+            }
             if (opening && !prefix.empty()) {
                 h264::Bytes bytes = prefix;
                 bytes.insert(bytes.end(), packet->data, packet->data + packet->size);

@@ -61,6 +61,10 @@ std::vector<Source> Sources() {
     QStringList web = Lavfi(Picture("320x240")) + Lavfi(Beeps(48000, 2));
     web << "-c:v" << "libvpx-vp9" << "-deadline" << "realtime" << "-cpu-used" << "8" << "-g" << "25"
         << "-keyint_min" << "25" << "-b:v" << "1M" << "-c:a" << "libopus";
+    // x265's own choices: open groups, whose keyframes are clean random access points.
+    QStringList film = Lavfi(Picture("320x240")) + Lavfi(Beeps(48000, 2));
+    film << "-c:v" << "libx265" << "-preset" << "ultrafast" << "-x265-params" << "keyint=25:min-keyint=25:log-level=error"
+         << "-c:a" << "ac3";
     QStringList broadcast = Lavfi(Picture("320x240")) + Lavfi(Beeps(48000, 6));
     broadcast << h264 << "-c:a" << "ac3" << "-b:a" << "384k" << "-f" << "mpegts";
     QStringList dvd = Lavfi(Picture("352x288")) + Lavfi(Beeps(48000, 2));
@@ -69,6 +73,7 @@ std::vector<Source> Sources() {
         {"HevcMov", "phone hevc 10-bit.mov", phone, 1, 0, true},
         {"H264Mkv", "game two tracks.mkv", game, 2, 0, false},
         {"Vp9Webm", "screen vp9.webm", web, 1, 0, false},
+        {"HevcMkvOpenGroups", "film hevc.mkv", film, 1, 0, false},
         {"H264Ts", "broadcast ac3.ts", broadcast, 1, 0, false},
         {"Mpeg2Ps", "dvd title.mpg", dvd, 1, 0, false},
     };

@@ -85,6 +85,28 @@ Bytes CopiedStretchOpening(const uint8_t* data, int size) {
     return IsRecord(data, size) ? ParameterSetsLengthPrefixed(data, size) : Bytes(data, data + size);
 }
 
+void MarkAsSpliceStart(uint8_t* data, int size) {
+    constexpr int kCra = 21, kBlaWithoutLeading = 18;
+    auto mark = [](uint8_t* header) {
+        if (((*header >> 1) & 0x3f) == kCra)
+            *header = uint8_t((*header & 0x81) | (kBlaWithoutLeading << 1));
+    };
+    if (size >= 3 && StartCodeAt(data, size, 0 + (data[0] == 0 && size >= 4 && data[1] == 0 && data[2] == 0 ? 1 : 0))) {
+        for (int i = 0; i + 3 < size; ++i)
+            if (StartCodeAt(data, size, i))
+                mark(data + i + 3);
+        return;
+    }
+    for (int at = 0; at + 4 < size;) {
+        const int64_t length = (int64_t(data[at]) << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) | data[at + 3];
+        at += 4;
+        if (length <= 0 || at + length > size)
+            return;
+        mark(data + at);
+        at += int(length);
+    }
+}
+
 Bytes LengthPrefixedKeepingAll(const uint8_t* data, int size) {
     if (!(size >= 3 && (StartCodeAt(data, size, 0) || (size >= 4 && data[0] == 0 && StartCodeAt(data, size, 1)))))
         return Bytes(data, data + size);
