@@ -32,19 +32,6 @@ void SetQuality(VideoSettings& v, const SourceCoding& c, int asked) {
     }
 }
 
-const char* X264Profile(int profile) {
-    switch (profile) {
-    case FF_PROFILE_H264_BASELINE:
-    case FF_PROFILE_H264_CONSTRAINED_BASELINE: return "baseline";
-    case FF_PROFILE_H264_MAIN: return "main";
-    case FF_PROFILE_H264_HIGH: return "high";
-    case FF_PROFILE_H264_HIGH_10: return "high10";
-    case FF_PROFILE_H264_HIGH_422: return "high422";
-    case FF_PROFILE_H264_HIGH_444_PREDICTIVE: return "high444";
-    default: return nullptr;
-    }
-}
-
 // The source's pixel format when the encoder takes it, else the one it takes
 // with as many bits and as much colour as it can.
 AVPixelFormat PixelFormatFor(const AVCodec* codec, AVPixelFormat source) {
@@ -108,10 +95,9 @@ OutputSettings SourceSettings(const FormatDescription&, const TVideoEdit::Proper
     // containers have their own ids for it.
     if (out.muxer == "mov" || out.muxer == "mp4" || out.muxer == "ipod")
         v.tag = c.tag;
+    // The encoders take the profile the pixel format needs; the frames around a
+    // copy's cuts take the copied stream's profile when the copy is planned.
     SetQuality(v, c, props.sourceQuality);
-    if (c.codec == AV_CODEC_ID_H264)
-        if (const char* profile = X264Profile(c.profile))
-            v.options.emplace_back("profile", profile);
     if (props.outputAudio)
         out.audio = SoundFor(c, out.muxer);
     return out;
