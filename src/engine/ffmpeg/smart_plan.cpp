@@ -44,7 +44,9 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, bool gapsRepeat, ClipCopy&
         before[d + 1] = std::max(before[d], ps[d].index);
     for (size_t d = n; d-- > 0;)
         after[d] = std::min(after[d + 1], ps[d].index);
-    const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
+    // HEVC's open groups are the same: a clean random access point with pictures
+    // leading it, which come before every trailing picture in decoding order.
+    const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO || codec == AV_CODEC_ID_HEVC;
     // The leading pictures right after the keyframe at d, and the first frame they show.
     auto leading = [&](size_t d) {
         size_t count = 0;

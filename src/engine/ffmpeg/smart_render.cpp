@@ -233,7 +233,9 @@ private:
                                                             : h264::Bytes{};
         bool started = false;
         int skip = 0;                       // leading pictures still to leave out
-        bool firstGroup = c.leading > 0;    // the group whose leading pictures are left out
+        // The MPEG group whose leading pictures are left out: its pictures count
+        // from the keyframe. HEVC's broken link mark does the same for its decoders.
+        bool firstGroup = c.leading > 0 && plan.codec != AV_CODEC_ID_HEVC;
         for (;;) {
             if (stop)
                 return false;

@@ -63,7 +63,7 @@ std::vector<Source> Sources() {
         << "-keyint_min" << "25" << "-b:v" << "1M" << "-c:a" << "libopus";
     // x265's own choices: open groups, whose keyframes are clean random access points.
     QStringList film = Lavfi(Picture("320x240")) + Lavfi(Beeps(48000, 2));
-    film << "-c:v" << "libx265" << "-preset" << "ultrafast" << "-x265-params" << "keyint=25:min-keyint=25:log-level=error"
+    film << "-c:v" << "libx265" << "-preset" << "fast" << "-x265-params" << "keyint=25:min-keyint=25:log-level=error"
          << "-c:a" << "ac3";
     QStringList broadcast = Lavfi(Picture("320x240")) + Lavfi(Beeps(48000, 6));
     broadcast << h264 << "-c:a" << "ac3" << "-b:a" << "384k" << "-f" << "mpegts";

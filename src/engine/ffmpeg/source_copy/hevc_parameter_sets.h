@@ -22,9 +22,10 @@ Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size);
 // a record, length-prefixed, or a transport stream's header as it is (start codes).
 Bytes CopiedStretchOpening(const uint8_t* data, int size);
 // Marks the clean random access pictures of an access unit that opens a copy
-// as broken links without leading pictures, which is what they are there: a
-// decoder then starts counting pictures anew, as after the encoded stretch's
-// IDR, instead of carrying its count over. Units framed by start codes or by
+// as broken links without leading pictures, which is what they are there (the
+// copy leaves its leading pictures out): a decoder then starts counting
+// pictures anew, as after the encoded stretch's IDR, instead of carrying its
+// count over. Units framed by start codes or by
 // 4-byte lengths; the bytes are changed in place.
 void MarkAsSpliceStart(uint8_t* data, int size);
 // Annex B bytes as 4-byte length-prefixed NAL units, every unit kept.
