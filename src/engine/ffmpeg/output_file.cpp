@@ -54,7 +54,7 @@ void OutputFile::check(int code) const {
 }
 
 OutputFile::OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-                       const StreamAdjustment& adjustVideo, const AVCodecParameters* copiedSound,
+                       const StreamAdjustment& adjustVideo, const std::vector<const AVCodecParameters*>& copiedSound,
                        const OutputStreams* streams)
     : name(shownName) {
     AVFormatContext* raw = nullptr;
@@ -67,23 +67,23 @@ OutputFile::OutputFile(const QString& path, const QString& shownName, const Outp
         muxer->packet_size = settings.packetSize;
 
     openVideo(settings.video, adjustVideo);
-    if (copiedSound) {
-        AVStream* copied = avformat_new_stream(muxer.get(), nullptr);
-        if (!copied)
-            throw std::bad_alloc();
-        check(avcodec_parameters_copy(copied->codecpar, copiedSound));
-        copied->codecpar->codec_tag = 0;
-        copied->time_base = AVRational{1, copiedSound->sample_rate};
-        sound.push_back(SoundSlot{nullptr, copied});
-    } else if (settings.audio) {
-        openAudio(*settings.audio);
-    }
-    if (streams) {
-        const size_t soundCount = sound.empty() ? 0 : std::max<size_t>(1, streams->sound.size());
-        while (settings.audio && sound.size() < soundCount)
+    const size_t soundCount = settings.audio ? std::max<size_t>(1, streams ? streams->sound.size() : 1) : 0;
+    for (size_t slot = 0; slot < soundCount; ++slot) {
+        const AVCodecParameters* copied = slot < copiedSound.size() ? copiedSound[slot] : nullptr;
+        if (!copied) {
             openAudio(*settings.audio);
-        addStreams(*streams);
+            continue;
+        }
+        AVStream* stream = avformat_new_stream(muxer.get(), nullptr);
+        if (!stream)
+            throw std::bad_alloc();
+        check(avcodec_parameters_copy(stream->codecpar, copied));
+        stream->codecpar->codec_tag = 0;
+        stream->time_base = AVRational{1, copied->sample_rate};
+        sound.push_back(SoundSlot{nullptr, stream});
     }
+    if (streams)
+        addStreams(*streams);
 
     int opened = 0;
     if (!OpenUnlessExiting([&] { opened = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE); }))
@@ -195,6 +195,12 @@ void OutputFile::addStreams(const OutputStreams& streams) {
         chapter->end = c.end;
         Tag(&chapter->metadata, "title", c.title);
     }
+    for (const auto& [type, bytes] : streams.videoSideData) {
+        uint8_t* copy = av_stream_new_side_data(videoStream, type, bytes.size());
+        if (!copy)
+            throw std::bad_alloc();
+        memcpy(copy, bytes.data(), bytes.size());
+    }
     for (const auto& [key, value] : streams.fileTags)
         Tag(&muxer->metadata, key.c_str(), value);
     // Cameras name their tags in reverse-domain form ("com.apple.quicktime.model");
@@ -264,8 +270,8 @@ void OutputFile::writeVideoPacket(AVPacket* coded, AVRational timeBase) {
     check(av_interleaved_write_frame(muxer.get(), coded));
 }
 
-void OutputFile::writeAudioPacket(AVPacket* coded, AVRational timeBase) {
-    writePacket(sound.at(0).stream, coded, timeBase);
+void OutputFile::writeAudioPacket(AVPacket* coded, AVRational timeBase, int slot) {
+    writePacket(sound.at(slot).stream, coded, timeBase);
 }
 
 void OutputFile::writeSubtitlePacket(int slot, AVPacket* coded, AVRational timeBase) {
@@ -280,6 +286,10 @@ void OutputFile::writePacket(AVStream* stream, AVPacket* coded, AVRational timeB
 
 bool OutputFile::globalHeader() const {
     return muxer->oformat->flags & AVFMT_GLOBALHEADER;
+}
+
+bool OutputFile::timesEachPacket() const {
+    return std::strcmp(muxer->oformat->name, "avi") != 0;
 }
 
 AVRational OutputFile::videoTimeBase() const {

@@ -39,6 +39,9 @@ struct OutputStreams {
     std::vector<PacketStream> subtitles;
     std::vector<OutputChapter> chapters;
     Options fileTags;
+    // The picture stream's side data the source's stream has (turn, HDR mastering
+    // and light levels), when the pictures go in as they are coded.
+    std::vector<std::pair<AVPacketSideDataType, std::vector<uint8_t>>> videoSideData;
 };
 
 // The muxer and encoders of one render. Frames go in with pts counted in frames
@@ -46,16 +49,17 @@ struct OutputStreams {
 class OutputFile {
 public:
     // `path` is where the bytes go; `shownName` is the file named in messages.
-    // With `copiedSound`, the sound stream takes those parameters and its packets
-    // come through writeAudioPacket; the settings' audio encoder is not opened.
-    // With `streams`, the sound streams after the first are encoded as the
-    // settings say, and the subtitles, chapters and tags go in as it lists them.
+    // A sound stream whose entry in `copiedSound` is set takes those parameters
+    // and its packets come through writeAudioPacket; the others are encoded as
+    // the settings say. With `streams` there is a sound stream per entry of its
+    // `sound`, and the subtitles, side data, chapters and tags go in as it lists them.
     OutputFile(const QString& path, const QString& shownName, const OutputSettings& settings,
-               const StreamAdjustment& adjustVideo = {}, const AVCodecParameters* copiedSound = nullptr,
+               const StreamAdjustment& adjustVideo = {}, const std::vector<const AVCodecParameters*>& copiedSound = {},
                const OutputStreams* streams = nullptr);
 
-    bool hasAudio() const { return !sound.empty() && sound.front().encoder != nullptr; }
-    bool copiesSound() const { return !sound.empty() && !sound.front().encoder; }
+    bool hasAudio() const { return encodesSound(0); }
+    bool encodesSound(size_t slot) const { return slot < sound.size() && sound[slot].encoder != nullptr; }
+    bool copiesSound(size_t slot = 0) const { return slot < sound.size() && !sound[slot].encoder; }
     int soundStreams() const { return int(sound.size()); }
     // Of the sound stream `slot`, which must be encoded.
     AudioFormat audioFormat(int slot = 0) const;
@@ -72,10 +76,12 @@ public:
     // times in `timeBase`; its stream index and times are changed in place.
     void writeVideoPacket(AVPacket* packet, AVRational timeBase);
     AVRational videoTimeBase() const;
-    void writeAudioPacket(AVPacket* packet, AVRational timeBase);
+    void writeAudioPacket(AVPacket* packet, AVRational timeBase, int slot = 0);
     void writeSubtitlePacket(int slot, AVPacket* packet, AVRational timeBase);
     // Whether the muxer keeps the codecs' headers out of the packets.
     bool globalHeader() const;
+    // Whether the container keeps each sound packet's time (AVI plays them end to end).
+    bool timesEachPacket() const;
     void writeAudio(AVFrame* frame, int slot = 0);
     // Drains the encoders and completes the file.
     void finish();

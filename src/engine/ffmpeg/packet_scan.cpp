@@ -40,11 +40,45 @@ bool TimeUntimedPictures(std::vector<PacketFacts>& packets, int64_t frameTicks) 
 
 // Whether a keyframe carries what a decoder needs to start on it: the sequence
 // header or object layer of MPEG, an IDR picture of H.264.
+// Whether a packet holds a NAL unit whose first header byte `is` accepts, its
+// units framed by start codes or by 4-byte lengths.
+template <typename Test>
+bool HoldsUnit(const AVPacket* p, Test is) {
+    const uint8_t* d = p->data;
+    const int n = p->size;
+    const bool annexB = n >= 4 && d[0] == 0 && d[1] == 0 && (d[2] == 1 || (d[2] == 0 && d[3] == 1));
+    if (annexB) {
+        for (int i = 0; i + 3 < n; ++i)
+            if (d[i] == 0 && d[i + 1] == 0 && d[i + 2] == 1 && is(d[i + 3]))
+                return true;
+        return false;
+    }
+    for (int at = 0; at + 4 < n;) {
+        const int64_t length = (int64_t(d[at]) << 24) | (d[at + 1] << 16) | (d[at + 2] << 8) | d[at + 3];
+        at += 4;
+        if (length <= 0 || at + length > n)
+            return false;
+        if (is(d[at]))
+            return true;
+        at += int(length);
+    }
+    return false;
+}
+
 bool IsEntry(AVCodecID codec, const AVPacket* p) {
-    if (codec == AV_CODEC_ID_MJPEG)
-        return true;
     if (codec == AV_CODEC_ID_H264)
-        return h264::HoldsIdr(p->data, p->size, 4);
+        return HoldsUnit(p, [](uint8_t header) { return (header & 0x1f) == 5; });
+    // HEVC's IDR pictures and clean random access points; one with pictures
+    // leading it is no group boundary, which the plan sees from the times.
+    if (codec == AV_CODEC_ID_HEVC)
+        return HoldsUnit(p, [](uint8_t header) {
+            const int type = (header >> 1) & 0x3f;
+            return type >= 16 && type <= 21;
+        });
+    const AVCodecDescriptor* d = avcodec_descriptor_get(codec);
+    if (codec == AV_CODEC_ID_MJPEG || codec == AV_CODEC_ID_VP9 || codec == AV_CODEC_ID_VP8
+        || (d && (d->props & AV_CODEC_PROP_INTRA_ONLY)))
+        return true;
     if (codec != AV_CODEC_ID_MPEG4)
         return mpeg::HoldsSequenceHeader(p);
     // The object layer header comes before the picture (a VOP, 0xb6) it opens.

@@ -10,6 +10,7 @@
 #include "engine/ffmpeg/timeline_layout.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
+#include "engine/formats/format_registry.h"
 #include "engine/quillmark_error.h"
 
 #include <algorithm>
@@ -92,6 +93,31 @@ private:
     std::thread thread;
 };
 
+// In the source's own format the copied pictures keep their turn and their
+// light levels as side data of the stream; frames encoded whole are turned
+// upright instead, into a frame of the upright shape.
+void KeepSourceLook(OutputSettings& settings, RenderStreams& streams, bool copies, const SourceCoding& coding,
+                    int outputType) {
+    const FormatDescription* format = FindFormat(outputType);
+    if (!format || format->family != FormatFamily::Source)
+        return;
+    if (!copies) {
+        if (coding.sideways) {
+            std::swap(settings.video.width, settings.video.height);
+            settings.video.sampleAspect = av_inv_q(settings.video.sampleAspect);
+        }
+        return;
+    }
+    MediaReader reader(coding.file, AVMEDIA_TYPE_VIDEO, false, nullptr);
+    const AVStream* st = reader.stream();
+    for (int i = 0; i < st->nb_side_data; ++i) {
+        const AVPacketSideData& sd = st->side_data[i];
+        if (sd.type == AV_PKT_DATA_DISPLAYMATRIX || sd.type == AV_PKT_DATA_MASTERING_DISPLAY_METADATA
+            || sd.type == AV_PKT_DATA_CONTENT_LIGHT_LEVEL || sd.type == AV_PKT_DATA_DOVI_CONF)
+            streams.setVideoSideData(sd.type, std::vector<uint8_t>(sd.data, sd.data + sd.size));
+    }
+}
+
 } // namespace
 
 bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, const std::function<void()>& writing,
@@ -117,12 +143,13 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         settings.audio.reset();
     LeaveRoomForSound(settings, streams.soundTracks(), props.outputType);
     SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
+    std::vector<std::vector<AudioClip>> soundTracks;
+    for (size_t t = 0; t < streams.soundTracks(); ++t)
+        soundTracks.push_back(streams.soundClips(t));
+    PlanSoundCopies(plan, timeline, soundTracks, settings, props.outputType, stop);
     if (stop)
         return false;
-    if (plan.copiesSound && streams.soundTracks() > 1)
-        for (QString& text : plan.notes)
-            text.replace(QStringLiteral("its sound is copied"),
-                         QStringLiteral("its first sound track is copied, the others re-encoded"));
+    KeepSourceLook(settings, streams, plan.copies, facts.first.coding, props.outputType);
     for (const QString& text : streams.notes())
         note(text);
     const double fps = av_q2d(v.frameRate);
@@ -140,7 +167,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
         return RunSmartRender(request, timeline, plan, settings, layout, streams, stop, progressAndNotes);
     const double length = layout.seconds(v.frameRate);
 
-    OutputFile out(request.writePath, request.shownPath, settings, {}, nullptr, &streams.outputStreams());
+    OutputFile out(request.writePath, request.shownPath, settings, {}, {}, &streams.outputStreams());
     std::unique_ptr<Companions> audio = std::make_unique<Companions>();
     if (out.hasAudio())
         audio->add(std::make_unique<AudioFeed>(out, timeline.audio, layout.audio));

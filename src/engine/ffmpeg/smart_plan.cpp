@@ -5,6 +5,8 @@
 #include "engine/ffmpeg/packet_scan.h"
 #include "engine/ffmpeg/picture_source.h"
 #include "engine/ffmpeg/sound_copy.h"
+#include "engine/ffmpeg/source_copy/hevc_parameter_sets.h"
+#include "engine/formats/format_registry.h"
 #include "engine/ffmpeg/stream_copy_check.h"
 #include "engine/ffmpeg/transition_catalogue.h"
 
@@ -91,6 +93,28 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, ClipCopy& c) {
     return {};
 }
 
+bool GlobalHeader(const std::string& muxer) {
+    const AVOutputFormat* f = av_guess_format(muxer.c_str(), nullptr, nullptr);
+    return f && (f->flags & AVFMT_GLOBALHEADER);
+}
+
+// The codec, rate and channels of the first clip of a sound track that has sound.
+std::optional<AudioSettings> SoundOfTrack(const std::vector<AudioClip>& clips, const std::atomic<bool>& stop) {
+    for (const AudioClip& clip : clips) {
+        if (clip.stream == AudioClip::kNoSound)
+            continue;
+        MediaReader reader(clip.file, AVMEDIA_TYPE_AUDIO, true, &stop, clip.stream);
+        if (!reader.stream())
+            continue;
+        const AVCodecParameters* par = reader.stream()->codecpar;
+        const AVCodec* encoder = avcodec_find_encoder(par->codec_id);
+        if (!encoder)
+            return std::nullopt;
+        return AudioSettings{encoder->name, par->sample_rate, par->ch_layout.nb_channels, par->bit_rate};
+    }
+    return std::nullopt;
+}
+
 QString Named(const QString& verb, const QString& file, const QString& reason) {
     return QStringLiteral("%1 \"%2\": %3").arg(verb, file, reason);
 }
@@ -105,40 +129,85 @@ const char* X264Profile(int profile) {
         return "main";
     case FF_PROFILE_H264_HIGH:
         return "high";
+    case FF_PROFILE_H264_HIGH_10:
+        return "high10";
     default:
         return nullptr;
     }
 }
 
-// What the frames around the cuts are encoded with: the render's own settings,
-// in an order a decoder shows as it decodes, so copied and encoded stretches
-// join without their timestamps crossing. For H.264 the encoder's parameter
-// sets take ids the copied ones leave free, and the stream's record holds both.
-QString PrepareEncoding(SmartPlan& plan, const AVStream* firstStream, const QString& firstFile) {
+// Adds to an option that holds flags, or sets it.
+void AddFlags(Options& options, const std::string& key, const std::string& flags, char separator = 0) {
+    for (auto& [k, v] : options)
+        if (k == key) {
+            v += separator ? std::string(1, separator) + flags : flags;
+            return;
+        }
+    options.emplace_back(key, flags);
+}
+
+QString PrepareH264(SmartPlan& plan, const AVCodecParameters* par, const QString& firstFile, bool globalHeader) {
     VideoSettings& v = plan.encoding;
-    const bool h264 = v.encoder == "libx264";
-    v.options.emplace_back("bf", "0");
-    if (!h264) {
-        // A closed group says so to the decoder; the encoder closes groups only
-        // where it chooses them, not where a scene changes.
-        v.options.emplace_back("flags", "+cgop");
-        v.options.emplace_back("sc_threshold", "1000000000");
-        return {};
-    }
-    const AVCodecParameters* par = firstStream->codecpar;
-    const auto source = h264::ParseAvcRecord(par->extradata, par->extradata_size);
-    if (!source)
-        return QStringLiteral("its H.264 does not carry its parameter sets as MP4 does");
+    auto source = h264::ParseAvcRecord(par->extradata, par->extradata_size);
+    const bool annexB = !source;
+    if (annexB)
+        source = h264::RecordFromAnnexB(par->extradata, par->extradata_size);
+    if (source->sps.empty())
+        return QStringLiteral("its H.264 parameter sets cannot be read");
     const int id = h264::HighestParameterSetId(*source) + 1;
     std::string params = "sps-id=" + std::to_string(id);
-    v.options.emplace_back("x264-params", params);
+    AddFlags(v.options, "x264-params", params, ':');
     if (const char* profile = X264Profile(par->profile))
         v.options.emplace_back("profile", profile);
     av::CodecPtr probe = OpenVideoEncoder(v, true, firstFile);
     const h264::AvcRecord added = h264::RecordFromAnnexB(probe->extradata, probe->extradata_size);
     if (added.sps.empty() || added.pps.empty() || h264::HighestParameterSetId(added) != id)
         return QStringLiteral("the H.264 encoder cannot give its parameter sets ids of their own");
-    plan.streamRecord = h264::WriteAvcRecord(h264::Merge(*source, added));
+    // A container with a global header gets both kinds of parameter sets in it;
+    // a transport stream has them in the stream before each keyframe.
+    if (globalHeader) {
+        plan.streamRecord = h264::WriteAvcRecord(h264::Merge(*source, added));
+        plan.lengthPrefixCopied = annexB;
+    }
+    return {};
+}
+
+QString PrepareHevc(SmartPlan& plan, const AVCodecParameters* par, bool globalHeader) {
+    VideoSettings& v = plan.encoding;
+    const bool record = hevc::IsRecord(par->extradata, par->extradata_size);
+    if (record && hevc::LengthSize(par->extradata, par->extradata_size) != 4)
+        return QStringLiteral("its HEVC units have %1-byte lengths").arg(hevc::LengthSize(par->extradata, par->extradata_size));
+    if (globalHeader && !record)
+        return QStringLiteral("its HEVC does not carry its parameter sets as this container needs");
+    plan.copiedPrefix = hevc::ParameterSetsLengthPrefixed(par->extradata, par->extradata_size);
+    if (plan.copiedPrefix.empty())
+        return QStringLiteral("its HEVC parameter sets cannot be read");
+    if (!record) // a transport stream's units keep their start codes
+        plan.copiedPrefix.assign(par->extradata, par->extradata + par->extradata_size);
+    AddFlags(v.options, "x265-params", "repeat-headers=1:bframes=0:open-gop=0", ':');
+    if (globalHeader)
+        plan.streamRecord.assign(par->extradata, par->extradata + par->extradata_size);
+    return {};
+}
+
+// What the frames around the cuts are encoded with: the render's own settings,
+// in an order a decoder shows as it decodes, so copied and encoded stretches
+// join without their timestamps crossing. H.264's encoder gives its parameter
+// sets ids the copied ones leave free, and the stream's record holds both;
+// HEVC's carries its own in the stream and the copied stretches open with theirs.
+QString PrepareEncoding(SmartPlan& plan, const AVStream* firstStream, const QString& firstFile, bool globalHeader) {
+    VideoSettings& v = plan.encoding;
+    const AVCodecParameters* par = firstStream->codecpar;
+    plan.codec = par->codec_id;
+    v.options.emplace_back("bf", "0");
+    if (par->codec_id == AV_CODEC_ID_H264)
+        return PrepareH264(plan, par, firstFile, globalHeader);
+    if (par->codec_id == AV_CODEC_ID_HEVC)
+        return PrepareHevc(plan, par, globalHeader);
+    // A closed group says so to the decoder; the encoder closes groups only
+    // where it chooses them, not where a scene changes.
+    AddFlags(v.options, "flags", "+cgop");
+    v.options.emplace_back("sc_threshold", "1000000000");
     return {};
 }
 
@@ -224,6 +293,12 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             firstFitting = std::move(reader);
         plan.clips.push_back(c);
     }
+    // In the source's own format every clip that fits goes through the copying
+    // writer, even one with no whole group to copy: its frames are encoded in
+    // the source's codec and keep its turn and side data.
+    const FormatDescription* format = FindFormat(props.outputType);
+    if (format && format->family == FormatFamily::Source && firstFitting && blocker.isEmpty() && !blends)
+        plan.copies = true;
     if (stop || !plan.copies)
         return plan;
 
@@ -231,23 +306,49 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
     if (!blocker.isEmpty())
         problem = QStringLiteral("\"%1\" in the same output is re-encoded").arg(blocker);
     else
-        problem = PrepareEncoding(plan, firstFitting->stream(), firstFitting->file());
+        problem = PrepareEncoding(plan, firstFitting->stream(), firstFitting->file(), GlobalHeader(settings.muxer));
     if (!problem.isEmpty()) {
         // One clip that cannot be copied makes the whole output one encode.
         plan.copies = false;
         for (size_t i = 0; i < plan.notes.size(); ++i)
             if (plan.notes[i].startsWith(QStringLiteral("Copying")))
                 plan.notes[i] = Named(QStringLiteral("Re-encoding"), timeline.video[i].file, problem);
-        return plan;
-    }
-    if (settings.audio) {
-        const QString why = SoundCopyMismatch(timeline, settings, props.outputType, stop);
-        plan.copiesSound = why.isEmpty();
-        const QString sound = why.isEmpty() ? QStringLiteral("; its sound is copied")
-                                            : QStringLiteral("; its sound is re-encoded: %1").arg(why);
-        for (QString& note : plan.notes)
-            if (note.startsWith(QStringLiteral("Copying")))
-                note += sound;
     }
     return plan;
+}
+
+void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
+                     const OutputSettings& settings, int outputType, const std::atomic<bool>& stop) {
+    if (!plan.copies || !settings.audio)
+        return;
+    const FormatDescription* format = FindFormat(outputType);
+    const bool ownFormat = format && format->family == FormatFamily::Source;
+    QStringList copied, encoded;
+    for (size_t t = 0; t < tracks.size() && !stop; ++t) {
+        Timeline track = timeline;
+        track.audio = tracks[t];
+        OutputSettings wanted = settings;
+        // In the source's own format each track keeps its own codec, rate and channels.
+        if (ownFormat)
+            if (const auto own = SoundOfTrack(tracks[t], stop))
+                wanted.audio = own;
+        const QString why = SoundCopyMismatch(track, wanted, outputType, stop);
+        plan.soundCopied.push_back(why.isEmpty());
+        if (why.isEmpty())
+            copied << QString::number(t + 1);
+        else
+            encoded << QStringLiteral("track %1: %2").arg(t + 1).arg(why);
+    }
+    QString sound;
+    if (tracks.size() == 1)
+        sound = encoded.isEmpty() ? QStringLiteral("; its sound is copied")
+                                  : QStringLiteral("; its sound is re-encoded: %1").arg(encoded.front().section(": ", 1));
+    else if (encoded.isEmpty())
+        sound = QStringLiteral("; its sound tracks are copied");
+    else
+        sound = QStringLiteral("; its sound is re-encoded on %1").arg(encoded.join(QStringLiteral("; ")))
+                + (copied.isEmpty() ? QString() : QStringLiteral(", copied on track(s) %1").arg(copied.join(',')));
+    for (QString& note : plan.notes)
+        if (note.startsWith(QStringLiteral("Copying")))
+            note += sound;
 }

@@ -43,9 +43,20 @@ struct SmartPlan {
     std::vector<QString> notes;   // one per video clip, for the user
     VideoSettings encoding;       // what the frames around the cuts are encoded with
     int encodedDelay = 0;         // frames an encoded picture is decoded before it shows
-    bool copiesSound = false;     // the clips' sound goes in as it is coded
-    h264::Bytes streamRecord;     // for H.264: the parameter sets of both kinds of pictures
+    std::vector<bool> soundCopied; // per output sound track: its clips' packets go in as they are coded
+    AVCodecID codec = AV_CODEC_ID_NONE; // of the copied pictures
+    h264::Bytes streamRecord;     // the output stream's header when the encoder's is not it: for
+                                  // H.264 the parameter sets of both kinds of pictures, for HEVC the source's
+    h264::Bytes copiedPrefix;     // put in front of each copied stretch's first picture (HEVC's parameter sets)
+    bool lengthPrefixCopied = false; // the copied pictures come with start codes and go out length-prefixed
+
+    bool copiesSound(size_t track = 0) const { return track < soundCopied.size() && soundCopied[track]; }
 };
+
+// Which of the output's sound tracks go in as they are coded, each given as the
+// clips it takes; the notes of the copied clips say so.
+void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
+                     const OutputSettings& settings, int outputType, const std::atomic<bool>& stop);
 
 // Looks at every video clip of a timeline whose output is `settings`. A timeline
 // with pictures, transitions or any clip that cannot be copied is encoded anew

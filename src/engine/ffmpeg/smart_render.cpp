@@ -5,6 +5,7 @@
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/mpeg_group.h"
 #include "engine/ffmpeg/sound_copy.h"
+#include "engine/ffmpeg/source_copy/hevc_parameter_sets.h"
 #include "engine/ffmpeg/output_file.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
@@ -22,17 +23,35 @@ struct ParametersDeleter {
 };
 using ParametersPtr = std::unique_ptr<AVCodecParameters, ParametersDeleter>;
 
-// The stream parameters of the sound the plan copies; null when it copies none.
-ParametersPtr CopiedSound(const SmartPlan& plan, const Timeline& timeline) {
-    if (!plan.copiesSound || timeline.audio.empty())
-        return nullptr;
-    MediaReader reader(timeline.audio.front().file, AVMEDIA_TYPE_AUDIO, false, nullptr, timeline.audio.front().stream);
-    ParametersPtr par(avcodec_parameters_alloc());
-    if (!par || avcodec_parameters_copy(par.get(), reader.stream()->codecpar) < 0)
-        throw std::bad_alloc();
-    // Each packet is placed at the time of its first sample: there is no priming to skip.
-    par->initial_padding = 0;
-    return par;
+// The stream parameters of each sound track the plan copies; null for the
+// tracks it encodes.
+std::vector<ParametersPtr> CopiedSound(const SmartPlan& plan, const RenderStreams& streams) {
+    std::vector<ParametersPtr> list;
+    for (size_t t = 0; t < streams.soundTracks(); ++t) {
+        list.emplace_back();
+        if (!plan.copiesSound(t))
+            continue;
+        for (const AudioClip& clip : streams.soundClips(t)) {
+            if (clip.stream == AudioClip::kNoSound)
+                continue;
+            MediaReader reader(clip.file, AVMEDIA_TYPE_AUDIO, false, nullptr, clip.stream);
+            ParametersPtr par(avcodec_parameters_alloc());
+            if (!par || avcodec_parameters_copy(par.get(), reader.stream()->codecpar) < 0)
+                throw std::bad_alloc();
+            // Each packet is placed at the time of its first sample: there is no priming to skip.
+            par->initial_padding = 0;
+            list.back() = std::move(par);
+            break;
+        }
+    }
+    return list;
+}
+
+std::vector<const AVCodecParameters*> Pointers(const std::vector<ParametersPtr>& list) {
+    std::vector<const AVCodecParameters*> pointers;
+    for (const ParametersPtr& p : list)
+        pointers.push_back(p.get());
+    return pointers;
 }
 
 class SmartWriter {
@@ -41,14 +60,16 @@ public:
                 const OutputSettings& settings, const TimelineLayout& layout, RenderStreams& streams,
                 const std::atomic<bool>& stop, const ProgressReport& progress)
         : request(request), plan(plan), layout(layout), stop(stop), progress(progress),
-          sound(CopiedSound(plan, timeline)),
-          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), sound.get(),
+          sound(CopiedSound(plan, streams)),
+          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), Pointers(sound),
               &streams.outputStreams()),
           frameBase(av_inv_q(settings.video.frameRate)), fps(av_q2d(settings.video.frameRate)) {
         auto companions = std::make_unique<Companions>();
-        if (out.copiesSound())
-            companions->add(std::make_unique<SoundCopy>(out, timeline.audio, layout.audio, sound->sample_rate, stop));
-        else if (out.hasAudio())
+        for (size_t t = 0; t < sound.size() && int(t) < out.soundStreams(); ++t)
+            if (out.copiesSound(t))
+                companions->add(std::make_unique<SoundCopy>(out, streams.soundClips(t), layout.audio,
+                                                            sound[t]->sample_rate, stop, int(t)));
+        if (out.hasAudio())
             companions->add(std::make_unique<AudioFeed>(out, timeline.audio, layout.audio));
         for (auto& feed : streams.feeds(out, layout.audio))
             companions->add(std::move(feed));
@@ -159,7 +180,8 @@ private:
             // at once where they are not (AVI has no other clock).
             packet->dts = packet->pts - plan.encodedDelay;
             if (!plan.streamRecord.empty())
-                ToLengthPrefixed(packet.get());
+                Replace(packet.get(), plan.codec == AV_CODEC_ID_HEVC ? hevc::LengthPrefixedKeepingAll(packet->data, packet->size)
+                                                                     : h264::ToLengthPrefixed(packet->data, packet->size));
             const int64_t frames = packet->pts + 1;
             write(packet.get(), frameBase);
             reached(frames);
@@ -182,8 +204,7 @@ private:
         out.writeVideoPacket(p, base);
     }
 
-    static void ToLengthPrefixed(AVPacket* p) {
-        const h264::Bytes bytes = h264::ToLengthPrefixed(p->data, p->size);
+    static void Replace(AVPacket* p, const h264::Bytes& bytes) {
         av::PacketPtr converted = av::NewPacket();
         if (av_new_packet(converted.get(), int(bytes.size())) < 0 || av_packet_copy_props(converted.get(), p) < 0)
             throw std::bad_alloc();
@@ -246,6 +267,13 @@ private:
                 if (opening)
                     mpeg::CloseGroup(packet.get());
                 mpeg::ShiftTemporalReferences(packet.get(), c.leading);
+            }
+            if (plan.lengthPrefixCopied)
+                Replace(packet.get(), h264::ToLengthPrefixed(packet->data, packet->size));
+            if (opening && !plan.copiedPrefix.empty()) {
+                h264::Bytes bytes = plan.copiedPrefix;
+                bytes.insert(bytes.end(), packet->data, packet->data + packet->size);
+                Replace(packet.get(), bytes);
             }
             const int64_t shownAt = c.times[size_t(copied)];
             if (packet->dts == AV_NOPTS_VALUE)
@@ -315,7 +343,7 @@ private:
     const TimelineLayout& layout;
     const std::atomic<bool>& stop;
     const ProgressReport& progress;
-    ParametersPtr sound;
+    std::vector<ParametersPtr> sound;
     OutputFile out;
     std::unique_ptr<SoundTrack> audio;
     AVRational frameBase;

@@ -20,8 +20,12 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
                           const std::atomic<bool>& stop) {
     if (!settings.audio)
         return QStringLiteral("the output has no sound");
-    if (settings.muxer == "avi" || settings.muxer == "asf")
-        return QStringLiteral("AVI and WMV sound is always re-encoded");
+    // WMV's sound is timed by its own clock; AVI times MP3 by its frames, other
+    // codecs by byte counts that a cut stream no longer matches.
+    if (settings.muxer == "asf")
+        return QStringLiteral("WMV sound is always re-encoded");
+    if (settings.muxer == "avi" && settings.audio && settings.audio->encoder != "libmp3lame")
+        return QStringLiteral("AVI sound other than MP3 is always re-encoded");
     if (timeline.audio.size() != timeline.video.size())
         return QStringLiteral("the sound is not the clips' own");
     const AudioSettings& a = *settings.audio;
@@ -63,8 +67,8 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
 }
 
 SoundCopy::SoundCopy(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements,
-                     int sampleRate, const std::atomic<bool>& stop)
-    : out(out), rate(sampleRate), stop(stop) {
+                     int sampleRate, const std::atomic<bool>& stop, int slot)
+    : out(out), rate(sampleRate), stop(stop), slot(slot), exactTimes(out.timesEachPacket()) {
     for (size_t k = 0; k < clips.size() && k < placements.size(); ++k)
         pieces.push_back(Piece{clips[k].file, clips[k].stream, placements[k]});
 }
@@ -84,7 +88,7 @@ void SoundCopy::fill(int64_t limit) {
         const int64_t length = pending->duration;
         pending->pts = pending->dts = pendingAt;
         pending->pos = -1;
-        out.writeAudioPacket(pending.get(), AVRational{1, rate});
+        out.writeAudioPacket(pending.get(), AVRational{1, rate}, slot);
         hasPending = false;
         written = pendingAt + length;
     }
@@ -116,7 +120,11 @@ bool SoundCopy::readNext() {
                                                      : std::max(1, st->codecpar->frame_size);
         const double middle = at + length / 2.0 / rate;
         const double from = piece.place.sourceStart;
-        if (middle < from) {
+        // Where each packet can have its own time, one that begins before the
+        // cut is left out: the sound starts up to a packet late, after silence,
+        // and every sample keeps its place against the pictures.
+        const bool before = exactTimes ? at < from - 0.5 / rate : middle < from;
+        if (before) {
             av_packet_unref(pending.get());
             continue;
         }
@@ -130,13 +138,18 @@ bool SoundCopy::readNext() {
         // the same packet over twice: one that lies mostly under the last one
         // written is already heard.
         int64_t place = piece.place.firstSample + std::llround((at - from) * rate);
-        if (place < written) {
+        if (exactTimes && place <= lastPlace) {
+            av_packet_unref(pending.get());
+            continue;
+        }
+        if (!exactTimes && place < written) {
             if (written - place > length / 2) {
                 av_packet_unref(pending.get());
                 continue;
             }
             place = written;
         }
+        lastPlace = place;
         pending->duration = length;
         pendingAt = place;
         hasPending = true;

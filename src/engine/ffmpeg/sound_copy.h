@@ -18,12 +18,15 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
                           const std::atomic<bool>& stop);
 
 // The sound of each clip copied packet by packet to where the layout puts it.
-// A packet belongs to the clip its middle lies in, so a cut moves the sound by
-// at most half a packet (16 ms for AC-3) and no packet is written twice.
+// Where the container times each packet, every packet keeps its time against
+// the pictures and one that begins before a cut is left out (up to a packet of
+// silence there). AVI plays its sound end to end: there a packet belongs to the
+// clip its middle lies in, so a cut moves the sound by at most half a packet
+// and no packet is written twice.
 class SoundCopy : public SoundTrack {
 public:
     SoundCopy(OutputFile& out, const std::vector<AudioClip>& clips, const std::vector<AudioPlacement>& placements,
-              int sampleRate, const std::atomic<bool>& stop);
+              int sampleRate, const std::atomic<bool>& stop, int slot = 0);
 
     void upTo(double seconds) override;
     void finishAt(double seconds) override;
@@ -41,10 +44,13 @@ private:
     std::vector<Piece> pieces;
     int rate;
     const std::atomic<bool>& stop;
+    int slot;
     size_t next = 0;
     std::unique_ptr<MediaReader> reader;
     av::PacketPtr pending = av::NewPacket();
     bool hasPending = false;
     int64_t pendingAt = 0;
     int64_t written = 0; // output samples the copied packets cover so far
+    bool exactTimes;
+    int64_t lastPlace = INT64_MIN;
 };

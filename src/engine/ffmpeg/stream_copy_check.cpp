@@ -19,6 +19,27 @@ QString CodecName(AVCodecID id) {
     return QString::fromUtf8(avcodec_get_name(id));
 }
 
+// Codecs whose cuts can be made exact: the frames around a cut are encoded
+// with an encoder of the same codec. Pictures coded alone copy whole.
+bool CopiableCodec(AVCodecID id, bool ownFormat) {
+    switch (id) {
+    case AV_CODEC_ID_MPEG1VIDEO:
+    case AV_CODEC_ID_MPEG2VIDEO:
+    case AV_CODEC_ID_MPEG4:
+    case AV_CODEC_ID_H264:
+    case AV_CODEC_ID_MJPEG:
+        return true;
+    case AV_CODEC_ID_HEVC:
+    case AV_CODEC_ID_VP9:
+    case AV_CODEC_ID_VP8:
+        return ownFormat;
+    default:
+        break;
+    }
+    const AVCodecDescriptor* d = avcodec_descriptor_get(id);
+    return ownFormat && d && (d->props & AV_CODEC_PROP_INTRA_ONLY);
+}
+
 } // namespace
 
 QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShape& shape, const VideoGeometry& geometry,
@@ -31,13 +52,15 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
     if (par->codec_id != encoder->id)
         return QStringLiteral("its video is %1, the output's is %2").arg(CodecName(par->codec_id), CodecName(encoder->id));
     const AVCodecID id = par->codec_id;
+    const FormatDescription* output = FindFormat(props.outputType);
+    // In its own kind of file a stream keeps its framing, its turn and its side data.
+    const bool ownFormat = output && output->family == FormatFamily::Source;
     const bool mp4 = settings.muxer == "mp4";
-    if (id == AV_CODEC_ID_H264 && !mp4)
+    if (id == AV_CODEC_ID_H264 && !mp4 && !ownFormat)
         return QStringLiteral("H.264 is copied into MP4 files only");
-    if (id != AV_CODEC_ID_MPEG1VIDEO && id != AV_CODEC_ID_MPEG2VIDEO && id != AV_CODEC_ID_MPEG4 && id != AV_CODEC_ID_H264
-        && id != AV_CODEC_ID_MJPEG)
+    if (!CopiableCodec(id, ownFormat))
         return QStringLiteral("%1 video is always re-encoded").arg(CodecName(id));
-    if (!geometry.turn.none())
+    if (!geometry.turn.none() && !ownFormat)
         return QStringLiteral("its pictures are shown turned");
     if (par->width != v.width || par->height != v.height)
         return QStringLiteral("its frame size %1x%2 is not the output's %3x%4")
@@ -62,7 +85,6 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
                                             : QStringLiteral("the output is interlaced and its pictures are not");
     // The standard's highest rate; the render's own encodes stay below the lower
     // rates of its settings.
-    const FormatDescription* output = FindFormat(props.outputType);
     const CopyRules rules = output ? output->copy : CopyRules{};
     const int64_t limit = rules.videoRateLimit;
     const int64_t cap = props.maxVideoBitrate;
@@ -85,13 +107,17 @@ QString CopyMismatch(AVFormatContext* format, AVStream* stream, const SourceShap
                 .arg(cpb->buffer_size / 8192).arg(v.bufferSize / 8192);
     }
     if (id == AV_CODEC_ID_H264) {
-        const auto record = h264::ParseAvcRecord(par->extradata, par->extradata_size);
-        if (!record || record->lengthSize() != 4)
-            return QStringLiteral("its H.264 does not carry its parameter sets as MP4 does");
+        // Annex B streams (a transport stream's, a camera's) carry their parameter
+        // sets in the stream as well; the global header lists them.
+        auto record = h264::ParseAvcRecord(par->extradata, par->extradata_size);
+        if (!record)
+            record = h264::RecordFromAnnexB(par->extradata, par->extradata_size);
+        if (record->sps.empty() || (record->lengthSize() != 0 && record->lengthSize() != 4))
+            return QStringLiteral("its H.264 parameter sets cannot be read");
         if (h264::HighestParameterSetId(*record) >= 31)
             return QStringLiteral("its H.264 uses every parameter set id");
     }
-    if (id == AV_CODEC_ID_MPEG4 && par->video_delay > 0)
+    if (id == AV_CODEC_ID_MPEG4 && par->video_delay > 0 && settings.muxer == "avi")
         return QStringLiteral("its MPEG-4 video has B-frames, which AVI cannot time");
     return {};
 }

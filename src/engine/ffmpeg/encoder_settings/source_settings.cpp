@@ -25,8 +25,10 @@ void SetQuality(VideoSettings& v, const SourceCoding& c, int asked) {
         v.options.emplace_back("flags", "+qscale");
         v.options.emplace_back("global_quality", std::to_string(scale * FF_QP2LAMBDA));
         // A disc player's buffer holds no more than the source's stream says.
-        v.maxRate = c.maxRate;
-        v.bufferSize = c.bufferSize;
+        if (c.maxRate > 0 && c.bufferSize > 0) {
+            v.maxRate = c.maxRate;
+            v.bufferSize = c.bufferSize;
+        }
     }
 }
 

@@ -71,7 +71,8 @@ std::vector<AudioClip> RenderStreams::soundClips(size_t track) const {
 std::vector<std::unique_ptr<SoundTrack>> RenderStreams::feeds(OutputFile& out, const std::vector<AudioPlacement>& placements) {
     std::vector<std::unique_ptr<SoundTrack>> list;
     for (size_t t = 1; t < map.sound.size() && int(t) < out.soundStreams(); ++t)
-        list.push_back(std::make_unique<AudioFeed>(out, soundClips(t), placements, int(t)));
+        if (out.encodesSound(t))
+            list.push_back(std::make_unique<AudioFeed>(out, soundClips(t), placements, int(t)));
     for (size_t s = 0; s < subtitles.size() && subtitles[s]; ++s) {
         subtitles[s]->attach(&out, int(s));
         list.push_back(std::move(subtitles[s]));

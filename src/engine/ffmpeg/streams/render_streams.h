@@ -24,9 +24,12 @@ public:
     size_t soundTracks() const { return map.sound.size(); }
     const OutputStreams& outputStreams() const { return streams; }
     const std::vector<QString>& notes() const { return map.notes; }
+    void setVideoSideData(AVPacketSideDataType type, std::vector<uint8_t> bytes) {
+        streams.videoSideData.emplace_back(type, std::move(bytes));
+    }
 
-    // Once the output is open: the writers of sound tracks 1 on and of the
-    // subtitles, handed over once.
+    // Once the output is open: the writers of the encoded sound tracks from 1 on
+    // and of the subtitles, handed over once.
     std::vector<std::unique_ptr<SoundTrack>> feeds(OutputFile& out, const std::vector<AudioPlacement>& placements);
 
 private:
