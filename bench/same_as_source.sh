@@ -5,7 +5,7 @@
 # keyframe every 5 s, and a DVD PAL MPEG-2 program stream. Each is cut in 3 equal
 # parts and at 7 points off its keyframe grid. For each source and plan:
 #   - wall time of quillmark-cli split --format 11 and of the copies, median of 3
-#     runs taken in turn, and their ratio;
+#     runs (RUNS=n for another number) taken in turn, and their ratio;
 #   - frames: the parts' video packets against the source's frames in their spans
 #     ("+0" when none is lost or repeated), and the copies' extra frames (a copy
 #     starts on the keyframe before its cut);
@@ -15,13 +15,14 @@
 #     are not identical, part against source (ffmpeg's psnr filter).
 # Prints a Markdown table. The sources are made once and kept in the bench media folder.
 #
-# Usage: [SHORT=1] bench/same_as_source.sh [build folder]   (default ./build; SHORT=1: 1-minute sources)
+# Usage: [SHORT=1] [RUNS=n] bench/same_as_source.sh [build folder]   (default ./build; SHORT=1: 1-minute sources)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-${QUILLMARK_BUILD_DIR:-$here/build}}"
 cli="$build/bin/quillmark-cli"
 [ -x "$cli" ] || { echo "no $cli: build quillmark-cli first" >&2; exit 1; }
 duration=600
+runs="${RUNS:-3}"
 [ "${SHORT:-0}" = 1 ] && duration=60
 media="${QUILLMARK_BENCH_MEDIA:-$build/bench-media}/same-as-source"
 mkdir -p "$media"
@@ -137,7 +138,7 @@ check_parts() {
           (n ? sprintf("%.2f", low) : "-"), x }' "$work/psnr.all"
 }
 
-echo "sources of ${duration} s; times are the median of 3 runs, quillmark and copy in turn" >&2
+echo "sources of ${duration} s; times are the median of $runs runs, quillmark and copy in turn" >&2
 echo "| source | plan | quillmark (s) | copy (s) | quillmark/copy | frames written/source | parts off | copy's extra frames | identical | PSNR encoded avg/min (dB) |"
 echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
 for entry in "HEVC 10-bit MOV|$mov" "H.264 1080p60 MKV|$mkv" "DVD PAL MPEG-2|$dvd"; do
@@ -148,7 +149,7 @@ for entry in "HEVC 10-bit MOV|$mov" "H.264 1080p60 MKV|$mkv" "DVD PAL MPEG-2|$dv
   for plan in thirds points; do
     spans "$source" "$plan" >"$work/spans"
     : >"$work/q.times"; : >"$work/c.times"
-    for run in 1 2 3; do
+    for (( run = 1; run <= runs; run++ )); do
       t0=$(now); run_quillmark "$source" "$plan" "$work/q"; t1=$(now)
       run_copy "$source" "$work/c" "$base" "$ext"; t2=$(now)
       awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }' >>"$work/q.times"
