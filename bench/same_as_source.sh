@@ -88,13 +88,22 @@ run_quillmark() {
 run_copy() {
   local source="$1" out="$2" base="$3" ext="$4" k=0 a b
   rm -rf "$out" && mkdir -p "$out"
-  while read -r a b; do
+  # The spans come on their own descriptor: ffmpeg and ffprobe read standard input.
+  while read -r a b <&3; do
     k=$(( k + 1 ))
     ffmpeg -v error -y -ss "$a" -to "$b" -i "$source" -map 0:v -map "0:a?" -map "0:s?" -c copy "$out/$base-$k.$ext" </dev/null
-  done <"$work/spans"
+  done 3<"$work/spans"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# The source's picture times in seconds from the start of the file, as -ss counts them, sorted.
+picture_times() {
+  local start
+  start=$(ffprobe -v error -show_entries format=start_time -of csv=p=0 "$1")
+  ffprobe -v error -select_streams v:0 -show_entries packet=pts_time -of csv=p=0 "$1" |
+    awk -v s="$start" '$1 != "N/A" { printf "%.6f\n", $1 - s }' | sort -g
+}
 
 packets() {
   ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$1"
@@ -118,20 +127,23 @@ check_parts() {
   local source="$1" qdir="$2" cdir="$3" base="$4" ext="$5"
   local k=0 a b part written=0 expected=0 off=0 identical=0 extra=0 n e
   : >"$work/psnr.all"
-  while read -r a b; do
+  picture_times "$source" >"$work/src.times"
+  while read -r a b <&3; do
     k=$(( k + 1 ))
     part="$qdir/$base-$k.$ext"
     [ -f "$part" ] || { echo "missing part $part" >&2; exit 1; }
-    hashes -ss "$a" -to "$b" "$source" >"$work/src.md5"
+    # The source's pictures that show from A up to, not including, B; ffmpeg's -to keeps one at B too.
+    e=$(awk -v a="$a" -v b="$b" '$1 >= a - 1e-4 && $1 < b - 1e-4 { n++ } END { print n + 0 }' "$work/src.times")
+    hashes -ss "$a" -to "$b" "$source" >"$work/src.all"
+    head -n "$e" "$work/src.all" >"$work/src.md5"
     hashes "$part" >"$work/part.md5"
     n=$(packets "$part")
-    e=$(wc -l <"$work/src.md5")
     written=$(( written + n )); expected=$(( expected + e ))
     [ "$n" -eq "$e" ] || off=$(( off + 1 ))
     identical=$(( identical + $(paste -d' ' "$work/part.md5" "$work/src.md5" | awk '$1 == $2 { n++ } END { print n + 0 }') ))
     frame_psnr "$part" "$source" "$a" "$b" | grep -v '^inf$' >>"$work/psnr.all" || true
     extra=$(( extra + $(packets "$cdir/$base-$k.$ext") - e ))
-  done <"$work/spans"
+  done 3<"$work/spans"
   awk -v w="$written" -v e="$expected" -v off="$off" -v same="$identical" -v x="$extra" '
     { s += $1; if (low == "" || $1 + 0 < low + 0) low = $1; n++ }
     END { printf "%d %d %d %d %s %s %d\n", w, e, off, same, (n ? sprintf("%.2f", s / n) : "-"),
@@ -141,7 +153,7 @@ check_parts() {
 echo "sources of ${duration} s; times are the median of $runs runs, quillmark and copy in turn" >&2
 echo "| source | plan | quillmark (s) | copy (s) | quillmark/copy | frames written/source | parts off | copy's extra frames | identical | PSNR encoded avg/min (dB) |"
 echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|"
-for entry in "HEVC 10-bit MOV|$mov" "H.264 1080p60 MKV|$mkv" "DVD PAL MPEG-2|$dvd"; do
+for entry in "H.264 1080p60 MKV|$mkv" "DVD PAL MPEG-2|$dvd" "HEVC 10-bit MOV|$mov"; do
   IFS='|' read -r name source <<<"$entry"
   base=$(basename "${source%.*}")
   ext="${source##*.}"
