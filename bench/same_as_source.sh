@@ -10,7 +10,7 @@
 #     ("+0" when none is lost or repeated), and the copies' extra frames (a copy
 #     starts on the keyframe before its cut);
 #   - the share of the parts' frames that decode bit for bit as the source's frame
-#     at the same time (ffmpeg -f framemd5);
+#     at the same time (ffmpeg -f framemd5, the source's hashes kept beside it);
 #   - the PSNR of the re-encoded stretches: average and lowest of the frames that
 #     are not identical, part against source (ffmpeg's psnr filter).
 # Prints a Markdown table. The sources are made once and kept in the bench media folder.
@@ -106,18 +106,26 @@ picture_times() {
 }
 
 packets() {
-  ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$1"
+  ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of default=nw=1:nk=1 "$1" |
+    head -n 1
 }
 # One MD5 a decoded picture, in showing order; extra input options go in front of the file.
 hashes() {
   local file="${*: -1}"
   ffmpeg -v error "${@:1:$#-1}" -i "$file" -map 0:v:0 -f framemd5 - | grep -v '^#' | awk -F, '{ gsub(/ /, "", $6); print $6 }'
 }
-# Per-frame PSNR of `part` against the source from A to B, one "psnr_avg" value a line ("inf" when identical).
+# The whole source's hashes, made once and kept beside it: a seek into a program
+# stream lands late, so the source is always read from its start.
+source_hashes() {
+  [ -f "$1.md5" ] || hashes "$1" >"$1.md5"
+  echo "$1.md5"
+}
+# Per-frame PSNR of `part` against `count` source frames from frame `first`, one
+# "psnr_avg" value a line ("inf" when identical).
 frame_psnr() {
-  local part="$1" source="$2" a="$3" b="$4"
-  ffmpeg -v error -i "$part" -ss "$a" -to "$b" -i "$source" -lavfi \
-    "[0:v]setpts=PTS-STARTPTS[p];[1:v]setpts=PTS-STARTPTS[s];[p][s]psnr=shortest=1:stats_file=$work/psnr.log" \
+  local part="$1" source="$2" first="$3" count="$4"
+  ffmpeg -v error -i "$part" -i "$source" -lavfi \
+    "[0:v]setpts=PTS-STARTPTS[p];[1:v]trim=start_frame=$first:end_frame=$(( first + count )),setpts=PTS-STARTPTS[s];[p][s]psnr=shortest=1:stats_file=$work/psnr.log" \
     -f null - </dev/null
   sed -n 's/.*psnr_avg:\([^ ]*\).*/\1/p' "$work/psnr.log"
 }
@@ -125,23 +133,28 @@ frame_psnr() {
 # Prints "written expected parts_off identical psnr_avg psnr_min copy_extra" for the parts of one run.
 check_parts() {
   local source="$1" qdir="$2" cdir="$3" base="$4" ext="$5"
-  local k=0 a b part written=0 expected=0 off=0 identical=0 extra=0 n e
+  local k=0 a b part written=0 expected=0 off=0 identical=0 extra=0 n e first same all
   : >"$work/psnr.all"
   picture_times "$source" >"$work/src.times"
+  all=$(source_hashes "$source")
   while read -r a b <&3; do
     k=$(( k + 1 ))
     part="$qdir/$base-$k.$ext"
     [ -f "$part" ] || { echo "missing part $part" >&2; exit 1; }
-    # The source's pictures that show from A up to, not including, B; ffmpeg's -to keeps one at B too.
+    # The source's pictures that show from A up to, not including, B.
+    first=$(awk -v a="$a" '$1 < a - 1e-4 { n++ } END { print n + 0 }' "$work/src.times")
     e=$(awk -v a="$a" -v b="$b" '$1 >= a - 1e-4 && $1 < b - 1e-4 { n++ } END { print n + 0 }' "$work/src.times")
-    hashes -ss "$a" -to "$b" "$source" >"$work/src.all"
-    head -n "$e" "$work/src.all" >"$work/src.md5"
+    sed -n "$(( first + 1 )),$(( first + e ))p" "$all" >"$work/src.md5"
     hashes "$part" >"$work/part.md5"
     n=$(packets "$part")
     written=$(( written + n )); expected=$(( expected + e ))
     [ "$n" -eq "$e" ] || off=$(( off + 1 ))
-    identical=$(( identical + $(paste -d' ' "$work/part.md5" "$work/src.md5" | awk '$1 == $2 { n++ } END { print n + 0 }') ))
-    frame_psnr "$part" "$source" "$a" "$b" | grep -v '^inf$' >>"$work/psnr.all" || true
+    same=$(paste -d' ' "$work/part.md5" "$work/src.md5" | awk '$1 == $2 { n++ } END { print n + 0 }')
+    identical=$(( identical + same ))
+    # Only parts with encoded frames are decoded again for their PSNR.
+    if [ "$same" -lt "$n" ]; then
+      frame_psnr "$part" "$source" "$first" "$e" | grep -v '^inf$' >>"$work/psnr.all" || true
+    fi
     extra=$(( extra + $(packets "$cdir/$base-$k.$ext") - e ))
   done 3<"$work/spans"
   awk -v w="$written" -v e="$expected" -v off="$off" -v same="$identical" -v x="$extra" '
