@@ -9,8 +9,12 @@ namespace {
 
 QString FormatList() {
     QString list;
-    for (int i = 0; i < OutputFormat::Count; ++i)
-        list += QStringLiteral("  %1  %2 (.%3)\n").arg(i).arg(JoinFormatNames()[i].simplified(), FormatExtension(i));
+    for (int i = 0; i < OutputFormat::Count; ++i) {
+        const QString ext = FormatExtension(i);
+        list += QStringLiteral("  %1  %2 (%3)\n")
+                    .arg(i)
+                    .arg(JoinFormatNames()[i].simplified(), ext.isEmpty() ? "the first video's extension" : "." + ext);
+    }
     return list;
 }
 

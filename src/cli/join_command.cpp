@@ -14,6 +14,7 @@
 #include "join/join_timeline.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -112,9 +113,15 @@ int JoinCommand(const QStringList& args) {
         }
     }
     // The output takes the format's extension, as the page names its file.
+    const auto firstVideo = std::find_if(items.begin(), items.end(), [](const JoinItem& i) { return !IsPictureFile(i.path); });
+    const QString firstVideoFile = firstVideo == items.end() ? QString() : firstVideo->path;
+    if (const QString problem = OutputExtensionProblem(setup.selectedFormat, firstVideoFile); !problem.isEmpty()) {
+        PrintError(problem);
+        return kExitUsage;
+    }
     const QFileInfo out(o.out);
-    const QString output =
-        JoinOutputFileName(out.absolutePath(), out.fileName(), FormatExtension(setup.selectedFormat));
+    const QString output = JoinOutputFileName(out.absolutePath(), out.fileName(),
+                                              OutputExtensionFor(setup.selectedFormat, firstVideoFile));
     try {
         // Every video must hold the chosen tracks before anything is made.
         for (const JoinItem& item : items) {

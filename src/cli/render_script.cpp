@@ -120,6 +120,7 @@ const std::map<QString, Call>& Calls() {
         {"mp4quality", {"MP4Quality 18-28", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4Quality(WholeWithin<int>(a[0], 18, 28, "(a quality)")); }}},
         {"mp4preset", {"MP4Preset INDEX", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4Preset(IndexIn(a[0], TVideoEdit::MP4Presets(), "MP4 preset")); }}},
         {"mp4audiobitrate", {"MP4AudioBitrate KBITS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetMP4AudioBitrate(WholeWithin<int>(a[0], 128, 320, "kbit/s")); }}},
+        {"sourcequality", {"SourceQuality 0-51", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetSourceQuality(WholeWithin<int>(a[0], 0, 51, "(a quality; 0 matches the source)")); }}},
         {"outputaudio", {"OutputAudio 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputAudio(Flag(a[0])); }}},
         {"smartrender", {"SmartRender 0|1", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetSmartRender(Flag(a[0])); }}},
     };

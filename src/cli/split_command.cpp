@@ -184,7 +184,9 @@ int SplitCommand(const QStringList& args) {
         const CommandSettings settings = ReadCommandSettings(IniFile(CommandSettingsFile()), o.format, o.noSmartRender);
         setup.formats = settings.formats;
         setup.selectedFormat = settings.selectedFormat;
-        setup.outputExt = FormatExtension(setup.selectedFormat);
+        if (const QString problem = OutputExtensionProblem(setup.selectedFormat, setup.source); !problem.isEmpty())
+            throw QuillmarkError(problem);
+        setup.outputExt = OutputExtensionFor(setup.selectedFormat, setup.source);
         const QString folder = o.out.isEmpty() ? QFileInfo(setup.source).absolutePath() : o.out;
         if (const QString failure = EnsureFolder(folder); !failure.isEmpty()) throw QuillmarkError(failure);
         setup.outputPath = WithTrailingSeparator(QDir(folder).absolutePath());

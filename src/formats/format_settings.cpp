@@ -56,6 +56,7 @@ FormatSettings LoadFormatSettings(const IniFile& ini) {
     s.Mp4Quality = within(ini.readInteger("mp4", "quality", d.Mp4Quality), 18, 28, d.Mp4Quality);
     s.Mp4Preset = within(ini.readInteger("mp4", "preset", d.Mp4Preset), 0, int(TVideoEdit::MP4Presets().size()) - 1, d.Mp4Preset);
     s.Mp4AudioBitrate = within(ini.readInteger("mp4", "audiobitrate", d.Mp4AudioBitrate), 128, 320, d.Mp4AudioBitrate);
+    s.SourceQuality = within(ini.readInteger("source", "quality", d.SourceQuality), 0, 51, d.SourceQuality);
     return s;
 }
 
@@ -101,6 +102,8 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& s) {
     ini.setInteger("mp4", "quality", s.Mp4Quality);
     ini.setInteger("mp4", "preset", s.Mp4Preset);
     ini.setInteger("mp4", "audiobitrate", s.Mp4AudioBitrate);
+
+    ini.setInteger("source", "quality", s.SourceQuality);
     ini.save();
 }
 
@@ -113,6 +116,7 @@ double OutputFrameRate(int selectedFormat, const FormatSettings& s) {
         case FormatFamily::Mpeg: return setting(s.MpegFrameRate);
         case FormatFamily::Avi: return setting(s.AviFrameRate);
         case FormatFamily::Mp4: return setting(s.Mp4FrameRate);
+        case FormatFamily::Source: return 25.0;
         default: return 29.97;
     }
 }
@@ -153,8 +157,8 @@ void ApplyFormatSettings(TVideoEdit& engine, int selectedFormat, const FormatSet
             engine.SetMP4Preset(static_cast<int16_t>(s.Mp4Preset));
             engine.SetMP4AudioBitrate(s.Mp4AudioBitrate);
             break;
-        case FormatFamily::Disc:
-        case FormatFamily::Source: break;
+        case FormatFamily::Source: engine.SetSourceQuality(s.SourceQuality); break;
+        case FormatFamily::Disc: break;
     }
     engine.SetOutputAudio(!s.VideoOnly);
     engine.SetSmartRender(s.SmartRender);

@@ -55,6 +55,10 @@ struct FormatSettings {
     int32_t Mp4Quality = 23;       // H.264 rate factor, 18 (best) to 28 (smallest)
     int32_t Mp4Preset = 2;         // position in the engine's MP4 preset list
     int32_t Mp4AudioBitrate = 160;  // kbit/s, 128 to 320
+
+    // Rate factor of the frames re-encoded around the cuts, 1 (best) to 51; 0
+    // matches the source's own quality.
+    int32_t SourceQuality = 0;
 };
 
 // Reads every format key; missing or unreadable values give the defaults above.
@@ -66,8 +70,8 @@ void SaveFormatSettings(IniFile& ini, const FormatSettings& settings);
 // Frames per second of an output format: 25 for the PAL discs, 29.97 for the
 // NTSC ones, the frame-rate setting for MPEG, AVI and MP4. WMV takes its rate from the
 // profile, which only the engine knows; 29.97 is the fastest of them. MP4 at the
-// source's rate counts 25 a second, the engine's rate for a source whose rate is
-// not known, as the source is not read here.
+// source's rate, and "Same as source", which has no rate setting, count 25 a second,
+// the engine's rate for a source whose rate is not known, as the source is not read here.
 double OutputFrameRate(int selectedFormat, const FormatSettings& settings);
 // True when `seconds` is shorter than one frame at `frameRate`: a part or a picture
 // that short would hold no picture at all.

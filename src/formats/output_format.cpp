@@ -1,5 +1,7 @@
 #include "formats/output_format.h"
 
+#include <QFileInfo>
+
 namespace {
 
 QStringList NamesOf(const char* FormatDescription::*name) {
@@ -28,4 +30,21 @@ QString FormatExtension(int index) {
 
 void FormatShortName(int index, QString& name) {
     if (const FormatDescription* format = FindFormat(index)) name = QString::fromUtf8(format->shortName);
+}
+
+QString OutputExtensionFor(int format, const QString& firstVideoFile) {
+    const QString own = FormatExtension(format);
+    return own.isEmpty() ? QFileInfo(firstVideoFile).suffix().toLower() : own;
+}
+
+QString OutputExtensionProblem(int format, const QString& firstVideoFile) {
+    if (!FormatExtension(format).isEmpty()) return {};
+    if (firstVideoFile.isEmpty())
+        return QStringLiteral("Same as source takes its format from the first video in the list, and the list "
+                              "holds none.");
+    if (QFileInfo(firstVideoFile).suffix().isEmpty())
+        return QStringLiteral("Same as source names its files with the extension of \"%1\", and it has none. "
+                              "Give the file an extension such as .mp4 or .mkv, or choose another format.")
+            .arg(firstVideoFile);
+    return {};
 }

@@ -115,6 +115,7 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     TabAVI = buildAviPage();
     TabWMV = buildWmvPage();
     TabMP4 = buildMp4Page();
+    TabSource = buildSourcePage();
     PageControl2->addTab(TabGeneral, "General");
     PageControl2->addTab(TabVCD, "vcd");
     PageControl2->addTab(TabSVCD, "svcd");
@@ -123,6 +124,7 @@ TSettingForm::TSettingForm(QWidget* parent, FormatSettings& formatSettings, cons
     PageControl2->addTab(TabAVI, "avi");
     PageControl2->addTab(TabWMV, "wmv");
     PageControl2->addTab(TabMP4, "mp4");
+    PageControl2->addTab(TabSource, "source");
     GBSettings = new QGroupBox("Settings");
     auto* right = new QVBoxLayout(GBSettings);
     right->setContentsMargins(4, 4, 4, 4);
@@ -164,7 +166,7 @@ QWidget* TSettingForm::buildToolBar() {
     const QList<std::pair<QToolButton**, QString>> captions{
         {&ToolBtnGeneral, "     &General"}, {&ToolBtnVCD, "     &VCD        "}, {&ToolBtnSVCD, "     &SVCD"},
         {&ToolBtnDVD, "     &DVD"},         {&ToolBtnMPEG, "&Custom MPEG"},      {&ToolBtnAVI, "&AVI/DivX/Xvid"},
-        {&ToolBtnWMV, "   &WMV/ASF"},     {&ToolBtnMP4, "     &MP4"}};
+        {&ToolBtnWMV, "   &WMV/ASF"},     {&ToolBtnMP4, "     &MP4"},          {&ToolBtnSource, "Sam&e as Source"}};
     for (const auto& [button, caption] : captions) {
         *button = new PageButton(caption);
         ToolBar1->addWidget(*button);
@@ -178,6 +180,7 @@ QWidget* TSettingForm::buildToolBar() {
     connect(ToolBtnAVI, &QToolButton::clicked, this, &TSettingForm::ToolBtnAVIClick);
     connect(ToolBtnWMV, &QToolButton::clicked, this, &TSettingForm::ToolBtnWMVClick);
     connect(ToolBtnMP4, &QToolButton::clicked, this, &TSettingForm::ToolBtnMP4Click);
+    connect(ToolBtnSource, &QToolButton::clicked, this, &TSettingForm::ToolBtnSourceClick);
     return ToolBar1;
 }
 
@@ -345,6 +348,32 @@ QWidget* TSettingForm::buildMp4Page() {
     return page;
 }
 
+// Nothing to choose but how closely the few re-encoded frames match: the rest is the source's.
+QWidget* TSettingForm::buildSourcePage() {
+    auto* page = new QWidget;
+    auto* kept = new QLabel("The parts keep the source's container, codecs and every sound, subtitle and chapter "
+                            "track. Only the frames between a cut and the next keyframe are encoded; everything "
+                            "else is copied unchanged.");
+    kept->setWordWrap(true);
+    SpinSourceQuality = new QSpinBox;
+    SpinSourceQuality->setRange(0, 51);
+    SpinSourceQuality->setSpecialValueText("As good as the source");
+    SpinSourceQuality->setToolTip("A rate factor as H.264 counts it: lower numbers give a better picture and a "
+                                  "larger file");
+    auto* label = new QLabel("&Quality of re-encoded frames (lower is better):");
+    label->setBuddy(SpinSourceQuality);
+    auto* video = new QGridLayout;
+    video->addWidget(label, 0, 0);
+    video->addWidget(SpinSourceQuality, 1, 0);
+    video->setColumnStretch(1, 1);
+
+    auto* layout = pageLayout(page);
+    layout->addWidget(kept);
+    layout->addWidget(group("Video", video));
+    layout->addStretch();
+    return page;
+}
+
 void TSettingForm::FormCreate() {
     for (int i = 0; i < PageControl2->count(); ++i) PageControl2->setTabVisible(i, false);
     showPage(ToolBtnGeneral, TabGeneral);
@@ -401,6 +430,7 @@ void TSettingForm::LoadDialogValues() {
     SpinMP4Quality->setValue(settings.Mp4Quality);
     selectIndex(cbMP4Preset, settings.Mp4Preset);
     cbMP4Bitrate->setCurrentIndex(std::max(0, IndexOfBitrate(settings.Mp4AudioBitrate) - mp4BitrateOffset()));
+    SpinSourceQuality->setValue(settings.SourceQuality);
 }
 
 void TSettingForm::TakeDialogValues() {
@@ -433,6 +463,7 @@ void TSettingForm::TakeDialogValues() {
     settings.Mp4Quality = SpinMP4Quality->value();
     settings.Mp4Preset = std::max(0, cbMP4Preset->currentIndex());
     settings.Mp4AudioBitrate = BitrateFromIndex(cbMP4Bitrate->currentIndex() + mp4BitrateOffset());
+    settings.SourceQuality = SpinSourceQuality->value();
 }
 
 void TSettingForm::FillWmvProfileList() { fillList(cbWMVProfile, VideoEdit1.WMVProfiles(), settings.WmvProfile); }
@@ -456,6 +487,7 @@ void TSettingForm::ToolBtnMPEGClick() { showPage(ToolBtnMPEG, TabMPEG); }
 void TSettingForm::ToolBtnAVIClick() { showPage(ToolBtnAVI, TabAVI); }
 void TSettingForm::ToolBtnWMVClick() { showPage(ToolBtnWMV, TabWMV); }
 void TSettingForm::ToolBtnMP4Click() { showPage(ToolBtnMP4, TabMP4); }
+void TSettingForm::ToolBtnSourceClick() { showPage(ToolBtnSource, TabSource); }
 
 void TSettingForm::RGVCDModeClick() {
     if (auto h = ModePresetHeight(DiscFamily::Vcd, RGVCDMode->itemIndex())) UpDownVCDHeight->setPosition(*h);

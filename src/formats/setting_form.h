@@ -41,6 +41,7 @@ public:
     QToolButton* ToolBtnAVI;
     QToolButton* ToolBtnWMV;
     QToolButton* ToolBtnMP4;
+    QToolButton* ToolBtnSource;
     QGroupBox* GBSettings;
     QTabWidget* PageControl2;
     QWidget* TabGeneral;
@@ -51,6 +52,7 @@ public:
     QWidget* TabAVI;
     QWidget* TabWMV;
     QWidget* TabMP4;
+    QWidget* TabSource;
 
     QCheckBox* CheckVideoOnly;
     QCheckBox* CheckSmartRender;
@@ -107,6 +109,8 @@ public:
     QComboBox* cbMP4Preset;
     QComboBox* cbMP4Bitrate;  // the 128..320 end of the bit rate list
 
+    QSpinBox* SpinSourceQuality;  // 0 shows as "As good as the source"
+
     QPushButton* BtnOK;
     QPushButton* BtnCancel;
 
@@ -118,6 +122,7 @@ public:
     void ToolBtnAVIClick();
     void ToolBtnWMVClick();
     void ToolBtnMP4Click();
+    void ToolBtnSourceClick();
     void RGVCDModeClick();
     void RGSVCDModeClick();
     void RGDVDModeClick();
@@ -146,6 +151,7 @@ private:
     QWidget* buildAviPage();
     QWidget* buildWmvPage();
     QWidget* buildMp4Page();
+    QWidget* buildSourcePage();
     void showPage(QToolButton* button, QWidget* page);
 
     FormatSettings& settings;

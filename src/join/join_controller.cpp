@@ -333,6 +333,11 @@ QStringList JoinController::videoFiles() const {
     return files;
 }
 
+QString JoinController::firstVideoFile() const {
+    const QStringList files = videoFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
 void JoinController::showTracks() {
     if (tracksForm) tracksForm->TrackList1->showFiles(trackChoices, videoFiles(), true);
 }
@@ -359,9 +364,11 @@ void JoinController::BitBtnJoinClick() {
         const QString problem = PictureTimingProblem(pictureOptions, OutputFrameRate(output.SelectedFormat, formats));
         if (!problem.isEmpty()) throw QuillmarkError(problem);
     }
+    if (const QString problem = OutputExtensionProblem(output.SelectedFormat, firstVideoFile()); !problem.isEmpty())
+        throw QuillmarkError(problem);
     const QString folder = page.EdSavePath2->text();
-    const QString outputFile =
-        JoinOutputFileName(WithTrailingSeparator(folder), page.EdSaveFileName->text(), output.OutputExt);
+    const QString outputFile = JoinOutputFileName(WithTrailingSeparator(folder), page.EdSaveFileName->text(),
+                                                  output.ExtensionFor(firstVideoFile()));
     if (QFileInfo::exists(outputFile) && !Messages::confirm(window, ReplaceQuestion({outputFile}), "&Replace")) return;
     DisableJoinControls();
     try {
@@ -383,7 +390,8 @@ void JoinController::startJoin() {
     const QString folder = page.EdSavePath2->text();
     if (const QString failure = EnsureFolder(folder); !failure.isEmpty()) throw QuillmarkError(failure);
     JoinOutputPath = WithTrailingSeparator(folder);
-    const QString outputFile = JoinOutputFileName(JoinOutputPath, page.EdSaveFileName->text(), output.OutputExt);
+    const QString outputFile =
+        JoinOutputFileName(JoinOutputPath, page.EdSaveFileName->text(), output.ExtensionFor(firstVideoFile()));
 
     JoinTimelineSetup setup;
     setup.selectedFormat = output.SelectedFormat;

@@ -115,6 +115,8 @@ private:
     void updateTotal();
     // Each video of the list once, in list order.
     QStringList videoFiles() const;
+    // The list's first video, whose container "Same as source" writes; empty when it holds none.
+    QString firstVideoFile() const;
     void showTracks();
 
     JoinPage& page;

@@ -277,6 +277,10 @@ void SplitWizard::leaveStep1() {
         }
     }
     output.Select(page.cbFormat->currentIndex());
+    if (const QString problem = OutputExtensionProblem(output.SelectedFormat, SourceFileName); !problem.isEmpty()) {
+        Messages::information(window, problem);
+        return;
+    }
     if (page.RBSame->isChecked()) {
         outputPath = WithTrailingSeparator(QDir::toNativeSeparators(QFileInfo(SourceFileName).absolutePath()));
     } else {
@@ -288,7 +292,7 @@ void SplitWizard::leaveStep1() {
     page.BitBtnBack->setEnabled(true);
     editor.SourceFileName = SourceFileName;
     editor.SourceDuration = SourceDuration;
-    editor.OutputExt = output.OutputExt;
+    editor.OutputExt = output.ExtensionFor(SourceFileName);
     page.GroupBoxManual->lbTotalTime->setText(FormatClock(RoundHalfEven(SourceDuration)));
     if (page.RBManual->isChecked()) {
         ResetSplitList();
@@ -363,7 +367,7 @@ SplitSetup SplitWizard::setup() const {
     s.source = SourceFileName;
     s.sourceDuration = SourceDuration;
     s.outputPath = outputPath;
-    s.outputExt = output.OutputExt;
+    s.outputExt = output.ExtensionFor(SourceFileName);
     s.selectedFormat = output.SelectedFormat;
     s.formats = formats;
     s.keptTracks = trackChoices.keptFor({SourceFileName});
@@ -551,7 +555,7 @@ void SplitWizard::DrawSplitChart(int count) { page.Chart1->setSlices(count); }
 void SplitWizard::ResetSplitList() {
     editor.SourceFileName = SourceFileName;
     editor.SourceDuration = SourceDuration;
-    editor.OutputExt = output.OutputExt;
+    editor.OutputExt = output.ExtensionFor(SourceFileName);
     editor.ResetSplitList();
     PartCount = splitList.PartCount();
 }

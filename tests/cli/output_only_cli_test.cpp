@@ -203,6 +203,8 @@ TEST_F(OnlyTheOutput, EndlessOrOddInputIsRefusedSayingWhatIsWrongWithIt) {
         int code;
         QString says;
     };
+    const QString noExtension = path("clip");
+    ASSERT_TRUE(QFile::copy(source, noExtension));
     const QString render = "OutputType 8\nAddVideoClip \"" + source + "\" 0 1 0\n";
     const QString out = path("out.avi");
     const auto scriptWith = [&](const QString& name, const QString& line) {
@@ -225,6 +227,10 @@ TEST_F(OnlyTheOutput, EndlessOrOddInputIsRefusedSayingWhatIsWrongWithIt) {
              Case{{"split", path("fifo.avi"), "--parts", "2"}, 1, "it is not a regular file"},
              // 2 s at 29.97 fps into DVD PAL: 100 parts would be shorter than a frame.
              Case{{"split", source, "--parts", "100", "--format", "4"}, 2, "\"" + source + "\" lasts 2"},
+             Case{{"render", scriptWith("r6.txt", "SourceQuality 52"), out}, 2, ":3: SourceQuality: 52 is not between 0 and 51"},
+             // Same as source names its output after the first video, which must exist and have an extension.
+             Case{{"join", testmedia::Picture(), "--out", out, "--format", "11"}, 2, "the list holds none"},
+             Case{{"split", noExtension, "--parts", "2", "--format", "11"}, 1, "\"" + noExtension + "\", and it has none"},
          }) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         const CliRun run = Cli(c.args);

@@ -1,9 +1,12 @@
 // --tracks of split and join, and the tracks that probe lists.
 #include "cli/track_option.h"
 #include "cli_run.h"
+#include "test_media.h"
 #include "track_media.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,6 +57,36 @@ TEST(CliTracks, AStreamThatIsNotSoundOrSubtitlesIsRefusedBeforeAnythingIsWritten
     const CliRun bad = Cli({"split", film, "--parts", "2", "--tracks", "sound"});
     EXPECT_EQ(bad.code, 2);
     EXPECT_TRUE(bad.err.contains("bad value for --tracks: sound")) << bad.err.toStdString();
+}
+
+// Same as source from the command line: parts named with the source's extension,
+// in its container, holding its codecs and every stream, no frame lost or repeated.
+TEST(CliTracks, SameAsSourceSplitKeepsTheContainerCodecsAndEveryStream) {
+    for (const QString& source : {testmedia::TwoLanguagesMkv(), testmedia::MovTextMp4(), testmedia::MpegPsClip()}) {
+        SCOPED_TRACE(source.toStdString());
+        QTemporaryDir dir;
+        const CliRun run = Cli({"split", source, "--parts", "2", "--format", "11", "--out", dir.path()});
+        ASSERT_EQ(run.code, 0) << run.err.toStdString();
+        const QFileInfo info(source);
+        const QStringList parts = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        ASSERT_EQ(parts, (QStringList{info.completeBaseName() + "-1." + info.suffix(),
+                                      info.completeBaseName() + "-2." + info.suffix()}));
+        const QJsonObject original = testmedia::Probe(source);
+        auto shape = [](const QJsonObject& probe) {
+            QStringList streams;
+            for (const QJsonValue& s : probe["streams"].toArray())
+                if (s["codec_type"].toString() != "data") streams << s["codec_type"].toString() + " " + s["codec_name"].toString();
+            return streams;
+        };
+        int frames = 0;
+        for (const QString& part : parts) {
+            const QJsonObject probe = testmedia::Probe(dir.filePath(part));
+            EXPECT_EQ(probe["format"]["format_name"], original["format"]["format_name"]) << part.toStdString();
+            EXPECT_EQ(shape(probe), shape(original)) << part.toStdString();
+            frames += testmedia::Stream(probe, "video")["nb_read_frames"].toString().toInt();
+        }
+        EXPECT_EQ(frames, testmedia::Stream(original, "video")["nb_read_frames"].toString().toInt());
+    }
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ QStringList applied(int format, const FormatSettings& settings = FormatSettings(
 }  // namespace
 
 TEST(ApplyFormatSettings, DiscFormatsAndUnknownIndexesSetOnlyAudio) {
-    for (int format : {0, 1, 2, 3, 4, 5, -1, 11, 12}) {
+    for (int format : {0, 1, 2, 3, 4, 5, -1, 12}) {
         EXPECT_EQ(applied(format), (QStringList{"OutputAudio=true", "SmartRender=true"})) << format;
     }
 }
@@ -73,6 +73,15 @@ TEST(ApplyFormatSettings, Mp4SetsRateSizeQualityPresetAndSound) {
     s.Mp4AudioBitrate = 64;
     const QStringList clamped = applied(10, s);
     EXPECT_TRUE(clamped.contains("MP4Quality=28") && clamped.contains("MP4AudioBitrate=128")) << clamped.join(' ').toStdString();
+}
+
+TEST(ApplyFormatSettings, SameAsSourceSetsOnlyItsQualityAndKeepsTheSourcesRateAndSize) {
+    FormatSettings s;
+    s.SourceQuality = 30;
+    s.Mp4FrameRate = 50;  // another family's settings stay out of it
+    EXPECT_EQ(applied(11, s), (QStringList{"SourceQuality=30", "OutputAudio=true", "SmartRender=true"}));
+    // No rate of its own: a part is measured against the rate of a source whose rate is unknown.
+    EXPECT_DOUBLE_EQ(OutputFrameRate(11, s), 25);
 }
 
 TEST(ApplyFormatSettings, VideoOnlySilencesEveryFormat) {

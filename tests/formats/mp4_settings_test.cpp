@@ -20,7 +20,7 @@ TEST(Mp4Settings, KeysRoundTripInTheirOwnSection) {
         SaveFormatSettings(ini, s);
     }
     EXPECT_TRUE(dir.read("setup.ini").endsWith("[mp4]\nwidth=854\nheight=480\noriginalsize=0\nframerate=29.97\n"
-                                               "quality=18\npreset=4\naudiobitrate=320\n"));
+                                               "quality=18\npreset=4\naudiobitrate=320\n\n[source]\nquality=0\n"));
     const FormatSettings back = LoadFormatSettings(IniFile(dir.path("setup.ini")));
     EXPECT_EQ(back.Mp4Width, 854);
     EXPECT_EQ(back.Mp4Height, 480);
@@ -45,4 +45,25 @@ TEST(Mp4Settings, UnreadableOrOutOfRangeValuesGiveTheDefaults) {
     EXPECT_EQ(back.Mp4Quality, 23);
     EXPECT_EQ(back.Mp4Preset, d.Mp4Preset);
     EXPECT_EQ(back.Mp4AudioBitrate, 160);
+}
+
+// A quality is kept as stored; anything the spin box cannot show comes back as
+// "as good as the source".
+TEST(SourceSettings, QualityRoundTripsInItsOwnSectionAndFallsBackOutsideZeroToFiftyOne) {
+    struct Case { const char* stored; int read; };
+    for (const Case c : {Case{"0", 0}, Case{"1", 1}, Case{"51", 51}, Case{"52", 0}, Case{"-1", 0}, Case{"best", 0},
+                         Case{"", 0}}) {
+        TempFolder dir;
+        dir.write("setup.ini", QByteArray("[source]\nquality=") + c.stored + "\n");
+        const FormatSettings read = LoadFormatSettings(IniFile(dir.path("setup.ini")));
+        EXPECT_EQ(read.SourceQuality, c.read) << c.stored;
+        {
+            IniFile ini(dir.path("setup.ini"));
+            SaveFormatSettings(ini, read);
+        }
+        EXPECT_TRUE(dir.read("setup.ini").contains("[source]\nquality=" + QByteArray::number(c.read) + "\n"));
+        EXPECT_EQ(LoadFormatSettings(IniFile(dir.path("setup.ini"))).SourceQuality, c.read) << c.stored;
+    }
+    TempFolder empty;
+    EXPECT_EQ(LoadFormatSettings(IniFile(empty.path("setup.ini"))).SourceQuality, 0);
 }

@@ -69,7 +69,8 @@ const QByteArray defaultsFile =
     "[mpeg]\ndvdwidth=480\ndvdheight=576\ndvdFrameRate=23.976\ndvdbitrate=128\ndvdSampleRate=44100\n\n"
     "[avi]\naviwidth=352\naviheight=240\naviFrameRate=23.976\naviaudcompr=4\navividcompr=5\nfaviorigsize=0\n\n"
     "[wmv]\nwmvprofile=0\n\n"
-    "[mp4]\nwidth=1280\nheight=720\noriginalsize=1\nframerate=0\nquality=23\npreset=2\naudiobitrate=160\n";
+    "[mp4]\nwidth=1280\nheight=720\noriginalsize=1\nframerate=0\nquality=23\npreset=2\naudiobitrate=160\n\n"
+    "[source]\nquality=0\n";
 
 }  // namespace
 
@@ -91,7 +92,8 @@ TEST_F(SettingFormTest, OkUntouchedKeepsEveryValueButReplacesThoseOutsideTheList
         "[mpeg]\ndvdwidth=640\ndvdheight=360\ndvdFrameRate=12.5\ndvdbitrate=100\ndvdSampleRate=22050\n"
         "[avi]\naviwidth=320\naviheight=200\naviFrameRate=12.5\naviaudcompr=1\navividcompr=6\nfaviorigsize=1\n"
         "[wmv]\nwmvprofile=2\n"
-        "[mp4]\nwidth=640\nheight=360\noriginalsize=0\nframerate=30\nquality=21\npreset=1\naudiobitrate=224\n";
+        "[mp4]\nwidth=640\nheight=360\noriginalsize=0\nframerate=30\nquality=21\npreset=1\naudiobitrate=224\n"
+        "[source]\nquality=7\n";
     dir.write("setup.ini", stored);
     TSettingForm& f = open();
     EXPECT_EQ(f.EdVCDHeight->text(), "250");  // the stored height wins over the NTSC preset
@@ -353,6 +355,29 @@ TEST_F(SettingFormTest, Mp4PageLoadsAndStoresItsValuesAndOriginalSizeLocksTheSiz
     EXPECT_DOUBLE_EQ(back.Mp4FrameRate, 50);
 }
 
+TEST_F(SettingFormTest, SameAsSourcePageShowsZeroAsTheSourcesQualityAndStoresItsChoice) {
+    dir.write("setup.ini", "[source]\nquality=30\n");
+    TSettingForm& f = open();
+    f.ToolBtnSource->click();
+    EXPECT_EQ(f.PageControl2->currentWidget(), f.TabSource);
+    EXPECT_TRUE(f.ToolBtnSource->isChecked());
+    EXPECT_FALSE(f.ToolBtnMP4->isChecked());
+    EXPECT_EQ(f.SpinSourceQuality->value(), 30);
+    f.SpinSourceQuality->setValue(0);
+    EXPECT_EQ(f.SpinSourceQuality->text(), "As good as the source");
+    f.BtnOK->click();
+    EXPECT_EQ(LoadFormatSettings(IniFile(file())).SourceQuality, 0);
+
+    TSettingForm& again = open();
+    again.SpinSourceQuality->setValue(51);
+    again.BtnOK->click();
+    EXPECT_EQ(LoadFormatSettings(IniFile(file())).SourceQuality, 51);
+    TSettingForm& cancelled = open();
+    cancelled.SpinSourceQuality->setValue(10);
+    cancelled.BtnCancel->click();
+    EXPECT_EQ(settings.SourceQuality, 51);
+}
+
 TEST_F(SettingFormTest, CancelLeavesTheMp4ValuesAlone) {
     TSettingForm& f = open();
     f.SpinMP4Quality->setValue(18);
@@ -368,7 +393,7 @@ TEST_F(SettingFormTest, EveryPageButtonAndOkCancelHasItsOwnAltKey) {
         if (!b->text().contains('&')) continue;
         keys << b->text().mid(b->text().indexOf('&') + 1, 1).toUpper();
     }
-    EXPECT_EQ(keys.size(), 8) << keys.join(' ').toStdString();
+    EXPECT_EQ(keys.size(), 9) << keys.join(' ').toStdString();
     for (QPushButton* b : {f.BtnOK, f.BtnCancel}) keys << b->text().mid(b->text().indexOf('&') + 1, 1).toUpper();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(' ').toStdString();
 }

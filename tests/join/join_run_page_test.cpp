@@ -304,3 +304,26 @@ TEST_F(JoinRunPage, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
     EXPECT_TRUE(engine.calls.join('\n').contains("StartRender(" + dir.path("out") + "/Untitled.avi)"));
     Messages::setAnswerHandler({});
 }
+
+// The joined file takes the container of the list's first video, so it is named
+// after that video, never after a picture in front of it; without a video there
+// is nothing to take it from and nothing starts.
+TEST_F(JoinRunPage, SameAsSourceNamesTheFileAfterTheFirstVideoAndRefusesAListWithout) {
+    output.Select(11);
+    const QString photo = picture("photo.jpg");
+    add({photo});
+    page.BitBtnJoin->click();
+    EXPECT_EQ(boxes, QStringList{"Quillmark: Same as source takes its format from the first video in the list, and "
+                                 "the list holds none."});
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(player.calls.isEmpty());
+    EXPECT_TRUE(unlocked());
+
+    boxes.clear();
+    player.lengths["/v/phone.MP4"] = 2000;
+    add({"/v/phone.MP4", "/v/B.avi"});
+    page.EdSaveFileName->setText("trip.avi");
+    page.BitBtnJoin->click();
+    ASSERT_TRUE(boxes.isEmpty()) << boxes.join('\n').toStdString();
+    EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("out") + "/trip.mp4)")) << engine.calls.join('\n').toStdString();
+}

@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include "formats/output_format.h"
+
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -48,7 +50,7 @@ protected:
         Messages::setBoxHandler([this](Messages::Kind, const QString& caption, const QString& text) {
             boxes << caption + ": " + text;
         });
-        page.cbFormat->addItems({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"});
+        page.cbFormat->addItems(SplitFormatNames());
         page.cbFormat->setCurrentIndex(8);
         QObject::connect(&wizard, &SplitWizard::exitRequested, [this] { exits++; });
     }
@@ -695,4 +697,26 @@ TEST_F(SplitWizardTest, TheSourcesTracksAreTickedAndAnUntickedOneStaysOutOfTheRu
     ASSERT_TRUE(waitUntil([&] { return page.BitBtnNext->isEnabled(); }));
     EXPECT_EQ(page.TrackList1->itemFor(film, 2)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(page.TrackList1->itemFor(film, 3)->checkState(0), Qt::Checked);
+}
+
+// Same as source writes the source's container, so the parts keep its extension,
+// in lower case in every split mode; a source without one cannot name them.
+TEST_F(SplitWizardTest, SameAsSourcePartsKeepTheSourcesExtension) {
+    chooseSource(dir.path("noext"), 90);
+    page.cbFormat->setCurrentIndex(11);
+    page.BitBtnNext->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.first().contains("\"" + dir.path("noext") + "\", and it has none")) << boxes.first().toStdString();
+    EXPECT_EQ(page.currentStep(), 1);
+
+    toStep2(dir.path("clip.MOV"), 300);
+    page.RBManual->click();
+    wizard.splitList.SetPoint(100);
+    EXPECT_EQ(wizard.splitList.rows()[1].fileName, "clip-2.mov");
+    page.RBAmount->click();
+    page.EdAmount->setText("3");
+    page.BitBtnNext->click();
+    ASSERT_EQ(page.currentStep(), 3) << boxes.join('\n').toStdString();
+    page.BitBtnNext->click();
+    EXPECT_TRUE(engine.calls.contains("StartRender(" + dir.path("clip-1.mov") + ")")) << engine.calls.join('\n').toStdString();
 }
