@@ -83,7 +83,7 @@ void pick(QComboBox* combo, int index) {
 TEST_F(MainFormTest, FirstStartShowsTheDefaults) {
     TMainForm& f = open();
     EXPECT_EQ(f.windowTitle(), "Quillmark");
-    EXPECT_EQ(f.TabSheet1->cbFormat->count(), 11);
+    EXPECT_EQ(f.TabSheet1->cbFormat->count(), 12);
     EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "AVI/Divx/Xvid");
     EXPECT_EQ(f.TabSheet2->cbFormat2->currentText(), "AVI/DivX");
     EXPECT_EQ(f.TabSheet1->EdSavePath->text(), DefaultOutputFolder());

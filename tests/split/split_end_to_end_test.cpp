@@ -56,8 +56,10 @@ protected:
     }
     // Seconds of picture: the frames the part holds at the source's 25 fps.
     double seconds(const QString& file) { return frames(file) / 25.0; }
+    // Frames as AVI counts them: a chunk each, an empty one showing the picture
+    // before it again (as the ffmpeg command line leaves after an MP3's priming).
     int frames(const QString& file) {
-        return testmedia::Stream(testmedia::Probe(out.filePath(file)), "video")["nb_read_frames"].toString().toInt();
+        return testmedia::Stream(testmedia::Probe(out.filePath(file)), "video")["nb_frames"].toString().toInt();
     }
 
     QString source;
