@@ -121,11 +121,13 @@ source_hashes() {
   echo "$1.md5"
 }
 # Per-frame PSNR of `part` against `count` source frames from frame `first`, one
-# "psnr_avg" value a line ("inf" when identical).
+# "psnr_avg" value a line ("inf" when identical). Frames are paired by their
+# place, not their times: Matroska rounds times to the millisecond, so at 60 fps a
+# part and its source round differently and the filter would pair neighbours.
 frame_psnr() {
   local part="$1" source="$2" first="$3" count="$4"
   ffmpeg -v error -i "$part" -i "$source" -lavfi \
-    "[0:v]setpts=PTS-STARTPTS[p];[1:v]trim=start_frame=$first:end_frame=$(( first + count )),setpts=PTS-STARTPTS[s];[p][s]psnr=shortest=1:stats_file=$work/psnr.log" \
+    "[0:v]setpts=N/FRAME_RATE/TB[p];[1:v]trim=start_frame=$first:end_frame=$(( first + count )),setpts=N/FRAME_RATE/TB[s];[p][s]psnr=shortest=1:stats_file=$work/psnr.log" \
     -f null - </dev/null
   sed -n 's/.*psnr_avg:\([^ ]*\).*/\1/p' "$work/psnr.log"
 }
