@@ -2,6 +2,8 @@
 
 namespace hevc {
 
+bool IsRecord(const uint8_t* data, int size);
+
 namespace {
 
 void PutLength(Bytes& out, size_t length) {
@@ -11,6 +13,11 @@ void PutLength(Bytes& out, size_t length) {
 
 bool StartCodeAt(const uint8_t* data, int size, int at) {
     return at + 3 <= size && data[at] == 0 && data[at + 1] == 0 && data[at + 2] == 1;
+}
+
+// Whether the bytes open with a start code of three or four bytes.
+bool IsAnnexB(const uint8_t* data, int size) {
+    return StartCodeAt(data, size, 0) || (size >= 4 && data[0] == 0 && StartCodeAt(data, size, 1));
 }
 
 // Calls `unit` for each NAL unit between start codes.
@@ -34,16 +41,7 @@ void ForEachUnit(const uint8_t* data, int size, F unit) {
     }
 }
 
-} // namespace
-
-bool IsRecord(const uint8_t* data, int size) {
-    return data && size >= 23 && data[0] == 1;
-}
-
-int LengthSize(const uint8_t* data, int size) {
-    return IsRecord(data, size) ? (data[21] & 3) + 1 : 0;
-}
-
+// The parameter sets of a record or of Annex B bytes, each with a 4-byte length prefix.
 Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size) {
     Bytes out;
     if (!data || size <= 0)
@@ -79,10 +77,21 @@ Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size) {
     return out;
 }
 
+} // namespace
+
+bool IsRecord(const uint8_t* data, int size) {
+    return data && size >= 23 && data[0] == 1;
+}
+
+int LengthSize(const uint8_t* data, int size) {
+    return IsRecord(data, size) ? (data[21] & 3) + 1 : 0;
+}
+
 Bytes CopiedStretchOpening(const uint8_t* data, int size) {
-    if (ParameterSetsLengthPrefixed(data, size).empty())
-        return {};
-    return IsRecord(data, size) ? ParameterSetsLengthPrefixed(data, size) : Bytes(data, data + size);
+    Bytes sets = ParameterSetsLengthPrefixed(data, size);
+    if (sets.empty() || IsRecord(data, size))
+        return sets;
+    return Bytes(data, data + size); // a transport stream's units keep their start codes
 }
 
 void MarkAsSpliceStart(uint8_t* data, int size) {
@@ -91,7 +100,7 @@ void MarkAsSpliceStart(uint8_t* data, int size) {
         if (((*header >> 1) & 0x3f) == kCra)
             *header = uint8_t((*header & 0x81) | (kBlaWithoutLeading << 1));
     };
-    if (size >= 3 && StartCodeAt(data, size, 0 + (data[0] == 0 && size >= 4 && data[1] == 0 && data[2] == 0 ? 1 : 0))) {
+    if (IsAnnexB(data, size)) {
         for (int i = 0; i + 3 < size; ++i)
             if (StartCodeAt(data, size, i))
                 mark(data + i + 3);
@@ -108,7 +117,7 @@ void MarkAsSpliceStart(uint8_t* data, int size) {
 }
 
 Bytes LengthPrefixedKeepingAll(const uint8_t* data, int size) {
-    if (!(size >= 3 && (StartCodeAt(data, size, 0) || (size >= 4 && data[0] == 0 && StartCodeAt(data, size, 1)))))
+    if (!IsAnnexB(data, size))
         return Bytes(data, data + size);
     Bytes out;
     ForEachUnit(data, size, [&out](const uint8_t* nal, int length) {

@@ -14,10 +14,6 @@ using Bytes = h264::Bytes;
 bool IsRecord(const uint8_t* data, int size);
 // The record's NAL units' length size, 0 when it is not one.
 int LengthSize(const uint8_t* data, int size);
-// The parameter sets of a record or of Annex B bytes, each with a 4-byte length
-// prefix, ready to go in front of a length-prefixed access unit; empty when the
-// bytes hold none.
-Bytes ParameterSetsLengthPrefixed(const uint8_t* data, int size);
 // What goes in front of a copied stretch's first picture: the parameter sets of
 // a record, length-prefixed, or a transport stream's header as it is (start codes).
 Bytes CopiedStretchOpening(const uint8_t* data, int size);
@@ -25,8 +21,8 @@ Bytes CopiedStretchOpening(const uint8_t* data, int size);
 // as broken links without leading pictures, which is what they are there (the
 // copy leaves its leading pictures out): a decoder then starts counting
 // pictures anew, as after the encoded stretch's IDR, instead of carrying its
-// count over. Units framed by start codes or by
-// 4-byte lengths; the bytes are changed in place.
+// count over. Units framed by start codes or by 4-byte lengths; the bytes are
+// changed in place.
 void MarkAsSpliceStart(uint8_t* data, int size);
 // Annex B bytes as 4-byte length-prefixed NAL units, every unit kept.
 Bytes LengthPrefixedKeepingAll(const uint8_t* data, int size);
