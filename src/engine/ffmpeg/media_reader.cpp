@@ -216,6 +216,7 @@ void MediaReader::seekTo(double seconds) {
 
 bool MediaReader::next(AVFrame* frame) {
     if (pending) {
+        av_frame_unref(frame); // a frame used before keeps no picture of its own
         av_frame_move_ref(frame, pending.get());
         pending.reset();
         return true;
