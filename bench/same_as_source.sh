@@ -29,14 +29,8 @@ mkdir -p "$media"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# Made under a temporary name so a run stopped half-way leaves no short source behind.
-make_source() {
-  local file="$1"; shift
-  [ -f "$file" ] && return
-  echo "making $(basename "$file") ..." >&2
-  ffmpeg -v error -y "$@" "$file.part.${file##*.}"
-  mv "$file.part.${file##*.}" "$file"
-}
+# shellcheck source=bench_media.sh
+source "$here/bench/bench_media.sh"
 
 tone() { echo "sine=frequency=$1:sample_rate=48000:duration=$duration"; }
 

@@ -21,14 +21,8 @@ mkdir -p "$media"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# Made under a temporary name so a run stopped half-way leaves no short source behind.
-make_source() {
-  local file="$1"; shift
-  [ -f "$file" ] && return
-  echo "making $(basename "$file") ..." >&2
-  ffmpeg -v error -y "$@" "$file.part.${file##*.}"
-  mv "$file.part.${file##*.}" "$file"
-}
+# shellcheck source=bench_media.sh
+source "$here/bench/bench_media.sh"
 
 dvd="$media/dvd-pal-${duration}s.mpg"
 make_source "$dvd" -f lavfi -i "testsrc2=size=720x576:rate=25:duration=$duration" \
