@@ -326,8 +326,14 @@ MediaReader::Extent MediaReader::measureExtent() {
         bool found = false;
         double last = -1;
         int untimed = 0;
+        int64_t reorder = 0; // how long a picture waits between decoding and showing
         while (readPacket()) {
-            int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            if (packet->pts != AV_NOPTS_VALUE && packet->dts != AV_NOPTS_VALUE)
+                reorder = std::max(reorder, packet->pts - packet->dts);
+            // A program stream times only some pictures; one with only its
+            // decoding time shows as late as the pictures before it waited.
+            int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts
+                                                       : (packet->dts != AV_NOPTS_VALUE ? packet->dts + reorder : packet->dts);
             if (ts != AV_NOPTS_VALUE) {
                 const double length = packet->duration > 0 ? packet->duration * tb : nominal;
                 const double end = (ts - startTs) * tb + length;

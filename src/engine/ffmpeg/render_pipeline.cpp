@@ -8,6 +8,7 @@
 #include "engine/ffmpeg/streams/render_streams.h"
 #include "engine/ffmpeg/smart_render.h"
 #include "engine/ffmpeg/timeline_layout.h"
+#include "engine/ffmpeg/track_producer.h"
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
 #include "engine/formats/format_registry.h"
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <map>
 #include <cmath>
-#include <thread>
 
 namespace {
 
@@ -47,6 +47,7 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
         throw QuillmarkError(QStringLiteral("Nothing to render: the timeline has no video clip"));
     TimelineFacts facts;
     SourceCoding coding;
+    bool shapedByVideo = false;
     std::map<QString, MediaReader::Extent> extents;
     for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
         const VideoClip& clip = timeline.video[i];
@@ -64,12 +65,15 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
             }
         }
         facts.spans.push_back(span);
-        if (i == 0) {
+        // The output takes its shape from the first video, not from a photo
+        // before it: the videos can then be copied, and the photos are fitted.
+        if (i == 0 || (span.cut && !shapedByVideo)) {
             double time = 0, shown = 0;
             std::unique_ptr<FrameSource> source = VideoTrack::OpenSource(clip, span);
             av::FramePtr frame = source->next(time, shown);
             if (frame)
                 facts.first = ShapeOf(source->geometry(), *frame);
+            shapedByVideo = span.cut;
         }
     }
     facts.first.coding = coding;
@@ -78,20 +82,6 @@ TimelineFacts Inspect(const Timeline& timeline, bool withAudio, const std::atomi
             MediaReader(timeline.audio[i].file, AVMEDIA_TYPE_AUDIO, true, &stop);
     return facts;
 }
-
-// Runs the video track on its own thread for as long as the render lasts.
-class Producer {
-public:
-    Producer(VideoTrack& track, FrameQueue& queue) : queue(queue), thread([&track, &queue] { track.run(queue); }) {}
-    ~Producer() {
-        queue.cancel();
-        thread.join();
-    }
-
-private:
-    FrameQueue& queue;
-    std::thread thread;
-};
 
 // In the source's own format the copied pictures keep their turn and their
 // light levels as side data of the stream; frames encoded whole are turned
@@ -135,6 +125,12 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     if (layout.frames == 0)
         throw QuillmarkError(QStringLiteral("Nothing to render into \"%1\": every clip lies past the end of its file")
                                  .arg(request.shownPath));
+    // Transitions are placed on the caller's clock; the layout may have left
+    // time out before some clips' first pictures.
+    for (Transition& t : timeline.transitions) {
+        t.start = layout.outputTime(t.start);
+        t.stop = layout.outputTime(t.stop);
+    }
     RenderStreams streams(timeline, facts.spans, layout, v.frameRate, props, stop);
     if (stop)
         return false;
@@ -164,7 +160,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     };
     writing();
     if (plan.copies)
-        return RunSmartRender(request, timeline, plan, settings, layout, streams, stop, progressAndNotes);
+        return RunSmartRender(request, timeline, facts.spans, plan, settings, layout, streams, stop, progressAndNotes);
     const double length = layout.seconds(v.frameRate);
 
     OutputFile out(request.writePath, request.shownPath, settings, {}, {}, &streams.outputStreams());
@@ -179,7 +175,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     FrameQueue queue(kQueuedFrames);
     VideoTrack track(timeline, facts.spans, layout,
                      OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder}, v.pixelFormat);
-    Producer producer(track, queue);
+    TrackProducer producer(track, queue);
 
     auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;
     int64_t frames = 0;

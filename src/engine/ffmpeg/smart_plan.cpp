@@ -31,8 +31,15 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, bool gapsRepeat, ClipCopy&
     for (size_t d = 0; d < n; ++d)
         if (!byIndex.emplace(ps[d].index, d).second)
             return QStringLiteral("two of its pictures share a time");
+    // A clip may last a little past its file's last picture, which the encoded
+    // frames after the copy then hold.
+    const int64_t lastShown = n ? std::max_element(ps.begin(), ps.end(), [](const auto& x, const auto& y) {
+                                      return x.index < y.index;
+                                  })->index
+                                : INT64_MIN;
+    const int64_t held = scan.reachedEnd ? std::min(c.end, lastShown + 1) : c.end;
     std::vector<int64_t> gaps;
-    for (int64_t i = c.first; i < c.end; ++i)
+    for (int64_t i = c.first; i < held; ++i)
         if (!byIndex.count(i)) {
             if (!gapsRepeat || i == c.first)
                 return QStringLiteral("picture %1 of it is missing").arg(i);
@@ -83,7 +90,7 @@ QString ChooseCopy(const Scan& scan, AVCodecID codec, bool gapsRepeat, ClipCopy&
     }
     if (!stopAt && !streamEnds)
         return QStringLiteral("no whole group of pictures lies inside it");
-    const int64_t b = stopAt ? shownFrom(*stopAt) : c.end;
+    const int64_t b = stopAt ? shownFrom(*stopAt) : held;
     const size_t last = stopAt ? *stopAt : n;
     const auto gapsInside = std::count_if(gaps.begin(), gaps.end(), [&](int64_t i) { return i > a && i < b; });
     if (std::any_of(gaps.begin(), gaps.end(), [&](int64_t i) { return i == a || i == b; }))
@@ -223,19 +230,40 @@ QString PrepareEncoding(SmartPlan& plan, const AVStream* firstStream, const QStr
 
 } // namespace
 
+namespace {
+
+// The frames of a clip a copy may take: none under a transition, which blends
+// them with other pictures. Returned on the clip's own frame numbers.
+std::pair<int64_t, int64_t> CopyWindow(const ClipCopy& c, const std::vector<Transition>& transitions, double fps) {
+    int64_t from = c.first, to = c.end;
+    const int64_t firstOut = c.outputFrame, endOut = c.outputFrame + (c.end - c.first);
+    const int count = int(TransitionNames().size());
+    for (const Transition& t : transitions) {
+        if (t.index < 0 || t.index >= count)
+            continue;
+        // On the frames the mixer blends: see TransitionMixer.
+        const int64_t a = FirstFrameAt(std::max(0.0, t.start), fps), b = FirstFrameAt(t.stop, fps);
+        if (b <= a || b <= firstOut || a >= endOut)
+            continue;
+        if (a <= firstOut)
+            from = std::max(from, c.first + (b - firstOut));
+        else
+            to = std::min(to, c.first + (a - firstOut));
+    }
+    return {from, std::max(from, to)};
+}
+
+} // namespace
+
 SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
                           const OutputSettings& settings, const TVideoEdit::Properties& props,
                           const std::atomic<bool>& stop) {
     SmartPlan plan;
     plan.encoding = settings.video;
-    const int transitionCount = int(TransitionNames().size());
-    const bool blends = std::any_of(timeline.transitions.begin(), timeline.transitions.end(), [&](const Transition& t) {
-        return t.index >= 0 && t.index < transitionCount;
-    });
-
-    QString blocker; // the first clip not in the output's format: it needs the whole encode
     std::vector<h264::Bytes> records;
     std::unique_ptr<MediaReader> firstFitting;
+    bool turned = false;      // the copied pictures are shown turned by the stream's word
+    bool encodedWhole = false; // a picture or a clip in another format is encoded into the output
     for (size_t i = 0; i < timeline.video.size() && !stop; ++i) {
         const VideoClip& clip = timeline.video[i];
         ClipCopy c;
@@ -245,15 +273,12 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             reason = QStringLiteral("it is a still picture");
         else if (!props.smartRender)
             reason = QStringLiteral("copying compatible video is turned off");
-        else if (blends)
-            reason = QStringLiteral("the output has transitions");
-        else if (!blocker.isEmpty()) // the output is one encode already: no need to look
-            reason = QStringLiteral("\"%1\" in the same output is re-encoded").arg(blocker);
         std::unique_ptr<MediaReader> reader;
+        VideoGeometry geometry;
         if (reason.isEmpty()) {
             reader = std::make_unique<MediaReader>(clip.file, AVMEDIA_TYPE_VIDEO, false, &stop);
             // The clip's first picture tells its fields; the scan below moves the reader again.
-            const VideoGeometry geometry = ReadVideoGeometry(reader->format(), reader->stream());
+            geometry = ReadVideoGeometry(reader->format(), reader->stream());
             SourceShape shape;
             reader->seekTo(spans[i].start);
             if (av::FramePtr frame = av::NewFrame(); reader->next(frame.get()))
@@ -263,19 +288,20 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             if (reason.isEmpty() && par->codec_id == AV_CODEC_ID_H264) {
                 const h264::Bytes record(par->extradata, par->extradata + par->extradata_size);
                 if (!records.empty() && record != records.front())
-                    reason = QStringLiteral("its H.264 parameter sets are not those of the clips before it");
-                records.push_back(record);
+                    reason = QStringLiteral("its H.264 parameter sets are not those of the first copied clip");
+                else
+                    records.push_back(record);
             }
         }
         if (!reason.isEmpty()) {
-            if (blocker.isEmpty() && props.smartRender && !blends)
-                blocker = clip.file;
+            encodedWhole = true;
             plan.notes.push_back(Named(QStringLiteral("Re-encoding"), clip.file, reason));
             plan.clips.push_back(c);
             continue;
         }
 
         const VideoPlacement& place = layout.video[i];
+        c.fits = true;
         c.origin = spans[i].origin;
         c.frameRate = settings.video.frameRate;
         const double fps = av_q2d(c.frameRate);
@@ -283,11 +309,22 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         c.end = c.first + place.frames;
         c.outputFrame = place.firstFrame;
         c.timeBase = reader->stream()->time_base;
-        const Scan scan = ScanPackets(*reader, c, stop);
+        const auto [from, to] = CopyWindow(c, timeline.transitions, fps);
+        ClipCopy window = c;
+        window.first = from;
+        window.end = to;
+        const Scan scan = from < to ? ScanPackets(*reader, window, stop) : Scan{};
         const bool gapsRepeat = std::strcmp(reader->format()->iformat->name, "avi") == 0;
-        reason = scan.problem.isEmpty() ? ChooseCopy(scan, reader->stream()->codecpar->codec_id, gapsRepeat, c)
-                                        : scan.problem;
+        if (from >= to)
+            reason = QStringLiteral("a transition covers it");
+        else if (!scan.problem.isEmpty())
+            reason = scan.problem;
+        else
+            reason = ChooseCopy(scan, reader->stream()->codecpar->codec_id, gapsRepeat, window);
         if (reason.isEmpty()) {
+            window.first = c.first;
+            window.end = c.end;
+            c = window;
             plan.copies = true;
             if (c.delay > 0)
                 plan.encodedDelay = 1;
@@ -301,29 +338,34 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             c.copyBegin = c.copyEnd = c.end;
             plan.notes.push_back(Named(QStringLiteral("Re-encoding"), clip.file, reason));
         }
-        if (!firstFitting)
+        if (!firstFitting) {
             firstFitting = std::move(reader);
+            turned = !geometry.turn.none();
+        }
         plan.clips.push_back(c);
     }
     // In the source's own format every clip that fits goes through the copying
     // writer, even one with no whole group to copy: its frames are encoded in
     // the source's codec and keep its turn and side data.
     const FormatDescription* format = FindFormat(props.outputType);
-    if (format && format->family == FormatFamily::Source && firstFitting && blocker.isEmpty() && !blends)
+    if (format && format->family == FormatFamily::Source && firstFitting)
         plan.copies = true;
     if (stop || !plan.copies)
         return plan;
 
     QString problem;
-    if (!blocker.isEmpty())
-        problem = QStringLiteral("\"%1\" in the same output is re-encoded").arg(blocker);
+    // Turned copies are shown turned by the stream's word, which pictures and
+    // other clips, encoded upright, would then be too.
+    if (turned && encodedWhole)
+        problem = QStringLiteral("its pictures are shown turned, and the output holds pictures or clips to turn "
+                                 "upright");
     else
         problem = PrepareEncoding(plan, firstFitting->stream(), firstFitting->file(), GlobalHeader(settings.muxer));
     if (!problem.isEmpty()) {
-        // One clip that cannot be copied makes the whole output one encode.
+        // A stream that cannot take copied and encoded pictures side by side is one encode.
         plan.copies = false;
         for (size_t i = 0; i < plan.notes.size(); ++i)
-            if (plan.notes[i].startsWith(QStringLiteral("Copying")))
+            if (plan.clips[i].fits)
                 plan.notes[i] = Named(QStringLiteral("Re-encoding"), timeline.video[i].file, problem);
     }
     return plan;

@@ -16,6 +16,7 @@
 // origin + i / rate, the grid the layout cuts on.
 struct ClipCopy {
     QString file;
+    bool fits = false;         // in the output's format: its encoded frames go in as decoded, around the copy
     double origin = 0;         // seconds in the file of frame 0
     AVRational frameRate{25, 1};
     int64_t first = 0;         // the clip's frames are [first, end)
@@ -58,9 +59,11 @@ struct SmartPlan {
 void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
                      const OutputSettings& settings, int outputType, const std::atomic<bool>& stop);
 
-// Looks at every video clip of a timeline whose output is `settings`. A timeline
-// with pictures, transitions or any clip that cannot be copied is encoded anew
-// whole; the notes then say why, clip by clip.
+// Looks at every video clip of a timeline whose output is `settings`: each clip
+// in the output's format copies the groups of pictures that lie inside it and
+// under no transition; pictures, transitions and clips in other formats are
+// encoded, with an encoder matched to the copied pictures. The notes say, clip
+// by clip, what is copied and why the rest is not.
 SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
                           const OutputSettings& settings, const TVideoEdit::Properties& props,
                           const std::atomic<bool>& stop);

@@ -7,7 +7,7 @@
 #include "engine/ffmpeg/sound_copy.h"
 #include "engine/ffmpeg/source_copy/hevc_parameter_sets.h"
 #include "engine/ffmpeg/output_file.h"
-#include "engine/ffmpeg/video_clip_source.h"
+#include "engine/ffmpeg/track_producer.h"
 #include "engine/quillmark_error.h"
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+constexpr size_t kQueuedFrames = 8;
 
 struct ParametersDeleter {
     void operator()(AVCodecParameters* p) const { avcodec_parameters_free(&p); }
@@ -56,10 +57,11 @@ std::vector<const AVCodecParameters*> Pointers(const std::vector<ParametersPtr>&
 
 class SmartWriter {
 public:
-    SmartWriter(const RenderRequest& request, const Timeline& timeline, const SmartPlan& plan,
-                const OutputSettings& settings, const TimelineLayout& layout, RenderStreams& streams,
-                const std::atomic<bool>& stop, const ProgressReport& progress)
-        : request(request), plan(plan), layout(layout), stop(stop), progress(progress),
+    SmartWriter(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
+                const SmartPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
+                RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress)
+        : request(request), timeline(timeline), spans(spans), plan(plan), layout(layout), stop(stop),
+          progress(progress),
           sound(CopiedSound(plan, streams)),
           out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), Pointers(sound),
               &streams.outputStreams()),
@@ -77,11 +79,20 @@ public:
             audio = std::move(companions);
     }
 
+    // The output in turns: each clip's copied groups as they are, and the
+    // frames between two copies (a clip's frames around its cuts, pictures,
+    // transitions, clips in other formats) encoded in one run each.
     bool run() {
+        int64_t encodeFrom = 0;
         for (const ClipCopy& c : plan.clips) {
-            if (!encodeFrames(c, c.first, c.copyBegin) || !copyPackets(c) || !encodeFrames(c, c.copyEnd, c.end))
+            if (c.copyBegin >= c.copyEnd)
+                continue;
+            if (!encodeFrames(encodeFrom, c.outputFrame + (c.copyBegin - c.first)) || !copyPackets(c))
                 return false;
+            encodeFrom = c.outputFrame + (c.copyEnd - c.first);
         }
+        if (!encodeFrames(encodeFrom, layout.frames))
+            return false;
         if (stop)
             return false;
         const double length = layout.seconds(plan.encoding.frameRate);
@@ -127,33 +138,30 @@ private:
         }
     }
 
-    // Encodes frames [from, to) of a clip's file with an encoder of their own,
-    // so they open on a keyframe and end with the encoder drained.
-    bool encodeFrames(const ClipCopy& c, int64_t from, int64_t to) {
+    // Encodes output frames [from, to) with an encoder of their own, so they
+    // open on a keyframe and end with the encoder drained. The frames of clips
+    // in the output's format go in as they decode, the rest turned and fitted.
+    bool encodeFrames(int64_t from, int64_t to) {
         if (from >= to)
             return true;
         av::CodecPtr encoder = OpenVideoEncoder(plan.encoding, out.globalHeader(), request.shownPath);
-        const double start = c.origin + (from - 0.5) / fps;
-        VideoClipSource source(c.file, start, c.origin + (to - 0.5) / fps);
-        const int64_t offset = c.outputFrame + (from - c.first); // output frame of `from`
-        av::FramePtr last;
-        int64_t next = from;
-        double time = 0, shownFor = 0;
-        while (next < to) {
+        std::vector<bool> asCoded;
+        for (const ClipCopy& c : plan.clips)
+            asCoded.push_back(c.fits);
+        const VideoSettings& v = plan.encoding;
+        VideoTrack track(timeline, spans, layout, OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder},
+                         v.pixelFormat, std::move(asCoded));
+        FrameQueue queue(kQueuedFrames);
+        TrackProducer producer(track, queue, from, to);
+        while (av::FramePtr frame = queue.pop()) {
             if (stop)
                 return false;
-            av::FramePtr frame = source.next(time, shownFor);
-            const int64_t index = frame ? std::llround((start + time - c.origin) * fps) : to;
-            if (frame)
-                last = std::move(frame);
-            if (!last)
-                throw QuillmarkError(QStringLiteral("Cannot read \"%1\": no picture of it decodes near %2 s")
-                                         .arg(c.file).arg(c.origin + from / fps, 0, 'f', 3));
-            // A picture that does not decode is stood in for by the one before it, as a player shows it.
-            for (; next <= std::min(index, to - 1); ++next)
-                encode(encoder.get(), last.get(), next - from, offset);
+            encode(encoder.get(), frame.get(), frame->pts - from, from);
         }
-        encode(encoder.get(), nullptr, 0, offset);
+        if (stop)
+            return false;
+        queue.rethrow();
+        encode(encoder.get(), nullptr, 0, from);
         return true;
     }
 
@@ -350,6 +358,8 @@ private:
     }
 
     const RenderRequest& request;
+    const Timeline& timeline;
+    const std::vector<ClipSpan>& spans;
     const SmartPlan& plan;
     const TimelineLayout& layout;
     const std::atomic<bool>& stop;
@@ -367,9 +377,9 @@ private:
 
 } // namespace
 
-bool RunSmartRender(const RenderRequest& request, const Timeline& timeline, const SmartPlan& plan,
-                    const OutputSettings& settings, const TimelineLayout& layout, RenderStreams& streams,
-                    const std::atomic<bool>& stop, const ProgressReport& progress) {
-    SmartWriter writer(request, timeline, plan, settings, layout, streams, stop, progress);
+bool RunSmartRender(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
+                    const SmartPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
+                    RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress) {
+    SmartWriter writer(request, timeline, spans, plan, settings, layout, streams, stop, progress);
     return writer.run();
 }

@@ -63,6 +63,13 @@ QString SoundCopyMismatch(const Timeline& timeline, const OutputSettings& settin
         else if (config != firstConfig)
             return QStringLiteral("its sound is coded unlike the first clip's");
     }
+    // Copied back to back, clips meet where their packets happen to end: every
+    // file opens with its encoder's priming and most end padded to a whole
+    // packet, which leaves a stretch of silence or of doubled sound at each
+    // join. Decoded, priming and padding are left out and the pieces join to
+    // the sample.
+    if (timeline.audio.size() > 1)
+        return QStringLiteral("the sound is re-encoded where clips meet, so it joins without a gap");
     return {};
 }
 

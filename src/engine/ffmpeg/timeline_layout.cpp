@@ -15,6 +15,15 @@ int64_t FirstFrameAt(double seconds, double fps) {
     return int64_t(std::ceil(seconds * fps - 1e-3));
 }
 
+double TimelineLayout::outputTime(double t) const {
+    const auto after = std::upper_bound(starts.begin(), starts.end(), t,
+                                        [](double v, const ClipStart& c) { return v < c.timeline; });
+    if (after == starts.begin())
+        return t;
+    const ClipStart& c = *std::prev(after);
+    return c.output + std::max(0.0, t - c.timeline - c.pictureless);
+}
+
 TimelineLayout LayOutTimeline(const std::vector<ClipSpan>& video, const std::vector<AudioClip>& audio,
                               AVRational frameRate, int sampleRate) {
     TimelineLayout layout;
@@ -30,16 +39,24 @@ TimelineLayout LayOutTimeline(const std::vector<ClipSpan>& video, const std::vec
         const double from = std::max(clip.start, clip.origin);
         return clip.origin + FirstFrameAt(from - clip.origin, fps) / fps - clip.start;
     };
-    const double firstLead = video.empty() ? 0 : leadOf(video.front());
-    double sum = 0; // the clips' lengths so far, in seconds of output
+    // The stretch of a cut before its file's first picture, where the file
+    // shows nothing yet (sound that starts before the picture, a program
+    // stream's clock): it is left out, so a file joined after another starts
+    // with its first picture and sound instead of holding it.
+    const auto pictureless = [](const ClipSpan& clip) { return clip.cut ? std::max(0.0, clip.origin - clip.start) : 0.0; };
+    const double firstLead = video.empty() ? 0 : leadOf(video.front()) - pictureless(video.front());
+    double sum = 0;     // the clips' lengths so far, in seconds of the caller's timeline
+    double removed = 0; // of which so much held no picture
     for (size_t i = 0; i < video.size(); ++i) {
         const ClipSpan& clip = video[i];
         VideoPlacement p;
         p.firstFrame = layout.frames;
-        p.shift = clip.cut ? leadOf(clip) : p.firstFrame / fps - sum;
+        p.shift = clip.cut ? leadOf(clip) : p.firstFrame / fps - (sum - removed);
+        layout.starts.push_back({sum, sum - removed, pictureless(clip)});
         sum += clip.length;
+        removed += pictureless(clip);
         const bool last = i + 1 == video.size();
-        p.frames = std::max<int64_t>(0, FirstFrameAt(last ? sum - firstLead : sum, fps) - p.firstFrame);
+        p.frames = std::max<int64_t>(0, FirstFrameAt((last ? sum - firstLead : sum) - removed, fps) - p.firstFrame);
         layout.frames += p.frames;
         layout.video.push_back(p);
     }

@@ -38,6 +38,17 @@ struct TimelineLayout {
     std::vector<AudioPlacement> audio; // in the order of the timeline's audio clips
     int64_t frames = 0;
 
+    // Where each video clip starts on the caller's timeline (the running sum of
+    // the clip lengths, where callers put transitions) and on the output.
+    struct ClipStart {
+        double timeline = 0;
+        double output = 0;
+        double pictureless = 0; // seconds at the clip's start left out
+    };
+    std::vector<ClipStart> starts;
+    // A time of the caller's timeline on the output's clock.
+    double outputTime(double timelineSeconds) const;
+
     double seconds(AVRational frameRate) const { return frames * av_q2d(av_inv_q(frameRate)); }
 };
 
@@ -49,8 +60,8 @@ int64_t FirstFrameAt(double seconds, double fps);
 //   first picture at the output rate) at or after the cut, so parts cut between
 //   frames neither repeat nor drop one, and a render's last frame is the last of
 //   that grid before its end. Clips after the first start where the running sum
-//   of the clip lengths falls, so transitions placed by those sums land on
-//   picture starts.
+//   of the clip lengths falls, less the time before their files' first pictures
+//   (see outputTime), so transitions placed by those sums land on picture starts.
 // - Each audio clip belongs to the video clip added before it (the first one when
 //   none was) and starts with that clip's first frame, at the file time that frame
 //   shows; a clip's sound never reaches past its picture, so it never moves the

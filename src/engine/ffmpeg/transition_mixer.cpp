@@ -57,6 +57,13 @@ av::FramePtr TransitionMixer::mix(av::FramePtr frame) {
     return frame;
 }
 
+int64_t TransitionMixer::startOfRun(int64_t from) const {
+    for (const Span& s : spans)
+        if (s.first <= from && from < s.end)
+            return std::max<int64_t>(0, s.first - 1);
+    return from;
+}
+
 void TransitionMixer::begin(const Span& span) {
     from = lastShown ? av::RefFrame(lastShown.get()) : BlackFrame(shape, format);
     graph.reset(avfilter_graph_alloc());

@@ -19,6 +19,10 @@ public:
     // The frame to output in place of `frame` (whose pts is its output index).
     av::FramePtr mix(av::FramePtr frame);
 
+    // The frame a run of frames from `from` on must start mixing at: the one
+    // before a transition running at `from`, which it blends from.
+    int64_t startOfRun(int64_t from) const;
+
 private:
     struct Span {
         int64_t first; // first output frame of the transition

@@ -5,6 +5,7 @@
 #include "engine/ffmpeg/video_clip_source.h"
 #include "engine/quillmark_error.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -18,8 +19,8 @@ constexpr double kShortfallLimit = 0.5;
 } // namespace
 
 VideoTrack::VideoTrack(const Timeline& timeline, std::vector<ClipSpan> spans, const TimelineLayout& layout,
-                       const OutputPictures& output, AVPixelFormat format)
-    : clips(timeline.video), spans(std::move(spans)), placements(layout.video), output(output),
+                       const OutputPictures& output, AVPixelFormat format, std::vector<bool> asCoded)
+    : clips(timeline.video), asCoded(std::move(asCoded)), spans(std::move(spans)), placements(layout.video), output(output),
       fitter(output.shape, format), mixer(timeline.transitions, output.shape, format, output.frameRate) {}
 
 std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip, const ClipSpan& span) {
@@ -29,9 +30,15 @@ std::unique_ptr<FrameSource> VideoTrack::OpenSource(const VideoClip& clip, const
 }
 
 void VideoTrack::run(FrameQueue& queue) noexcept {
+    run(queue, 0, INT64_MAX);
+}
+
+void VideoTrack::run(FrameQueue& queue, int64_t from, int64_t to) noexcept {
     try {
+        pushedFrom = from;
+        const int64_t start = mixer.startOfRun(from);
         for (size_t i = 0; i < clips.size(); ++i)
-            if (!renderClip(i, queue))
+            if (!renderClip(i, queue, start, to))
                 return;
         queue.close();
     } catch (...) {
@@ -39,27 +46,43 @@ void VideoTrack::run(FrameQueue& queue) noexcept {
     }
 }
 
-bool VideoTrack::renderClip(size_t index, FrameQueue& queue) {
+bool VideoTrack::renderClip(size_t index, FrameQueue& queue, int64_t from, int64_t to) {
     const VideoPlacement& place = placements[index];
-    if (place.frames <= 0)
+    const int64_t firstK = std::max<int64_t>(0, from - place.firstFrame);
+    const int64_t endK = std::min<int64_t>(place.frames, to - place.firstFrame);
+    if (firstK >= endK)
         return true;
     const VideoClip& clip = clips[index];
-    auto source = std::make_unique<UprightSource>(OpenSource(clip, spans[index]), clip.file, clip.resizeMode, output);
+    const ClipSpan& span = spans[index];
     const double fps = av_q2d(output.frameRate);
+    // A run that starts inside a cut opens its file half a frame before the
+    // first frame wanted; times below count from there.
+    const double skip = span.cut && firstK > 0 ? place.shift + (firstK - 0.5) / fps : 0;
+    const bool coded = index < asCoded.size() && asCoded[index];
+    std::unique_ptr<FrameSource> source;
+    if (skip > 0)
+        source = std::make_unique<VideoClipSource>(clip.file, span.start + skip, span.start + span.length);
+    else
+        source = OpenSource(clip, span);
+    if (!coded)
+        source = std::make_unique<UprightSource>(std::move(source), clip.file, clip.resizeMode, output);
 
     double upcomingTime = 0, upcomingShown = 0;
     av::FramePtr upcoming = source->next(upcomingTime, upcomingShown);
     if (!upcoming)
         throw QuillmarkError(QStringLiteral("Cannot read \"%1\": no picture could be decoded from %2 s on")
-                                 .arg(clip.file).arg(spans[index].start));
+                                 .arg(clip.file).arg(span.start + skip));
     av::FramePtr shown;    // the fitted picture on screen now
     double shownUntil = 0; // when the last picture runs out, once the source has ended
 
     // Each output frame shows the source picture nearest its time, so a source
     // whose frames sit a little off the output's grid still maps frame to frame.
     const double half = 0.5 / fps;
-    for (int64_t k = 0; k < place.frames; ++k) {
-        const double t = place.shift + k / fps;
+    const auto fitted = [&](const AVFrame* picture) {
+        return coded ? av::RefFrame(picture) : fitter.fit(picture, clip.resizeMode);
+    };
+    for (int64_t k = firstK; k < endK; ++k) {
+        const double t = place.shift + k / fps - skip;
         bool changed = false;
         while (upcoming && upcomingTime <= t + half - kTimeTolerance) {
             shownUntil = upcomingTime + upcomingShown;
@@ -67,25 +90,26 @@ bool VideoTrack::renderClip(size_t index, FrameQueue& queue) {
             av::FramePtr picture = std::move(upcoming);
             upcoming = source->next(upcomingTime, upcomingShown);
             if (!upcoming || upcomingTime > t + half - kTimeTolerance)
-                shown = fitter.fit(picture.get(), clip.resizeMode);
+                shown = fitted(picture.get());
         }
         if (!shown && upcoming) {
             // The clip's first picture comes a little after the clip starts: show it early.
-            shown = fitter.fit(upcoming.get(), clip.resizeMode);
+            shown = fitted(upcoming.get());
             changed = true;
         }
         if (!upcoming && !changed && t > shownUntil + kShortfallLimit)
             throw QuillmarkError(QStringLiteral("Cannot read \"%1\": its pictures stop at %2 s, before the %3 s "
                                                 "the file holds")
                                      .arg(clip.file)
-                                     .arg(spans[index].start + shownUntil, 0, 'f', 2)
-                                     .arg(spans[index].start + spans[index].length, 0, 'f', 2));
+                                     .arg(span.start + skip + shownUntil, 0, 'f', 2)
+                                     .arg(span.start + span.length, 0, 'f', 2));
         // Past the last picture the clip holds it, so the layout, and the sound
         // laid by it, stay as they are.
         av::FramePtr frame = av::RefFrame(shown.get());
         frame->pts = place.firstFrame + k;
         frame->pict_type = AV_PICTURE_TYPE_NONE;
-        if (!queue.push(mixer.mix(std::move(frame))))
+        frame = mixer.mix(std::move(frame));
+        if (frame->pts >= pushedFrom && !queue.push(std::move(frame)))
             return false;
     }
     return true;

@@ -15,19 +15,27 @@
 // the output has pts n.
 class VideoTrack {
 public:
+    // A clip marked in `asCoded` joins pictures copied from its file: its frames
+    // go out as they decode, neither turned nor fitted, so the encoded ones match
+    // the copied ones.
     VideoTrack(const Timeline& timeline, std::vector<ClipSpan> spans, const TimelineLayout& layout,
-               const OutputPictures& output, AVPixelFormat format);
+               const OutputPictures& output, AVPixelFormat format, std::vector<bool> asCoded = {});
 
-    // Pushes every output frame into the queue, then closes it (with the error
-    // when one occurred). Returns early when the queue is cancelled.
+    // Pushes output frames [from, to) (all of them by default) into the queue,
+    // then closes it (with the error when one occurred). Returns early when the
+    // queue is cancelled. A transition running at `from` is given the frame
+    // before it to blend from, as in a render from the start.
     void run(FrameQueue& queue) noexcept;
+    void run(FrameQueue& queue, int64_t from, int64_t to) noexcept;
 
     static std::unique_ptr<FrameSource> OpenSource(const VideoClip& clip, const ClipSpan& span);
 
 private:
-    bool renderClip(size_t index, FrameQueue& queue);
+    bool renderClip(size_t index, FrameQueue& queue, int64_t from, int64_t to);
 
     std::vector<VideoClip> clips;
+    std::vector<bool> asCoded;
+    int64_t pushedFrom = 0; // frames before it are only mixed, to start a transition
     std::vector<ClipSpan> spans;
     std::vector<VideoPlacement> placements;
     OutputPictures output;
