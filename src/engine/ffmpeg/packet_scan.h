@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ffmpeg/media_reader.h"
-#include "engine/ffmpeg/smart_plan.h"
+#include "engine/ffmpeg/render/render_plan.h"
 
 #include <QString>
 #include <atomic>

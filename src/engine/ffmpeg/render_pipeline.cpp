@@ -1,29 +1,20 @@
 #include "engine/ffmpeg/render_pipeline.h"
 
-#include "engine/ffmpeg/audio_feed.h"
-#include "engine/ffmpeg/note_schedule.h"
-#include "engine/ffmpeg/output_file.h"
+#include "engine/ffmpeg/render/note_schedule.h"
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/picture_source.h"
 #include "engine/ffmpeg/streams/render_streams.h"
-#include "engine/ffmpeg/smart_render.h"
+#include "engine/ffmpeg/render/plan_writer.h"
 #include "engine/ffmpeg/timeline_layout.h"
-#include "engine/ffmpeg/track_producer.h"
-#include "engine/ffmpeg/video_clip_source.h"
 #include "engine/ffmpeg/video_track.h"
 #include "engine/formats/format_registry.h"
 #include "engine/quillmark_error.h"
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 #include <cmath>
 
 namespace {
-
-// Enough frames in flight to keep the encoder fed, few enough to keep memory low.
-constexpr size_t kQueuedFrames = 8;
-constexpr auto kProgressInterval = std::chrono::milliseconds(250);
 
 struct TimelineFacts {
     SourceShape first;
@@ -138,7 +129,7 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     if (streams.soundTracks() == 0)
         settings.audio.reset();
     LeaveRoomForSound(settings, streams.soundTracks(), props.outputType);
-    SmartPlan plan = PlanSmartRender(timeline, facts.spans, layout, settings, props, stop);
+    RenderPlan plan = PlanRender(timeline, facts.spans, layout, settings, props, stop);
     std::vector<std::vector<AudioClip>> soundTracks;
     for (size_t t = 0; t < streams.soundTracks(); ++t)
         soundTracks.push_back(streams.soundClips(t));
@@ -152,52 +143,12 @@ bool RunRender(const RenderRequest& request, const std::atomic<bool>& stop, cons
     std::vector<double> clipStarts;
     for (const VideoPlacement& place : layout.video)
         clipStarts.push_back(place.firstFrame / fps);
-    NoteSchedule notes(plan.notes, clipStarts, note);
+    NoteSchedule notes(PlanNotes(plan), clipStarts, note);
     notes.reached(0);
     const ProgressReport progressAndNotes = [&](double position, double duration) {
         notes.reached(position);
         progress(position, duration);
     };
     writing();
-    if (plan.copies)
-        return RunSmartRender(request, timeline, facts.spans, plan, settings, layout, streams, stop, progressAndNotes);
-    const double length = layout.seconds(v.frameRate);
-
-    OutputFile out(request.writePath, request.shownPath, settings, {}, {}, &streams.outputStreams());
-    std::unique_ptr<Companions> audio = std::make_unique<Companions>();
-    if (out.hasAudio())
-        audio->add(std::make_unique<AudioFeed>(out, timeline.audio, layout.audio));
-    for (auto& feed : streams.feeds(out, layout.audio))
-        audio->add(std::move(feed));
-    if (audio->empty())
-        audio.reset();
-
-    FrameQueue queue(kQueuedFrames);
-    VideoTrack track(timeline, facts.spans, layout,
-                     OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder}, v.pixelFormat);
-    TrackProducer producer(track, queue);
-
-    auto lastReport = std::chrono::steady_clock::now() - kProgressInterval;
-    int64_t frames = 0;
-    while (av::FramePtr frame = queue.pop()) {
-        if (stop)
-            return false;
-        if (audio)
-            audio->upTo((frame->pts + 1) / fps);
-        out.writeVideo(frame.get());
-        frames = frame->pts + 1;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastReport >= kProgressInterval) {
-            lastReport = now;
-            progressAndNotes(std::min(frames / fps, length), length);
-        }
-    }
-    if (stop)
-        return false;
-    queue.rethrow();
-    if (audio)
-        audio->finishAt(frames / fps);
-    out.finish();
-    progressAndNotes(length, length);
-    return true;
+    return WritePlan(request, timeline, facts.spans, plan, settings, layout, streams, stop, progressAndNotes);
 }

@@ -1,6 +1,6 @@
 // The output timeline worked out from the clips' real spans: frame grids, where
 // sound starts and how long it lasts.
-#include "engine/ffmpeg/note_schedule.h"
+#include "engine/ffmpeg/render/note_schedule.h"
 #include "engine/ffmpeg/timeline_layout.h"
 
 #include <QStringList>
@@ -87,6 +87,26 @@ TEST(TimelineLayout, LaterClipsFollowTheSumOfLengthsSoTransitionsLandOnPictureSt
     // Rounding never accumulates: 100 clips of 0.021 s at 25 fps make 2.1 s.
     std::vector<ClipSpan> many(100, Still(0.021));
     EXPECT_EQ(LayOutTimeline(many, {}, kPal, 48000).frames, FirstFrameAt(2.1, 25));
+}
+
+TEST(TimelineLayout, FilesWhoseSoundStartsBeforeTheirPictureJoinWithoutAHeldFrame) {
+    // Camera files of 100 frames whose first picture comes 5.3 ms into the file
+    // (a program stream's sound leads it): the join measures 4.0053 s each.
+    ClipSpan camera = Cut(0, 4.0053);
+    camera.origin = 0.0053;
+    const TimelineLayout layout = LayOutTimeline({camera, Still(2), camera}, {Sound(0, 4.0053, 0), Sound(0, 4.0053, 2)},
+                                                 kPal, 48000);
+    EXPECT_EQ(layout.video[0].frames, 100);
+    EXPECT_EQ(layout.video[1].frames, 50);
+    EXPECT_EQ(layout.video[2].frames, 100);
+    // The sound of each file runs exactly under its pictures, from its first one.
+    EXPECT_NEAR(layout.audio[1].sourceStart, 0.0053, 1e-9);
+    EXPECT_EQ(layout.audio[1].firstSample, 150 * 48000 / 25);
+    EXPECT_EQ(layout.audio[0].samples, 100 * 48000 / 25);
+    // The picture's transition, placed by the join at 4.0053 s, starts on its first frame.
+    EXPECT_EQ(FirstFrameAt(layout.outputTime(4.0053), 25), 100);
+    EXPECT_EQ(FirstFrameAt(layout.outputTime(5.0053), 25), 125);
+    EXPECT_NEAR(layout.outputTime(6.0053 + 1.0), 6.0 + 1.0 - 0.0053, 1e-9) << "the second file's time 1 s";
 }
 
 TEST(TimelineLayout, SoundAddedBeforeAnyPictureBelongsToTheFirst) {

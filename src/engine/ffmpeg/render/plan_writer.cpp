@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/smart_render.h"
+#include "engine/ffmpeg/render/plan_writer.h"
 
 #include "engine/ffmpeg/audio_feed.h"
 #include "engine/ffmpeg/av_error.h"
@@ -7,7 +7,7 @@
 #include "engine/ffmpeg/sound_copy.h"
 #include "engine/ffmpeg/source_copy/hevc_parameter_sets.h"
 #include "engine/ffmpeg/output_file.h"
-#include "engine/ffmpeg/track_producer.h"
+#include "engine/ffmpeg/render/track_producer.h"
 #include "engine/quillmark_error.h"
 
 #include <algorithm>
@@ -26,7 +26,7 @@ using ParametersPtr = std::unique_ptr<AVCodecParameters, ParametersDeleter>;
 
 // The stream parameters of each sound track the plan copies; null for the
 // tracks it encodes.
-std::vector<ParametersPtr> CopiedSound(const SmartPlan& plan, const RenderStreams& streams) {
+std::vector<ParametersPtr> CopiedSound(const RenderPlan& plan, const RenderStreams& streams) {
     std::vector<ParametersPtr> list;
     for (size_t t = 0; t < streams.soundTracks(); ++t) {
         list.emplace_back();
@@ -55,15 +55,16 @@ std::vector<const AVCodecParameters*> Pointers(const std::vector<ParametersPtr>&
     return pointers;
 }
 
-class SmartWriter {
+class PlanWriter {
 public:
-    SmartWriter(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
-                const SmartPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
-                RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress)
+    PlanWriter(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
+               const RenderPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
+               RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress)
         : request(request), timeline(timeline), spans(spans), plan(plan), layout(layout), stop(stop),
           progress(progress),
           sound(CopiedSound(plan, streams)),
-          out(request.writePath, request.shownPath, WithEncoding(settings, plan), AdjustStream(plan), Pointers(sound),
+          video(plan.copies ? plan.encoding : settings.video),
+          out(request.writePath, request.shownPath, WithVideo(settings, video), AdjustStream(plan), Pointers(sound),
               &streams.outputStreams()),
           frameBase(av_inv_q(settings.video.frameRate)), fps(av_q2d(settings.video.frameRate)) {
         auto companions = std::make_unique<Companions>();
@@ -95,7 +96,7 @@ public:
             return false;
         if (stop)
             return false;
-        const double length = layout.seconds(plan.encoding.frameRate);
+        const double length = layout.seconds(video.frameRate);
         if (audio)
             audio->finishAt(length);
         out.finish();
@@ -104,12 +105,12 @@ public:
     }
 
 private:
-    static OutputSettings WithEncoding(OutputSettings settings, const SmartPlan& plan) {
-        settings.video = plan.encoding;
+    static OutputSettings WithVideo(OutputSettings settings, const VideoSettings& video) {
+        settings.video = video;
         return settings;
     }
 
-    static StreamAdjustment AdjustStream(const SmartPlan& plan) {
+    static StreamAdjustment AdjustStream(const RenderPlan& plan) {
         if (plan.streamRecord.empty())
             return {};
         const h264::Bytes record = plan.streamRecord;
@@ -133,35 +134,44 @@ private:
         const auto now = std::chrono::steady_clock::now();
         if (now - lastReport >= kProgressInterval) {
             lastReport = now;
-            const double length = layout.seconds(plan.encoding.frameRate);
+            const double length = layout.seconds(video.frameRate);
             progress(std::min(frames / fps, length), length);
         }
     }
 
-    // Encodes output frames [from, to) with an encoder of their own, so they
-    // open on a keyframe and end with the encoder drained. The frames of clips
-    // in the output's format go in as they decode, the rest turned and fitted.
+    // Encodes output frames [from, to). Between copies each run has an encoder
+    // of its own, matched to the copied pictures, so it opens on a keyframe and
+    // ends drained; the frames of clips in the output's format go in as they
+    // decode, the rest turned and fitted. Without copies the output's own
+    // encoder takes every frame.
     bool encodeFrames(int64_t from, int64_t to) {
         if (from >= to)
             return true;
-        av::CodecPtr encoder = OpenVideoEncoder(plan.encoding, out.globalHeader(), request.shownPath);
+        av::CodecPtr encoder =
+            plan.copies ? OpenVideoEncoder(video, out.globalHeader(), request.shownPath) : nullptr;
         std::vector<bool> asCoded;
         for (const ClipCopy& c : plan.clips)
-            asCoded.push_back(c.fits);
-        const VideoSettings& v = plan.encoding;
-        VideoTrack track(timeline, spans, layout, OutputPictures{{v.width, v.height, v.sampleAspect}, v.frameRate, v.fieldOrder},
-                         v.pixelFormat, std::move(asCoded));
+            asCoded.push_back(plan.copies && c.fits);
+        VideoTrack track(timeline, spans, layout,
+                         OutputPictures{{video.width, video.height, video.sampleAspect}, video.frameRate, video.fieldOrder},
+                         video.pixelFormat, std::move(asCoded));
         FrameQueue queue(kQueuedFrames);
         TrackProducer producer(track, queue, from, to);
         while (av::FramePtr frame = queue.pop()) {
             if (stop)
                 return false;
-            encode(encoder.get(), frame.get(), frame->pts - from, from);
+            if (encoder) {
+                encode(encoder.get(), frame.get(), frame->pts - from, from);
+            } else {
+                reached(frame->pts + 1);
+                out.writeVideo(frame.get());
+            }
         }
         if (stop)
             return false;
         queue.rethrow();
-        encode(encoder.get(), nullptr, 0, from);
+        if (encoder)
+            encode(encoder.get(), nullptr, 0, from);
         return true;
     }
 
@@ -171,8 +181,8 @@ private:
             frame->pts = pts;
             frame->pict_type = pts == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
             frame->key_frame = pts == 0;
-            frame->sample_aspect_ratio = plan.encoding.sampleAspect;
-            MarkFields(frame.get(), plan.encoding.fieldOrder);
+            frame->sample_aspect_ratio = video.sampleAspect;
+            MarkFields(frame.get(), video.fieldOrder);
             av::Check(avcodec_send_frame(encoder, frame.get()), QStringLiteral("Cannot write"), request.shownPath);
         } else {
             av::Check(avcodec_send_frame(encoder, nullptr), QStringLiteral("Cannot write"), request.shownPath);
@@ -360,11 +370,12 @@ private:
     const RenderRequest& request;
     const Timeline& timeline;
     const std::vector<ClipSpan>& spans;
-    const SmartPlan& plan;
+    const RenderPlan& plan;
     const TimelineLayout& layout;
     const std::atomic<bool>& stop;
     const ProgressReport& progress;
     std::vector<ParametersPtr> sound;
+    const VideoSettings video; // of the output's pictures, encoded or copied
     OutputFile out;
     std::unique_ptr<SoundTrack> audio;
     AVRational frameBase;
@@ -377,9 +388,9 @@ private:
 
 } // namespace
 
-bool RunSmartRender(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
-                    const SmartPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
-                    RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress) {
-    SmartWriter writer(request, timeline, spans, plan, settings, layout, streams, stop, progress);
+bool WritePlan(const RenderRequest& request, const Timeline& timeline, const std::vector<ClipSpan>& spans,
+               const RenderPlan& plan, const OutputSettings& settings, const TimelineLayout& layout,
+               RenderStreams& streams, const std::atomic<bool>& stop, const ProgressReport& progress) {
+    PlanWriter writer(request, timeline, spans, plan, settings, layout, streams, stop, progress);
     return writer.run();
 }

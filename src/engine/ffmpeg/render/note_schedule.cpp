@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/note_schedule.h"
+#include "engine/ffmpeg/render/note_schedule.h"
 
 NoteSchedule::NoteSchedule(std::vector<QString> notes, std::vector<double> starts,
                            std::function<void(const QString&)> say)

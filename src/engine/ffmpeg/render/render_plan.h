@@ -9,13 +9,15 @@
 #include <atomic>
 #include <vector>
 
-// How one video clip goes into an output in its own format: the groups of
-// pictures that lie wholly inside it are copied as they are coded, and only the
-// frames from the cut to the first of them and from the last of them to the end
-// are encoded anew. Frames are counted on the file's grid, frame i playing at
-// origin + i / rate, the grid the layout cuts on.
+// How one video clip goes into the output. One in the output's format copies
+// the groups of pictures that lie wholly inside it as they are coded, and only
+// the frames from the cut to the first of them and from the last of them to the
+// end are encoded anew; any other clip is encoded whole. Frames are counted on
+// the file's grid, frame i playing at origin + i / rate, the grid the layout
+// cuts on.
 struct ClipCopy {
     QString file;
+    QString why;               // why none of it is copied; empty when some is
     bool fits = false;         // in the output's format: its encoded frames go in as decoded, around the copy
     double origin = 0;         // seconds in the file of frame 0
     AVRational frameRate{25, 1};
@@ -38,13 +40,16 @@ struct ClipCopy {
     int64_t beginPts() const { return times.front(); }
 };
 
-struct SmartPlan {
+// A render as turns of copied and encoded pictures. Without copies the output is
+// one encode with the output's own settings; with them, everything between two
+// copies is encoded with settings matched to the copied pictures.
+struct RenderPlan {
     bool copies = false;          // at least one clip copies groups of pictures
-    std::vector<ClipCopy> clips;  // when copying, one per video clip
-    std::vector<QString> notes;   // one per video clip, for the user
-    VideoSettings encoding;       // what the frames around the cuts are encoded with
+    std::vector<ClipCopy> clips;  // one per video clip
+    VideoSettings encoding;       // what the frames between copies are encoded with
     int encodedDelay = 0;         // frames an encoded picture is decoded before it shows
     std::vector<bool> soundCopied; // per output sound track: its clips' packets go in as they are coded
+    std::vector<QString> soundWhy; // per output sound track: why it is encoded; empty when copied
     AVCodecID codec = AV_CODEC_ID_NONE; // of the copied pictures
     h264::Bytes streamRecord;     // the output stream's header when the encoder's is not it: for
                                   // H.264 the parameter sets of both kinds of pictures, for HEVC the source's
@@ -55,15 +60,19 @@ struct SmartPlan {
 };
 
 // Which of the output's sound tracks go in as they are coded, each given as the
-// clips it takes; the notes of the copied clips say so.
-void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
+// clips it takes.
+void PlanSoundCopies(RenderPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
                      const OutputSettings& settings, int outputType, const std::atomic<bool>& stop);
 
 // Looks at every video clip of a timeline whose output is `settings`: each clip
 // in the output's format copies the groups of pictures that lie inside it and
 // under no transition; pictures, transitions and clips in other formats are
-// encoded, with an encoder matched to the copied pictures. The notes say, clip
-// by clip, what is copied and why the rest is not.
-SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
-                          const OutputSettings& settings, const TVideoEdit::Properties& props,
-                          const std::atomic<bool>& stop);
+// encoded, with an encoder matched to the copied pictures. Each clip says why
+// it is not copied when it is not.
+RenderPlan PlanRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
+                      const OutputSettings& settings, const TVideoEdit::Properties& props,
+                      const std::atomic<bool>& stop);
+
+// What the user is told of each video clip, in order: what of it is copied and
+// how its sound goes in, or why it is encoded.
+std::vector<QString> PlanNotes(const RenderPlan& plan);

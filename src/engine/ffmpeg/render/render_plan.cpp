@@ -1,4 +1,4 @@
-#include "engine/ffmpeg/smart_plan.h"
+#include "engine/ffmpeg/render/render_plan.h"
 
 #include "engine/ffmpeg/media_reader.h"
 #include "engine/ffmpeg/output_file.h"
@@ -165,7 +165,7 @@ void AddFlags(Options& options, const std::string& key, const std::string& flags
     options.emplace_back(key, flags);
 }
 
-QString PrepareH264(SmartPlan& plan, const AVCodecParameters* par, const QString& firstFile, bool globalHeader) {
+QString PrepareH264(RenderPlan& plan, const AVCodecParameters* par, const QString& firstFile, bool globalHeader) {
     VideoSettings& v = plan.encoding;
     auto source = h264::ParseAvcRecord(par->extradata, par->extradata_size);
     const bool annexB = !source;
@@ -191,7 +191,7 @@ QString PrepareH264(SmartPlan& plan, const AVCodecParameters* par, const QString
     return {};
 }
 
-QString PrepareHevc(SmartPlan& plan, const AVCodecParameters* par, bool globalHeader) {
+QString PrepareHevc(RenderPlan& plan, const AVCodecParameters* par, bool globalHeader) {
     VideoSettings& v = plan.encoding;
     const bool record = hevc::IsRecord(par->extradata, par->extradata_size);
     if (record && hevc::LengthSize(par->extradata, par->extradata_size) != 4)
@@ -212,7 +212,7 @@ QString PrepareHevc(SmartPlan& plan, const AVCodecParameters* par, bool globalHe
 // join without their timestamps crossing. H.264's encoder gives its parameter
 // sets ids the copied ones leave free, and the stream's record holds both;
 // HEVC's carries its own in the stream and the copied stretches open with theirs.
-QString PrepareEncoding(SmartPlan& plan, const AVStream* firstStream, const QString& firstFile, bool globalHeader) {
+QString PrepareEncoding(RenderPlan& plan, const AVStream* firstStream, const QString& firstFile, bool globalHeader) {
     VideoSettings& v = plan.encoding;
     const AVCodecParameters* par = firstStream->codecpar;
     plan.codec = par->codec_id;
@@ -255,10 +255,10 @@ std::pair<int64_t, int64_t> CopyWindow(const ClipCopy& c, const std::vector<Tran
 
 } // namespace
 
-SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
-                          const OutputSettings& settings, const TVideoEdit::Properties& props,
-                          const std::atomic<bool>& stop) {
-    SmartPlan plan;
+RenderPlan PlanRender(const Timeline& timeline, const std::vector<ClipSpan>& spans, const TimelineLayout& layout,
+                      const OutputSettings& settings, const TVideoEdit::Properties& props,
+                      const std::atomic<bool>& stop) {
+    RenderPlan plan;
     plan.encoding = settings.video;
     std::vector<h264::Bytes> records;
     std::unique_ptr<MediaReader> firstFitting;
@@ -295,7 +295,7 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         }
         if (!reason.isEmpty()) {
             encodedWhole = true;
-            plan.notes.push_back(Named(QStringLiteral("Re-encoding"), clip.file, reason));
+            c.why = reason;
             plan.clips.push_back(c);
             continue;
         }
@@ -328,15 +328,10 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
             plan.copies = true;
             if (c.delay > 0)
                 plan.encodedDelay = 1;
-            plan.notes.push_back(QStringLiteral("Copying \"%1\" from %2 to %3 s; re-encoding %4 frames around the cuts")
-                                     .arg(clip.file)
-                                     .arg(c.origin + c.copyBegin / fps, 0, 'f', 3)
-                                     .arg(c.origin + c.copyEnd / fps, 0, 'f', 3)
-                                     .arg(c.encodedFrames()));
         } else {
             // In the output's format but with nothing to copy: all its frames are encoded.
             c.copyBegin = c.copyEnd = c.end;
-            plan.notes.push_back(Named(QStringLiteral("Re-encoding"), clip.file, reason));
+            c.why = reason;
         }
         if (!firstFitting) {
             firstFitting = std::move(reader);
@@ -363,21 +358,26 @@ SmartPlan PlanSmartRender(const Timeline& timeline, const std::vector<ClipSpan>&
         problem = PrepareEncoding(plan, firstFitting->stream(), firstFitting->file(), GlobalHeader(settings.muxer));
     if (!problem.isEmpty()) {
         // A stream that cannot take copied and encoded pictures side by side is one encode.
-        plan.copies = false;
-        for (size_t i = 0; i < plan.notes.size(); ++i)
-            if (plan.clips[i].fits)
-                plan.notes[i] = Named(QStringLiteral("Re-encoding"), timeline.video[i].file, problem);
+        const std::vector<ClipCopy> clips = std::move(plan.clips);
+        plan = RenderPlan{};
+        plan.clips = clips;
+        plan.encoding = settings.video;
+        for (ClipCopy& c : plan.clips)
+            if (c.fits) {
+                c.fits = false;
+                c.copyBegin = c.copyEnd = c.end;
+                c.why = problem;
+            }
     }
     return plan;
 }
 
-void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
+void PlanSoundCopies(RenderPlan& plan, const Timeline& timeline, const std::vector<std::vector<AudioClip>>& tracks,
                      const OutputSettings& settings, int outputType, const std::atomic<bool>& stop) {
     if (!plan.copies || !settings.audio)
         return;
     const FormatDescription* format = FindFormat(outputType);
     const bool ownFormat = format && format->family == FormatFamily::Source;
-    QStringList copied, encoded;
     for (size_t t = 0; t < tracks.size() && !stop; ++t) {
         Timeline track = timeline;
         track.audio = tracks[t];
@@ -388,21 +388,39 @@ void PlanSoundCopies(SmartPlan& plan, const Timeline& timeline, const std::vecto
                 wanted.audio = own;
         const QString why = SoundCopyMismatch(track, wanted, outputType, stop);
         plan.soundCopied.push_back(why.isEmpty());
-        if (why.isEmpty())
+        plan.soundWhy.push_back(why);
+    }
+}
+
+std::vector<QString> PlanNotes(const RenderPlan& plan) {
+    QStringList copied, encoded;
+    for (size_t t = 0; t < plan.soundWhy.size(); ++t)
+        if (plan.soundWhy[t].isEmpty())
             copied << QString::number(t + 1);
         else
-            encoded << QStringLiteral("track %1: %2").arg(t + 1).arg(why);
-    }
+            encoded << QStringLiteral("track %1: %2").arg(t + 1).arg(plan.soundWhy[t]);
     QString sound;
-    if (tracks.size() == 1)
+    if (plan.soundWhy.size() == 1)
         sound = encoded.isEmpty() ? QStringLiteral("; its sound is copied")
-                                  : QStringLiteral("; its sound is re-encoded: %1").arg(encoded.front().section(": ", 1));
-    else if (encoded.isEmpty())
+                                  : QStringLiteral("; its sound is re-encoded: %1").arg(plan.soundWhy.front());
+    else if (encoded.isEmpty() && !copied.isEmpty())
         sound = QStringLiteral("; its sound tracks are copied");
-    else
+    else if (!encoded.isEmpty())
         sound = QStringLiteral("; its sound is re-encoded on %1").arg(encoded.join(QStringLiteral("; ")))
                 + (copied.isEmpty() ? QString() : QStringLiteral(", copied on track(s) %1").arg(copied.join(',')));
-    for (QString& note : plan.notes)
-        if (note.startsWith(QStringLiteral("Copying")))
-            note += sound;
+    std::vector<QString> notes;
+    for (const ClipCopy& c : plan.clips) {
+        if (!c.why.isEmpty()) {
+            notes.push_back(Named(QStringLiteral("Re-encoding"), c.file, c.why));
+            continue;
+        }
+        const double fps = av_q2d(c.frameRate);
+        notes.push_back(QStringLiteral("Copying \"%1\" from %2 to %3 s; re-encoding %4 frames around the cuts")
+                            .arg(c.file)
+                            .arg(c.origin + c.copyBegin / fps, 0, 'f', 3)
+                            .arg(c.origin + c.copyEnd / fps, 0, 'f', 3)
+                            .arg(c.encodedFrames())
+                        + sound);
+    }
+    return notes;
 }
