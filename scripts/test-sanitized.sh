@@ -6,7 +6,11 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILLMARK_SANITIZED_BUILD_DIR:-$here/build-sanitized}"
 bash "$here/scripts/install-deps.sh"
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+# -O1 with line tables only, as the sanitizers' authors advise: the reports keep
+# their file and line, and the build takes half the time of -O2 with full
+# debug information.
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 # No strict_string_checks: it takes the X keyboard library's legal strndup of an
