@@ -10,8 +10,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/build_paths.h"
+
 // quillmark-cli run to its end, with what it printed.
-const QString kCli = QStringLiteral(QUILLMARK_BIN_DIR "/quillmark-cli");
+const QString kCli = buildpaths::BinDir() + "/quillmark-cli";
 
 struct CliRun {
     int code = -1;

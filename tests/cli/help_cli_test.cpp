@@ -11,7 +11,7 @@
 namespace {
 
 QString ManualPage() {
-    QFile f(QStringLiteral(QUILLMARK_SOURCE_DIR "/data/man/quillmark-cli.1"));
+    QFile f(buildpaths::SourceDir() + "/data/man/quillmark-cli.1");
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << "no manual page";
     // roff writes a plain minus as \- and switches fonts with \fB ... \fR.
     return QString::fromUtf8(f.readAll()).remove(QRegularExpression(R"(\\f[BIRP])")).replace("\\-", "-");

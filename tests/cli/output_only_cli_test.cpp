@@ -37,7 +37,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 // libraries, which AddressSanitizer must be told it may not be first in.
 QProcessEnvironment SpiedEnvironment(const QString& log, const QString& slowRemoval = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LD_PRELOAD", QUILLMARK_SYSCALL_SPY);
+    env.insert("LD_PRELOAD", buildpaths::SyscallSpy());
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
     if (!log.isEmpty()) env.insert("QM_SPY_LOG", log);
     if (!slowRemoval.isEmpty()) env.insert("QM_SPY_SLOW_PART_REMOVAL", slowRemoval);

@@ -6,6 +6,7 @@
 #include "common/folders.h"
 #include "common/messages.h"
 #include "media/test_media.h"
+#include "support/build_paths.h"
 #include "support/fake_services.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@
 
 namespace {
 
-const QString kPrefix = QStringLiteral(QUILLMARK_TEST_PREFIX);
+const QString kPrefix = buildpaths::InstallPrefix();
 const QString kBin = kPrefix + "/bin/";
 const QString kShare = kPrefix + "/share/";
 const QString kAppId = QStringLiteral(QUILLMARK_APP_ID);
@@ -148,7 +149,7 @@ TEST(InstalledProgram, FindsItsDataInShareAndKeepsSettingsInTheUsersConfig) {
     EXPECT_EQ(SettingsFilePath(kBin), "/home/ann/.config/Quillmark/setup.ini");
     qunsetenv("XDG_CONFIG_HOME");
     // The build's own folder stays a portable one.
-    const QString build = QStringLiteral(QUILLMARK_BIN_DIR "/");
+    const QString build = buildpaths::BinDir() + "/";
     EXPECT_EQ(DataFolder(build), build);
     EXPECT_EQ(SettingsFilePath(build), build + "setup.ini");
 }

@@ -1,5 +1,9 @@
 #include "test_media.h"
 
+#include "probe_rows.h"
+
+#include "support/build_paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +17,7 @@
 namespace testmedia {
 
 QString Folder() {
-    const QString folder = QStringLiteral(QUILLMARK_TEST_MEDIA_DIR);
+    const QString folder = buildpaths::TestMediaDir();
     QDir().mkpath(folder);
     return folder;
 }

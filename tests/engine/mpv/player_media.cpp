@@ -1,5 +1,7 @@
 #include "player_media.h"
 
+#include "support/build_paths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,7 +21,7 @@ bool run(const QString& program, const QStringList& args, QByteArray* output = n
 // Tests run in parallel processes: each makes the file under a name of its own
 // and moves it into place, so none ever reads a half-written one.
 QString made(const QString& name, const QStringList& ffmpegArgs) {
-    QDir dir(MPV_TEST_MEDIA_DIR);
+    QDir dir(buildpaths::PlayerMediaDir());
     dir.mkpath(".");
     const QString target = dir.filePath(name);
     if (QFile::exists(target)) return target;
@@ -52,8 +54,8 @@ QString mp3() {
 }
 
 QString notMedia() {
-    const QString target = QDir(MPV_TEST_MEDIA_DIR).filePath("not-media.avi");
-    QDir().mkpath(MPV_TEST_MEDIA_DIR);
+    const QString target = QDir(buildpaths::PlayerMediaDir()).filePath("not-media.avi");
+    QDir().mkpath(buildpaths::PlayerMediaDir());
     QFile file(target);
     if (!file.exists() && file.open(QIODevice::WriteOnly)) file.write("This is a note, not a video.\n");
     return target;
