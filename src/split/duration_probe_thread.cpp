@@ -23,10 +23,13 @@ TGetFileDuration::TGetFileDuration(Probe p, QString f, int g)
 
 TGetFileDuration::~TGetFileDuration() { live().remove(this); }
 
-TGetFileDuration* TGetFileDuration::launch(Probe probe, QString file, int generation) {
+void TGetFileDuration::launch(Probe probe, QString file, int generation, QObject* receiver, OnMeasured onMeasured,
+                              OnFailed onFailed) {
     auto* thread = new TGetFileDuration(std::move(probe), std::move(file), generation);
     live().insert(thread);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(thread, &TGetFileDuration::measured, receiver, std::move(onMeasured), Qt::QueuedConnection);
+    connect(thread, &TGetFileDuration::failed, receiver, std::move(onFailed), Qt::QueuedConnection);
     static const bool exitHooked = [] {
         if (QCoreApplication* app = QCoreApplication::instance()) {
             QObject::connect(app, &QCoreApplication::aboutToQuit, [] { waitForRunning(ExitWaitMs); });
@@ -35,7 +38,6 @@ TGetFileDuration* TGetFileDuration::launch(Probe probe, QString file, int genera
     }();
     (void)exitHooked;
     thread->start();
-    return thread;
 }
 
 int TGetFileDuration::runningCount() {

@@ -13,9 +13,14 @@ class TGetFileDuration : public QThread {
 public:
     using Probe = std::function<double(const QString& file)>;
 
-    // Starts measuring `file`; connect to the result signals right away (they are
-    // queued, so none is missed before the event loop runs again).
-    static TGetFileDuration* launch(Probe probe, QString file, int generation);
+    using OnMeasured = std::function<void(int generation, double seconds)>;
+    using OnFailed = std::function<void(int generation, const QString& message)>;
+
+    // Starts measuring `file`. The results reach `receiver`'s thread, and not at
+    // all once `receiver` is gone. They are connected before the thread starts:
+    // a probe that ends before its caller runs again must not report to nobody.
+    static void launch(Probe probe, QString file, int generation, QObject* receiver, OnMeasured onMeasured,
+                       OnFailed onFailed);
     // Probes still running (UI thread only).
     static int runningCount();
     // Waits at most `ms` in all for the probes still running; the program's exit

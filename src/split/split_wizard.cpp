@@ -191,12 +191,13 @@ void SplitWizard::openSource(const QString& file) {
         }
         return seconds;
     };
-    auto* thread = TGetFileDuration::launch(measureAndRead, SourceFileName, probeGeneration);
-    connect(thread, &TGetFileDuration::measured, this, [this, file = SourceFileName, tracks](int generation, double seconds) {
-        if (generation == probeGeneration) showTracks(file, *tracks);
-        onProbeMeasured(generation, seconds);
-    });
-    connect(thread, &TGetFileDuration::failed, this, &SplitWizard::onProbeFailed);
+    TGetFileDuration::launch(
+        measureAndRead, SourceFileName, probeGeneration, this,
+        [this, file = SourceFileName, tracks](int generation, double seconds) {
+            if (generation == probeGeneration) showTracks(file, *tracks);
+            onProbeMeasured(generation, seconds);
+        },
+        [this](int generation, const QString& message) { onProbeFailed(generation, message); });
 }
 
 void SplitWizard::probeEnded() {

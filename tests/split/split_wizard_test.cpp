@@ -7,6 +7,7 @@
 #include "common/up_down.h"
 #include "engine/quillmark_error.h"
 #include "fakes/recording_video_edit.h"
+#include "split/duration_probe_thread.h"
 #include "split/pie_chart.h"
 #include "split/split_page.h"
 #include "split/split_point_panel.h"
@@ -442,6 +443,18 @@ TEST_F(SplitWizardTest, NextFollowsTheProbeOfTheFileChosenLast) {
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(page.BitBtnNext->isEnabled());
     EXPECT_EQ(page.EdFilePathName->text(), "/v/fast.avi");
+}
+
+// A probe that ends before the window runs again, as on a loaded machine where
+// the window's thread is held up right after starting it, still reports.
+TEST(DurationProbe, AProbeThatEndsBeforeTheWindowRunsAgainStillReports) {
+    QObject window;
+    double measured = -1;
+    TGetFileDuration::launch([](const QString&) { return 7.5; }, "/v/quick.avi", 1, &window,
+                             [&](int, double seconds) { measured = seconds; }, [](int, const QString&) {});
+    ASSERT_TRUE(TGetFileDuration::waitForRunning(15000));
+    ASSERT_TRUE(waitUntil([&] { return measured >= 0; }));
+    EXPECT_DOUBLE_EQ(measured, 7.5);
 }
 
 // ---- The desktop: drops, keys, widths ----
