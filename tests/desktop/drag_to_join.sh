@@ -50,9 +50,11 @@ export QT_QPA_PLATFORM=xcb
 Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
+# Windows opened before the window manager manages them are placed by nobody:
+# wait until it says it has started, however busy the machine is.
+openbox --startup "touch $work/wm-ready" >/dev/null 2>&1 &
 pids+=($!)
-sleep 0.5
+for _ in $(seq 300); do [ -e "$work/wm-ready" ] && break; sleep 0.1; done
 
 # The program runs from a folder of its own, so its settings file lands there,
 # with a home folder of its own as the default output folder.
