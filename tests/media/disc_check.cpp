@@ -43,7 +43,7 @@ struct VideoFacts {
 };
 
 VideoFacts VideoOf(const QString& file) {
-    const QJsonObject video = Stream(Probe(file), "video");
+    const QJsonObject video = Stream(ProbeHeaders(file), "video");
     return {video["codec_name"].toString(), video["width"].toInt(), video["height"].toInt()};
 }
 

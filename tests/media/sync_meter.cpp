@@ -82,7 +82,18 @@ struct Sound {
 // the decoded frame it came in, so start times and gaps count.
 Sound DecodeSound(const QString& file) {
     Sound sound;
-    sound.rate = Stream(Probe(file), "audio")["sample_rate"].toString().toInt();
+    // The rate comes with the frames' times: one reading of the file, not two.
+    auto frames = CompactRows(Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                              "stream=sample_rate:frame=best_effort_timestamp_time,nb_samples", "-of",
+                                              "compact=p=0", file}));
+    for (auto row = frames.begin(); row != frames.end();) {
+        if (row->contains("sample_rate")) {
+            sound.rate = row->value("sample_rate").toInt();
+            row = frames.erase(row);
+        } else {
+            ++row;
+        }
+    }
     if (sound.rate <= 0)
         return sound;
     const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", file, "-map", "0:a:0", "-ac", "1", "-c:a", "pcm_f32le",
@@ -90,8 +101,6 @@ Sound DecodeSound(const QString& file) {
     sound.samples.resize(raw.size() / sizeof(float));
     memcpy(sound.samples.data(), raw.constData(), sound.samples.size() * sizeof(float));
 
-    const auto frames = CompactRows(Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                                    "frame=best_effort_timestamp_time,nb_samples", "-of", "compact=p=0", file}));
     sound.times.reserve(sound.samples.size());
     double next = 0;
     for (const auto& frame : frames) {

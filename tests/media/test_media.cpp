@@ -96,6 +96,11 @@ QJsonObject Probe(const QString& file) {
     return QJsonDocument::fromJson(json).object();
 }
 
+QJsonObject ProbeHeaders(const QString& file) {
+    const QByteArray json = Run("ffprobe", {"-v", "error", "-show_streams", "-show_format", "-of", "json", file});
+    return QJsonDocument::fromJson(json).object();
+}
+
 QJsonObject Stream(const QJsonObject& probe, const QString& type) {
     for (const QJsonValue& s : probe["streams"].toArray())
         if (s["codec_type"].toString() == type)
@@ -133,15 +138,17 @@ QByteArray Luma(const QString& file, int frame) {
 }
 
 double AudioSeconds(const QString& file) {
-    const int rate = Stream(Probe(file), "audio")["sample_rate"].toString().toInt();
-    if (rate <= 0)
-        return 0;
     const QByteArray out = Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                           "frame=nb_samples", "-of", "csv=p=0", file});
+                                           "stream=sample_rate:frame=nb_samples", "-of", "compact=p=0", file});
     long long samples = 0;
-    for (const QByteArray& line : out.split('\n'))
-        samples += line.split(',').first().trimmed().toLongLong();
-    return double(samples) / rate;
+    int rate = 0;
+    for (const auto& row : CompactRows(out)) {
+        if (row.contains("sample_rate"))
+            rate = row.value("sample_rate").toInt();
+        else
+            samples += row.value("nb_samples").toLongLong();
+    }
+    return rate > 0 ? double(samples) / rate : 0;
 }
 
 } // namespace testmedia

@@ -39,6 +39,8 @@ QByteArray Run(const QString& program, const QStringList& args, int* exitCode = 
 
 // ffprobe's view of a file: {"streams": [...], "format": {...}} with frame counts.
 QJsonObject Probe(const QString& file);
+// The same without frame counts: what the headers say, without decoding the file.
+QJsonObject ProbeHeaders(const QString& file);
 // The first stream of a type ("video", "audio"), or an empty object.
 QJsonObject Stream(const QJsonObject& probe, const QString& type);
 // A checksum of every decoded video frame, in order (ffmpeg's framemd5).

@@ -78,7 +78,7 @@ protected:
 // second a one-frame flash may be dropped altogether. Between equal rates the
 // beep must sit on its flash.
 double SourceFps(const QString& file) {
-    const QStringList rate = testmedia::Stream(testmedia::Probe(file), "video")["avg_frame_rate"].toString().split('/');
+    const QStringList rate = testmedia::Stream(testmedia::ProbeHeaders(file), "video")["avg_frame_rate"].toString().split('/');
     return rate.size() == 2 && rate[1].toDouble() > 0 ? rate[0].toDouble() / rate[1].toDouble() : 0;
 }
 
@@ -100,7 +100,7 @@ TEST_P(Sync, CutsBetweenFramesKeepTheBeepOnItsFlash) {
         EXPECT_LE(report.worstOffsetMs(), limit) << what << Describe(report);
         EXPECT_NEAR(report.audioSeconds, report.videoSeconds, 0.05) << what;
         // One line a render for the record: what a viewer would notice of it.
-        const QJsonObject video = testmedia::Stream(testmedia::Probe(lastOutput), "video");
+        const QJsonObject video = testmedia::Stream(testmedia::ProbeHeaders(lastOutput), "video");
         std::printf("sync-row | %s | %s | %.1f ms | %.2f s | %.2f s | %dx%d | %s |\n", what.c_str(), GetParam().name,
                     report.worstOffsetMs(), report.videoSeconds, report.audioSeconds, video["width"].toInt(),
                     video["height"].toInt(), qPrintable(video["field_order"].toString("progressive")));
