@@ -334,7 +334,8 @@ TEST_F(SmartFallback, ASourceOfAnotherSizeIsEncodedWholeAndAPictureAlone) {
     engine->AddVideoClip(dvd, 1, 3, 0);
     engine->AddVideoClip(testmedia::Picture(), 0, 1, 0);
     const QString joined = dir.filePath("joined.mpg");
-    ASSERT_TRUE(RenderAndWait(*engine, joined).completed);
+    const RenderOutcome joinedRender = RenderAndWait(*engine, joined);
+    ASSERT_TRUE(joinedRender.completed) << joinedRender.error.toStdString();
     ASSERT_EQ(notes.size(), 2);
     EXPECT_TRUE(notes[0].startsWith("Copying")) << notes[0].toStdString();
     EXPECT_TRUE(notes[1].endsWith("it is a still picture")) << notes[1].toStdString();
