@@ -1,5 +1,6 @@
 #include "common/ini_file.h"
 
+#include "common/bounded_read.h"
 #include "engine/quillmark_error.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QStringDecoder>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -50,6 +52,8 @@ bool keyValue(const QByteArray& line, QString& key, QByteArray& value) {
     value = t.mid(eq + 1).trimmed();
     return true;
 }
+
+QString osReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 [[noreturn]] void cannotWrite(const QString& path) {
     throw QuillmarkError(QString("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
@@ -95,6 +99,11 @@ void replaceFile(const QString& path, const QByteArray& data) {
     const QFileInfo link(path);
     // A settings file that is a link to elsewhere keeps being that link.
     const QFileInfo file(link.isSymLink() && link.exists() ? link.canonicalFilePath() : link.absoluteFilePath());
+    // Only a regular file is replaced: a link to /dev/null or a FIFO named like
+    // the settings file would otherwise become a file of settings.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(file.absoluteFilePath()).constData(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        cannotWrite(path);
     if (!QDir().mkpath(file.absolutePath())) cannotWrite(path);
     removeAbandonedTemporaries(file);
 
@@ -119,9 +128,27 @@ void replaceFile(const QString& path, const QByteArray& data) {
 }  // namespace
 
 IniFile::IniFile(const QString& path) : filePath(path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const QByteArray data = file.readAll();
+    // Only a regular file is read: a FIFO would keep the caller waiting for a
+    // writer, and a device such as /dev/zero never ends.
+    const auto cannotRead = [&](const QString& reason) {
+        readProblem = QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
+    };
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (errno != ENOENT) cannotRead(osReason(errno));
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        cannotRead(S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file"));
+        return;
+    }
+    QByteArray data;
+    try {
+        data = ReadBoundedInput(path, kMaxListBytes).value_or(QByteArray());
+    } catch (const QuillmarkError& e) {
+        readProblem = e.message();
+        return;
+    }
     if (data.isEmpty()) return;
     crlf = data.contains("\r\n");
     lines = data.split('\n');

@@ -22,6 +22,9 @@ public:
     explicit IniFile(const QString& path);
 
     const QString& path() const { return filePath; }
+    // Why the file could not be read, empty when it was read or is not there at
+    // all. A file that cannot be read reads as empty: every value its default.
+    const QString& problem() const { return readProblem; }
 
     bool hasKey(const QString& section, const QString& key) const;
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
@@ -56,6 +59,7 @@ private:
     void insertLine(int index, const QByteArray& text);
 
     QString filePath;
+    QString readProblem;
     // Each line without its '\n'; a '\r' before it stays part of the line.
     QList<QByteArray> lines;
     bool finalNewline = true;

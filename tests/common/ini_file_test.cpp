@@ -2,7 +2,10 @@
 #include "engine/quillmark_error.h"
 #include "support/temp_folder.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
@@ -226,4 +229,51 @@ TEST(IniFileBytes, AFileWithoutAFinalNewlineKeepsItsLastLine) {
     ini.setInteger("join", "c", 3);
     ini.save();
     EXPECT_EQ(dir.read("setup.ini"), "[general]\na=5\n[join]\nb=2\nc=3\n");
+}
+
+// What may stand where the settings file should: only a regular file is read or
+// replaced. A FIFO would hold the reader forever and a device never ends; a link
+// to either must not turn it into a file of settings.
+TEST(IniFileSafety, OnlyARegularFileIsReadAndOnlyARegularFileIsReplaced) {
+    TempFolder dir;
+    const QString fifo = dir.path("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QDir(dir.path()).mkdir("folder.ini");
+    for (const auto& [path, reason] : {std::pair{fifo, "it is not a regular file"},
+                                       std::pair{QStringLiteral("/dev/zero"), "it is not a regular file"},
+                                       std::pair{dir.path("folder.ini"), "it is a folder"}}) {
+        const IniFile ini(path);
+        EXPECT_EQ(ini.problem(), QStringLiteral("Cannot read \"%1\": %2").arg(path, reason));
+        EXPECT_EQ(ini.readInteger("general", "outputformat", 8), 8);
+    }
+    EXPECT_EQ(IniFile(dir.path("missing.ini")).problem(), "");
+    EXPECT_EQ(IniFile(dir.write("setup.ini", "[general]\na=1\n")).problem(), "");
+
+    // A link to a FIFO, and a FIFO under the settings file's own name.
+    const QString link = dir.path("linked.ini");
+    ASSERT_TRUE(QFile::link(fifo, link));
+    for (const QString& path : {link, fifo}) {
+        IniFile ini(path);
+        ini.setInteger("general", "a", 2);
+        try {
+            ini.save();
+            ADD_FAILURE() << "saved over a FIFO through " << path.toStdString();
+        } catch (const QuillmarkError& e) {
+            EXPECT_EQ(e.message(), "Unable to write to " + path);
+        }
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+
+    // A link to a regular file still writes that file and stays a link.
+    const QString target = dir.write("target.ini", "[general]\na=1\n");
+    const QString toFile = dir.path("to-file.ini");
+    ASSERT_TRUE(QFile::link(target, toFile));
+    IniFile ini(toFile);
+    ini.setInteger("general", "a", 3);
+    ini.save();
+    EXPECT_TRUE(QFileInfo(toFile).isSymLink());
+    EXPECT_EQ(dir.read("target.ini"), "[general]\na=3\n");
 }
