@@ -7,6 +7,7 @@
 #include "common/folders.h"
 #include "common/ini_file.h"
 #include "engine/duration_probe.h"
+#include "engine/ffmpeg/target_check.h"
 #include "engine/quillmark_error.h"
 #include "engine/source_tracks.h"
 #include "engine/video_edit.h"
@@ -140,6 +141,10 @@ int JoinCommand(const QStringList& args) {
         return kExitFailed;
     }
 
+    if (!InputAtTarget(output, {CommandSettingsFile()}).isEmpty()) {
+        PrintError(QStringLiteral("Cannot write \"%1\": it is the settings file this join reads").arg(output));
+        return kExitFailed;
+    }
     PrintError(QStringLiteral("Joining into %1%2")
                    .arg(output, QFileInfo::exists(output) ? QStringLiteral(" (replacing the file there)") : QString()));
     return RenderToCompletion(*engine, output);

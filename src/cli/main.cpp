@@ -3,10 +3,12 @@
 #include "cli/command_settings.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "common/ini_file.h"
 #include "engine/ffmpeg/library_log.h"
 #include "engine/ffmpeg/render_workers.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTextStream>
 #include <algorithm>
@@ -66,7 +68,18 @@ int main(int argc, char** argv) {
             PrintUsage();
             return kExitUsage;
         }
-        SetCommandSettingsFile(args[at + 1]);
+        // A settings file named on the line must be one: a missing one would
+        // silently mean the defaults, and a FIFO or a device is never read.
+        const QString settingsFile = args[at + 1];
+        if (!QFileInfo::exists(settingsFile)) {
+            PrintError(QStringLiteral("Cannot read \"%1\": there is no such file").arg(settingsFile));
+            return kExitFailed;
+        }
+        if (const QString problem = IniFile(settingsFile).problem(); !problem.isEmpty()) {
+            PrintError(problem);
+            return kExitFailed;
+        }
+        SetCommandSettingsFile(settingsFile);
         args.remove(at, 2);
     }
     if (args.isEmpty()) {

@@ -182,6 +182,8 @@ int SplitCommand(const QStringList& args) {
             setup.keptTracks.insert(setup.source, *o.tracks);
         }
         const CommandSettings settings = ReadCommandSettings(IniFile(CommandSettingsFile()), o.format, o.noSmartRender);
+        // The settings are read, never written: no part may take their file's place.
+        setup.otherInputs << CommandSettingsFile();
         setup.formats = settings.formats;
         setup.selectedFormat = settings.selectedFormat;
         if (const QString problem = OutputExtensionProblem(setup.selectedFormat, setup.source); !problem.isEmpty())

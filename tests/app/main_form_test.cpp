@@ -27,6 +27,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFile>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -34,6 +35,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -120,6 +122,25 @@ TEST_F(MainFormTest, ClosingWritesOnlyTheThreeKeys) {
     f.close();
     EXPECT_EQ(dir.read("setup.ini"),
               "; kept\n[general]\noutputpath=/out/parts/\nresizemode=2\noutputformat=4\n[join]\njoinoutputpath=/a/\n");
+}
+
+// A settings file that is a link to a FIFO: the window opens with the defaults
+// instead of waiting for a writer, says at close that it cannot save, closes all
+// the same, and the FIFO stays a FIFO.
+TEST_F(MainFormTest, ASettingsLinkToAFifoNeitherHoldsTheWindowNorBecomesAFile) {
+    const QString fifo = dir.path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link(fifo, dir.path("setup.ini")));
+    TMainForm& f = open();
+    EXPECT_EQ(f.TabSheet1->cbFormat->currentText(), "AVI/Divx/Xvid");
+    EXPECT_TRUE(f.close());
+    EXPECT_FALSE(f.isVisible());
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].endsWith("Unable to write to " + dir.path("setup.ini") + ".")) << boxes[0].toStdString();
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(dir.path("setup.ini")).isSymLink());
 }
 
 TEST_F(MainFormTest, EitherFormatListSetsTheSharedFormat) {

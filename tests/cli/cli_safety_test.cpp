@@ -17,7 +17,9 @@
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -253,6 +255,47 @@ TEST(CliReplacing, ARunOverEarlierOutputsReplacesThemAndSaysWhich) {
     EXPECT_EQ(joinedAgain.code, 0);
     EXPECT_TRUE(joinedAgain.err.contains("Joining into " + dir.filePath("joined.avi") + " (replacing the file there)"))
         << joinedAgain.err.toStdString();
+}
+
+// The settings file is read like any list the user names, and never written:
+// a missing one is an error rather than the defaults, a FIFO or a device is
+// refused at once instead of read forever, and no output takes its place.
+TEST(CliSettingsFile, IsAFileThatIsReadAndNeverAnOutput) {
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("clip.mp4");
+    ASSERT_TRUE(QFile::copy(testmedia::H264Clip(), clip));
+    const QString fifo = dir.filePath("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString missing = dir.filePath("missing.ini");
+    for (const auto& [settings, reason] : {std::pair{missing, "there is no such file"},
+                                           std::pair{fifo, "it is not a regular file"},
+                                           std::pair{QStringLiteral("/dev/zero"), "it is not a regular file"}}) {
+        const CliRun run = Cli({"--settings", settings, "join", clip, "--out", dir.filePath("out.mp4")});
+        EXPECT_EQ(run.code, 1) << settings.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Cannot read \"%1\": %2").arg(settings, reason))) << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.mp4")));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+
+    // Settings that name MP4, in a file the join's output or a split's part would be.
+    const QByteArray stored = "[general]\noutputformat=10\n";
+    for (const QString& name : {QStringLiteral("s.mp4"), QStringLiteral("clip-1.mp4")}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(stored);
+    }
+    const CliRun join = Cli({"--settings", dir.filePath("s.mp4"), "join", clip, "--out", dir.filePath("s.mp4")});
+    EXPECT_EQ(join.code, 1);
+    EXPECT_TRUE(join.err.contains("it is the settings file this join reads")) << join.err.toStdString();
+    const CliRun split = Cli({"--settings", dir.filePath("clip-1.mp4"), "split", clip, "--parts", "2", "--out", dir.path()});
+    EXPECT_EQ(split.code, 1);
+    EXPECT_TRUE(split.err.contains("which the split reads; nothing was written")) << split.err.toStdString();
+    for (const QString& name : {QStringLiteral("s.mp4"), QStringLiteral("clip-1.mp4")}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), stored) << name.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("clip-2.mp4")));
 }
 
 } // namespace
