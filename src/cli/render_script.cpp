@@ -104,7 +104,9 @@ const std::map<QString, Call>& Calls() {
          }}},
         {"addaudioclip", {"AddAudioClip FILE START STOP", 3, 3, [](TVideoEdit& e, const Args& a) { e.AddAudioClip(a[0], Seconds(a[1]), Seconds(a[2])); }}},
         {"addtransition", {"AddTransition INDEX START STOP", 3, 3, [](TVideoEdit& e, const Args& a) {
-             e.AddTransition(IndexIn(a[0], e.Transitions(), "transition"), Seconds(a[1]), Seconds(a[2]));
+             // An index outside the list is a plain cut, and a join passes on a stored
+             // one as it is: a script that replays it must be taken.
+             e.AddTransition(Integer<int16_t>(a[0]), Seconds(a[1]), Seconds(a[2]));
          }}},
         {"outputtype", {QStringLiteral("OutputType 0-%1").arg(FormatCount() - 1), 1, 1, [](TVideoEdit& e, const Args& a) { e.SetOutputType(WholeWithin<int>(a[0], 0, OutputFormat::Count - 1, "(an output format)")); }}},
         {"framerate", {"FrameRate FPS", 1, 1, [](TVideoEdit& e, const Args& a) { e.SetFrameRate(float(Within(a[0], 1, kMaxFrameRate, "frames a second"))); }}},

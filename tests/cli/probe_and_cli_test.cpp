@@ -46,6 +46,9 @@ TEST(CliRenderScript, AppliesEachLineInOrder) {
                                  "AddVideoClip \"/videos/my clip #1.avi\" 0 30.5 2\n"
                                  "AddAudioClip /videos/a.avi 1.5 2\n"
                                  "AddTransition 3 14.5 16.5\n"
+                                 // Outside the list: plain cuts, as a join passes them on.
+                                 "AddTransition -1 20 21\n"
+                                 "AddTransition 46 22 23\n"
                                  "FrameRate 29.97\n"
                                  "SmartRender 0\n",
                                  engine);
@@ -53,6 +56,7 @@ TEST(CliRenderScript, AppliesEachLineInOrder) {
     EXPECT_EQ(engine.calls, (QStringList{"ClearClips", "OutputType=4", "OutputAudio=false",
                                          "AddVideoClip(/videos/my clip #1.avi, 0, 30.5, 2)",
                                          "AddAudioClip(/videos/a.avi, 1.5, 2)", "AddTransition(3, 14.5, 16.5)",
+                                         "AddTransition(-1, 20, 21)", "AddTransition(46, 22, 23)",
                                          "FrameRate=29.97", "SmartRender=false"}));
 }
 
