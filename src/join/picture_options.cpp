@@ -32,11 +32,18 @@ void SavePictureOptions(IniFile& ini, const PictureOptions& o) {
 }
 
 namespace {
+// A day: more than any slideshow shows one picture for, and less than what a
+// mistyped 1e9 or a stored 2147483647 would have rendered for days on end.
+constexpr double kLongestShowingSeconds = 24 * 60 * 60;
+
 QString durationProblem(const QString& what, double seconds, double frameRate, bool zeroAllowed) {
     if (!std::isfinite(seconds))
         return QStringLiteral("The %1 %2 is not a number of seconds").arg(what, QString::number(seconds));
     if (zeroAllowed && seconds == 0) return {};
     if (seconds < 0) return QStringLiteral("The %1 %2 seconds is below zero").arg(what, QString::number(seconds));
+    if (seconds > kLongestShowingSeconds)
+        return QStringLiteral("The %1 %2 seconds is longer than a day, %3 seconds")
+            .arg(what, QString::number(seconds), QString::number(kLongestShowingSeconds));
     if (ShorterThanOneFrame(seconds, frameRate)) {
         return QStringLiteral("The %1 %2 seconds is shorter than one frame of the output, %3 seconds")
             .arg(what, QString::number(seconds), QString::number(1 / frameRate, 'g', 4));

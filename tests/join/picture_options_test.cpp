@@ -19,6 +19,11 @@ TEST(PictureTiming, DurationsBelowOneFrameOrNoNumberAreNamed) {
     EXPECT_EQ(TransitionDurationProblem(-inf, 25), "The transition duration -inf is not a number of seconds");
     EXPECT_NE(TransitionDurationProblem(0.01, 25), "");
 
+    // A mistyped or stored-at-its-limit duration would render for days.
+    EXPECT_EQ(PictureDurationProblem(86400, 25), "");
+    EXPECT_EQ(PictureDurationProblem(1e9, 25), "The picture duration 1e+09 seconds is longer than a day, 86400 seconds");
+    EXPECT_NE(TransitionDurationProblem(2147483647, 25), "");
+
     PictureOptions options;
     options.TransitionDuration = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(PictureTimingProblem(options, 25), "The transition duration nan is not a number of seconds");
