@@ -1,5 +1,6 @@
 #include "common/bounded_read.h"
 
+#include "common/folders.h"
 #include "engine/quillmark_error.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@
 namespace {
 
 [[noreturn]] void Fail(const QString& path, const QString& reason) {
-    throw QuillmarkError(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason));
+    throw QuillmarkError(QStringLiteral("Cannot read \"%1\": %2").arg(PrintableName(QDir::toNativeSeparators(path)), reason));
 }
 
 QString OsReason() { return QString::fromLocal8Bit(std::strerror(errno)); }

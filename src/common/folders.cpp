@@ -97,6 +97,14 @@ QString FileNameProblem(const QString& fileName) {
 }
 
 QString PrintableName(QString fileName) {
+    constexpr qsizetype kShownEachEnd = 40;
+    if (fileName.size() > 2 * kShownEachEnd + 1) {
+        // Whole characters: a cut inside a surrogate pair would show a broken one.
+        qsizetype head = kShownEachEnd, tail = fileName.size() - kShownEachEnd;
+        if (fileName[head - 1].isHighSurrogate()) --head;
+        if (fileName[tail].isLowSurrogate()) ++tail;
+        fileName = fileName.left(head) + QChar(0x2026) + fileName.mid(tail);
+    }
     for (QChar& c : fileName)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = QChar::ReplacementCharacter;

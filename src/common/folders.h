@@ -40,7 +40,9 @@ bool IsNamelessFile(const QString& fileName);
 // (a NUL would cut the name short where the system reads it), or more bytes than
 // a folder entry holds. The reason reads after the name: "with a folder in it".
 QString FileNameProblem(const QString& fileName);
-// The name as a message may show it: control characters become U+FFFD.
+// The name as a message may show it: control characters become U+FFFD, and a
+// name of more than 81 characters shows its first and last 40 around "…" (a
+// name of megabytes would otherwise fill the terminal).
 QString PrintableName(QString fileName);
 
 // Which of `files` exist already: a run would replace them.

@@ -1,6 +1,7 @@
 #include "common/ini_file.h"
 
 #include "common/bounded_read.h"
+#include "common/folders.h"
 #include "engine/quillmark_error.h"
 
 #include <QDir>
@@ -131,7 +132,7 @@ IniFile::IniFile(const QString& path) : filePath(path) {
     // Only a regular file is read: a FIFO would keep the caller waiting for a
     // writer, and a device such as /dev/zero never ends.
     const auto cannotRead = [&](const QString& reason) {
-        readProblem = QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
+        readProblem = QStringLiteral("Cannot read \"%1\": %2").arg(PrintableName(QDir::toNativeSeparators(path)), reason);
     };
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {

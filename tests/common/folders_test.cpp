@@ -45,6 +45,21 @@ TEST(Folders, ANameWithNothingBeforeItsExtensionIsNameless) {
     for (const char* name : {"a.avi", "holiday", ".hidden.avi", "my.video.mpg"}) EXPECT_FALSE(IsNamelessFile(name)) << name;
 }
 
+// Messages show a name whole up to 81 characters, and a longer one by its two
+// ends: a list's name of megabytes must not fill the terminal.
+TEST(Folders, APrintableNameIsShortenedToItsEndsAndNeverSplitsACharacter) {
+    const QString exact = QString(40, 'a') + "-" + QString(40, 'z');
+    EXPECT_EQ(PrintableName(exact), exact);
+    const QString huge = "start " + QString(2 << 20, 'n') + " end";
+    EXPECT_EQ(PrintableName(huge), "start " + QString(34, 'n') + QChar(0x2026) + QString(36, 'n') + " end");
+    EXPECT_EQ(PrintableName(QString("a\tb")), QString("a") + QChar::ReplacementCharacter + "b");
+    // Four-byte letters, two UTF-16 units each, where the cut would fall inside one.
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString shown = PrintableName("x" + smile.repeated(60) + "y");
+    EXPECT_TRUE(shown.isValidUtf16());
+    EXPECT_EQ(shown, "x" + smile.repeated(19) + QChar(0x2026) + smile.repeated(19) + "y");
+}
+
 TEST(Folders, BlankTextCountsAsEmptyAndOnlyAFullPathIsAnOutputFolder) {
     for (const char* text : {"", " ", "\t  ", "\u3000"}) EXPECT_TRUE(IsBlank(QString::fromUtf8(text))) << text;
     EXPECT_FALSE(IsBlank(" a "));
