@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -53,8 +52,6 @@ bool keyValue(const QByteArray& line, QString& key, QByteArray& value) {
     value = t.mid(eq + 1).trimmed();
     return true;
 }
-
-QString osReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 [[noreturn]] void cannotWrite(const QString& path) {
     throw QuillmarkError(QString("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
@@ -129,18 +126,15 @@ void replaceFile(const QString& path, const QByteArray& data) {
 }  // namespace
 
 IniFile::IniFile(const QString& path) : filePath(path) {
-    // Only a regular file is read: a FIFO would keep the caller waiting for a
-    // writer, and a device such as /dev/zero never ends.
-    const auto cannotRead = [&](const QString& reason) {
-        readProblem = QStringLiteral("Cannot read \"%1\": %2").arg(PrintableName(QDir::toNativeSeparators(path)), reason);
-    };
+    // A FIFO would keep the caller waiting for a writer, and a device such as
+    // /dev/zero never ends: neither is opened. The bounded reader names every
+    // other failure, a folder's among them.
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        if (errno != ENOENT) cannotRead(osReason(errno));
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        cannotRead(S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file"));
+    const bool found = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    if (!found && errno == ENOENT) return;
+    if (found && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        readProblem = QStringLiteral("Cannot read \"%1\": it is not a regular file")
+                          .arg(PrintableName(QDir::toNativeSeparators(path)));
         return;
     }
     QByteArray data;

@@ -1,6 +1,5 @@
 #include "sync_meter.h"
 
-#include "probe_rows.h"
 #include "test_media.h"
 
 #include <QFile>
@@ -82,18 +81,7 @@ struct Sound {
 // the decoded frame it came in, so start times and gaps count.
 Sound DecodeSound(const QString& file) {
     Sound sound;
-    // The rate comes with the frames' times: one reading of the file, not two.
-    auto frames = CompactRows(Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                              "stream=sample_rate:frame=best_effort_timestamp_time,nb_samples", "-of",
-                                              "compact=p=0", file}));
-    for (auto row = frames.begin(); row != frames.end();) {
-        if (row->contains("sample_rate")) {
-            sound.rate = row->value("sample_rate").toInt();
-            row = frames.erase(row);
-        } else {
-            ++row;
-        }
-    }
+    const auto frames = SoundFrameRows(file, "best_effort_timestamp_time,nb_samples", sound.rate);
     if (sound.rate <= 0)
         return sound;
     const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", file, "-map", "0:a:0", "-ac", "1", "-c:a", "pcm_f32le",

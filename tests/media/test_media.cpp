@@ -90,15 +90,31 @@ QString Picture() {
                 {"-f", "lavfi", "-i", "testsrc2=size=200x100:rate=1:duration=1", "-frames:v", "1"});
 }
 
-QJsonObject Probe(const QString& file) {
-    const QByteArray json = Run("ffprobe", {"-v", "error", "-count_frames", "-show_streams", "-show_format", "-of",
-                                            "json", file});
-    return QJsonDocument::fromJson(json).object();
+namespace {
+QJsonObject ProbeJson(const QString& file, bool countFrames) {
+    QStringList args{"-v", "error", "-show_streams", "-show_format", "-of", "json", file};
+    if (countFrames)
+        args.prepend("-count_frames");
+    return QJsonDocument::fromJson(Run("ffprobe", args)).object();
 }
+} // namespace
 
-QJsonObject ProbeHeaders(const QString& file) {
-    const QByteArray json = Run("ffprobe", {"-v", "error", "-show_streams", "-show_format", "-of", "json", file});
-    return QJsonDocument::fromJson(json).object();
+QJsonObject Probe(const QString& file) { return ProbeJson(file, true); }
+
+QJsonObject ProbeHeaders(const QString& file) { return ProbeJson(file, false); }
+
+QList<QHash<QString, QString>> SoundFrameRows(const QString& file, const QString& fields, int& rate) {
+    QList<QHash<QString, QString>> rows = CompactRows(Run(
+        "ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=sample_rate:frame=" + fields,
+                    "-of", "compact=p=0", file}));
+    rate = 0;
+    rows.removeIf([&rate](const QHash<QString, QString>& row) {
+        if (!row.contains("sample_rate"))
+            return false;
+        rate = row.value("sample_rate").toInt();
+        return true;
+    });
+    return rows;
 }
 
 QJsonObject Stream(const QJsonObject& probe, const QString& type) {
@@ -138,16 +154,10 @@ QByteArray Luma(const QString& file, int frame) {
 }
 
 double AudioSeconds(const QString& file) {
-    const QByteArray out = Run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                           "stream=sample_rate:frame=nb_samples", "-of", "compact=p=0", file});
-    long long samples = 0;
     int rate = 0;
-    for (const auto& row : CompactRows(out)) {
-        if (row.contains("sample_rate"))
-            rate = row.value("sample_rate").toInt();
-        else
-            samples += row.value("nb_samples").toLongLong();
-    }
+    long long samples = 0;
+    for (const auto& row : SoundFrameRows(file, "nb_samples", rate))
+        samples += row.value("nb_samples").toLongLong();
     return rate > 0 ? double(samples) / rate : 0;
 }
 

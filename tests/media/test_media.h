@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -41,6 +43,9 @@ QByteArray Run(const QString& program, const QStringList& args, int* exitCode = 
 QJsonObject Probe(const QString& file);
 // The same without frame counts: what the headers say, without decoding the file.
 QJsonObject ProbeHeaders(const QString& file);
+// The first audio stream's decoded frames, a row of `fields` each (ffprobe's
+// names, comma-separated), and its sample rate (0 without sound), in one reading.
+QList<QHash<QString, QString>> SoundFrameRows(const QString& file, const QString& fields, int& rate);
 // The first stream of a type ("video", "audio"), or an empty object.
 QJsonObject Stream(const QJsonObject& probe, const QString& type);
 // A checksum of every decoded video frame, in order (ffmpeg's framemd5).
