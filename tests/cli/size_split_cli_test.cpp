@@ -59,6 +59,7 @@ TEST_P(SizeSplitCli, KeepsEveryPartWithinTheBoundAndLosesNoFrameBetweenThem) {
         if (i + 1 < parts.size()) EXPECT_GE(size, c.bytes * 85 / 100);
         // The printed size is the size on disk.
         EXPECT_TRUE(run.out.contains(QString("Part %1: %2 bytes").arg(i + 1).arg(size))) << run.out.toStdString();
+        EXPECT_EQ(testmedia::DecodeErrors(file).toStdString(), "");
         const QJsonObject probe = testmedia::Probe(file);
         const QJsonObject video = testmedia::Stream(probe, "video");
         fps = FrameRate(video);

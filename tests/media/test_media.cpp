@@ -124,6 +124,19 @@ QJsonObject Stream(const QJsonObject& probe, const QString& type) {
     return {};
 }
 
+QString DecodeErrors(const QString& file) {
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-i", file, "-f", "null", "-"});
+    if (!ffmpeg.waitForFinished(120000)) {
+        ffmpeg.kill();
+        return "ffmpeg did not finish decoding " + file;
+    }
+    const QString said = QString::fromUtf8(ffmpeg.readAllStandardError());
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0)
+        return said.isEmpty() ? "ffmpeg failed on " + file : said;
+    return said;
+}
+
 QStringList FrameHashes(const QString& file) {
     const QByteArray out = Run("ffmpeg", {"-v", "error", "-i", file, "-map", "0:v:0", "-f", "framemd5", "-"});
     QStringList hashes;

@@ -48,6 +48,9 @@ QJsonObject ProbeHeaders(const QString& file);
 QList<QHash<QString, QString>> SoundFrameRows(const QString& file, const QString& fields, int& rate);
 // The first stream of a type ("video", "audio"), or an empty object.
 QJsonObject Stream(const QJsonObject& probe, const QString& type);
+// What ffmpeg says at level "error" while decoding every stream of a file: empty
+// when it decodes cleanly (the messages go to standard error, not the output).
+QString DecodeErrors(const QString& file);
 // A checksum of every decoded video frame, in order (ffmpeg's framemd5).
 QStringList FrameHashes(const QString& file);
 // A checksum of the whole decoded first audio stream as 16-bit PCM.
